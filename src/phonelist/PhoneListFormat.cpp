@@ -1,0 +1,93 @@
+#include "phonelist/PhoneListFormat.h"
+
+#include "text/AtInput.h"
+
+#include <QCollator>
+#include <QCollatorSortKey>
+#include <QLocale>
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+const QString kPhoneNameSemicolonMessage = QStringLiteral("Der Name darf kein Semikolon (;) enthalten. ");
+
+const QString kPhoneControlCharMessage =
+    QStringLiteral("Name und Nummer dürfen keine Zeilenumbrüche, Steuerzeichen oder Zeichen enthalten, "
+                   "die in der Telefonliste nicht gespeichert werden können. ");
+
+namespace {
+
+constexpr qsizetype kShortestUsableLine = 4;
+
+bool allStorable(const QString &text)
+{
+    return std::all_of(text.begin(), text.end(), IsWindows1252Printable);
+}
+
+} // namespace
+
+QStringList PhoneListUsableSorted(const QStringList &lines)
+{
+    QStringList usable;
+    for (const QString &line : lines) {
+        if (line.size() >= kShortestUsableLine)
+            usable.append(line);
+    }
+
+    QCollator collator(QLocale(QLocale::German, QLocale::Germany));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(usable.size());
+    for (const QString &line : usable)
+        keys.push_back(collator.sortKey(line));
+
+    std::vector<qsizetype> order(usable.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](qsizetype a, qsizetype b) { return keys[a].compare(keys[b]) < 0; });
+
+    QStringList sorted;
+    sorted.reserve(usable.size());
+    for (qsizetype i : order)
+        sorted.append(usable.at(i));
+    return sorted;
+}
+
+PhoneRow PhoneListSplit(const QString &line)
+{
+    const qsizetype semicolon = line.indexOf(u';');
+    if (semicolon < 0)
+        return {QString(), line, false};
+    return {line.left(semicolon), line.mid(semicolon + 1), true};
+}
+
+QStringList PhoneListLinesForSave(const QList<QPair<QString, QString>> &rows)
+{
+    QStringList lines;
+    for (const auto &row : rows) {
+        const QString line = row.first + u';' + row.second;
+        if (line.size() > 2)
+            lines.append(line);
+    }
+    return lines;
+}
+
+bool PhoneListNameIsStorable(const QString &name)
+{
+    return !name.contains(u';') && allStorable(name);
+}
+
+bool PhoneListNumberIsStorable(const QString &number)
+{
+    return allStorable(number);
+}
+
+QString PhoneListEntryRefusal(const QString &name, const QString &number)
+{
+    if (name.contains(u';'))
+        return kPhoneNameSemicolonMessage;
+    if (!PhoneListNameIsStorable(name) || !PhoneListNumberIsStorable(number))
+        return kPhoneControlCharMessage;
+    return {};
+}

@@ -1,0 +1,39 @@
+#pragma once
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+// The file phone.lst: one entry a line, name ";" number, no header, no quoting. Only the first
+// ";" separates; further ones belong to the number. Nothing is trimmed on either side.
+
+struct PhoneRow {
+    QString name;
+    QString number;
+    bool hasName = true; // false for a line without ";": the grid keeps its name cell as it was
+};
+
+// The lines worth reading (4 characters or more), sorted by the whole line with letter case
+// ignored and German alphabetical order (Ä with A), equal lines kept in file order, as the
+// sorted list box did. Every line is read: there is no limit on the number of entries.
+QStringList PhoneListUsableSorted(const QStringList &lines);
+
+// One line into name and number at its first ";". Without ";" the whole line is the number.
+PhoneRow PhoneListSplit(const QString &line);
+
+// The file's lines from the grid's (name, number) rows, in grid order. A row is written only when
+// name ";" number is longer than 2 characters, so rows emptied by a delete leave no line.
+QStringList PhoneListLinesForSave(const QList<QPair<QString, QString>> &rows);
+
+// Whether a name or number typed into the editor comes back the same after saving and reading:
+// a ";" in a name would be read back as part of the number, a CR or LF would split the line, and
+// the file holds Windows-1252, so other control characters and characters it cannot carry are
+// refused too. A ";" in a number is kept on reading and is fine.
+bool PhoneListNameIsStorable(const QString &name);
+bool PhoneListNumberIsStorable(const QString &number);
+
+// The message for the first problem of an entry, or "" when both parts can be stored.
+QString PhoneListEntryRefusal(const QString &name, const QString &number);
+
+extern const QString kPhoneNameSemicolonMessage;
+extern const QString kPhoneControlCharMessage;
