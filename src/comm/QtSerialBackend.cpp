@@ -1,0 +1,138 @@
+#include "comm/QtSerialBackend.h"
+
+#include <QFileInfo>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
+
+namespace {
+
+QString openFailure(const QString &device, const QSerialPort &port)
+{
+    switch (port.error()) {
+    case QSerialPort::DeviceNotFoundError: return QStringLiteral("nicht vorhanden");
+    case QSerialPort::PermissionError:
+#ifndef Q_OS_WIN
+        // Qt reports a lock held by another program and a missing right alike.
+        if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0)
+            return QStringLiteral("wird bereits benutzt");
+        return QStringLiteral("Zugriff verweigert – ist der Benutzer in der Gruppe dialout?");
+#else
+        Q_UNUSED(device);
+        return QStringLiteral("wird bereits benutzt");
+#endif
+    case QSerialPort::OpenError: return QStringLiteral("ist bereits geöffnet");
+    default: return QStringLiteral("kann nicht geöffnet werden (%1)").arg(port.errorString());
+    }
+}
+
+} // namespace
+
+QtSerialBackend::QtSerialBackend() = default;
+
+bool QtSerialBackend::open(const QString &device, const LineSettings &settings, int handshaking, QString *error)
+{
+#ifndef Q_OS_WIN
+    if (!QFileInfo::exists(device)) {
+        *error = QStringLiteral("nicht vorhanden");
+        return false;
+    }
+#endif
+    m_port.setPortName(device);
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        *error = openFailure(device, m_port);
+        return false;
+    }
+    if (!apply(settings, handshaking, error)) {
+        m_port.close();
+        return false;
+    }
+    m_port.clear();
+    return true;
+}
+
+void QtSerialBackend::close()
+{
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+bool QtSerialBackend::apply(const LineSettings &s, int handshaking, QString *error)
+{
+    if (!m_port.isOpen())
+        return true; // applied when the port opens
+    QSerialPort::DataBits bits;
+    switch (s.dataBits) {
+    case 5: bits = QSerialPort::Data5; break;
+    case 6: bits = QSerialPort::Data6; break;
+    case 7: bits = QSerialPort::Data7; break;
+    case 8: bits = QSerialPort::Data8; break;
+    default:
+        *error = QStringLiteral("ungültige Einstellungen (%1 Datenbits werden nicht unterstützt)").arg(s.dataBits);
+        return false;
+    }
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    switch (s.parity) {
+    case 'e': parity = QSerialPort::EvenParity; break;
+    case 'o': parity = QSerialPort::OddParity; break;
+    case 'm': parity = QSerialPort::MarkParity; break;
+    case 's': parity = QSerialPort::SpaceParity; break;
+    default: break;
+    }
+    const QSerialPort::StopBits stop = s.stopBits == QLatin1String("2")     ? QSerialPort::TwoStop
+                                       : s.stopBits == QLatin1String("1.5") ? QSerialPort::OneAndHalfStop
+                                                                            : QSerialPort::OneStop;
+    // Both XON/XOFF and RTS/CTS: the hardware lines are the stronger guarantee.
+    const QSerialPort::FlowControl flow = handshaking == 1   ? QSerialPort::SoftwareControl
+                                          : handshaking >= 2 ? QSerialPort::HardwareControl
+                                                             : QSerialPort::NoFlowControl;
+    const bool ok = m_port.setBaudRate(s.speed) && m_port.setDataBits(bits) && m_port.setParity(parity)
+                    && m_port.setStopBits(stop) && m_port.setFlowControl(flow);
+    if (!ok) {
+        *error = QStringLiteral("ungültige Einstellungen (%1)").arg(m_port.errorString());
+        m_port.clearError();
+        return false;
+    }
+    return true;
+}
+
+bool QtSerialBackend::write(const QByteArray &bytes, QString *error)
+{
+    if (bytes.isEmpty())
+        return true;
+    if (m_port.write(bytes) != bytes.size()) {
+        *error = QStringLiteral("Schreibfehler (%1)").arg(m_port.errorString());
+        return false;
+    }
+    m_port.flush();
+    return true;
+}
+
+qint64 QtSerialBackend::bytesAvailable()
+{
+    // Take in what the driver already holds, even when no event has been served since.
+    if (m_port.isOpen())
+        m_port.waitForReadyRead(0);
+    return m_port.bytesAvailable();
+}
+
+QByteArray QtSerialBackend::readAll()
+{
+    bytesAvailable();
+    return m_port.readAll();
+}
+
+void QtSerialBackend::clearInput()
+{
+    if (m_port.isOpen()) {
+        m_port.clear(QSerialPort::Input);
+        m_port.readAll();
+    }
+}
+
+void QtSerialBackend::clearOutput()
+{
+    if (m_port.isOpen())
+        m_port.clear(QSerialPort::Output);
+}

@@ -1,0 +1,23 @@
+#pragma once
+#include "comm/SerialBackend.h"
+
+#include <QSerialPort>
+
+// A real serial device (or pseudo-terminal) through QSerialPort.
+class QtSerialBackend final : public SerialBackend {
+public:
+    QtSerialBackend();
+    bool open(const QString &device, const LineSettings &settings, int handshaking, QString *error) override;
+    void close() override;
+    bool isOpen() const override { return m_port.isOpen(); }
+    bool apply(const LineSettings &settings, int handshaking, QString *error) override;
+    bool write(const QByteArray &bytes, QString *error) override;
+    qint64 bytesAvailable() override;
+    QByteArray readAll() override;
+    qint64 bytesToWrite() const override { return m_port.bytesToWrite(); }
+    void clearInput() override;
+    void clearOutput() override;
+
+private:
+    QSerialPort m_port;
+};

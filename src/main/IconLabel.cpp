@@ -1,0 +1,30 @@
+#include "main/IconLabel.h"
+
+#include <QMouseEvent>
+
+IconLabel::IconLabel(const QString &name, const QString &spokenName, const QPixmap &pm, QWidget *parent)
+    : QLabel(parent)
+{
+    setObjectName(name);
+    setAccessibleDescription(name);
+    setAccessibleName(spokenName);
+    setPixmap(pm);
+    setFixedSize(pm.width() + 4, pm.height() + 4);
+    setAlignment(Qt::AlignCenter);
+    setMouseTracking(true);
+    setFrameShadow(QFrame::Plain);
+    setLineWidth(1);
+}
+
+void IconLabel::mouseReleaseEvent(QMouseEvent *e)
+{
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+        emit clicked();
+    QLabel::mouseReleaseEvent(e);
+}
+
+void IconLabel::mouseMoveEvent(QMouseEvent *e)
+{
+    setBordered(false);
+    e->accept();
+}

@@ -1,0 +1,333 @@
+#include "main/frmAnfang.h"
+
+#include "comm/ComProcs.h"
+#include "main/IconLabel.h"
+#include "main/Icons.h"
+#include "main/TerminalText.h"
+#include "platform/PortMap.h"
+#include "platform/Platform.h"
+#include "platform/Twips.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QMdiArea>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kTimer1Ms = 1999;
+// The terminal is as high as the window less this many twips.
+constexpr double kTerminalHeightOffset = 4575;
+constexpr double kIconStripTwips = 900;
+
+void name(QWidget *w, const QString &n, const QString &spoken = {})
+{
+    w->setObjectName(n);
+    w->setAccessibleDescription(n);
+    if (!spoken.isEmpty())
+        w->setAccessibleName(spoken);
+}
+
+// A stored geometry value, or the default when it is not a number.
+double storedTwips(const SettingKey &key)
+{
+    bool ok = false;
+    const float v = platform::settings().get(key).trimmed().toFloat(&ok);
+    return ok ? v : QString::fromUtf8(key.fallback).toFloat();
+}
+
+} // namespace
+
+frmAnfang::frmAnfang(std::unique_ptr<SerialBackend> backend, QWidget *parent)
+    : QMainWindow(parent),
+      m_comm(std::move(backend), [](int n) { return PortDevice(n, platform::settings()); })
+{
+    setWindowTitle(kAppTitle);
+    name(this, QStringLiteral("frmAnfang"));
+    endProgram = [] { QCoreApplication::exit(0); };
+
+    auto *central = new QWidget(this);
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    buildTerminalPanel();
+    column->addWidget(picTerminal);
+    mdiArea = new QMdiArea(central);
+    name(mdiArea, QStringLiteral("mdiArea"), QStringLiteral("Arbeitsbereich"));
+    column->addWidget(mdiArea, 1);
+    setCentralWidget(central);
+
+    m_panels = std::make_unique<StatusPanels>(statusBar());
+    buildMenus();
+    buildToolBar();
+
+    Timer1.setObjectName(QStringLiteral("Timer1"));
+    Timer1.setInterval(kTimer1Ms);
+    connect(&Timer1, &QTimer::timeout, this, &frmAnfang::ReceiveLoop);
+
+    load();
+    Timer1.start();
+}
+
+frmAnfang::~frmAnfang()
+{
+    Timer1.stop();
+    m_log.close();
+}
+
+void frmAnfang::buildTerminalPanel()
+{
+    picTerminal = new QWidget(this);
+    name(picTerminal, QStringLiteral("picTerminal"), QStringLiteral("Terminalbereich"));
+    picTerminal->setMouseTracking(true);
+    picTerminal->installEventFilter(this);
+
+    const auto px = [](double tw) { return twips::toPx(tw); };
+    imgModem = new IconLabel(QStringLiteral("imgModem"), QStringLiteral("Modem anmelden"), icons::modem(), picTerminal);
+    imgSend = new IconLabel(QStringLiteral("imgSend"), QStringLiteral("SM senden"), icons::send(), picTerminal);
+    imgRec = new IconLabel(QStringLiteral("imgRec"), QStringLiteral("SMS empfangen"), icons::receive(), picTerminal);
+    imgTerm = new IconLabel(QStringLiteral("imgTerm"), QStringLiteral("Terminal ein-/ausschalten"), icons::terminal(),
+                            picTerminal);
+    imgTerm->setToolTip(QStringLiteral("Terminal ein-/ausschalten"));
+    IconLabel *const strip[] = {imgModem, imgSend, imgRec, imgTerm};
+    for (int i = 0; i < 4; ++i)
+        strip[i]->move(px(120 + i * 600), px(90));
+
+    optDisplay[0] = new QRadioButton(QStringLiteral("Normaldarstellung"), picTerminal);
+    optDisplay[1] = new QRadioButton(QStringLiteral("ASCII-Darstellung"), picTerminal);
+    for (int i = 0; i < 2; ++i) {
+        name(optDisplay[i], QStringLiteral("optDisplay(%1)").arg(i));
+        optDisplay[i]->adjustSize();
+        optDisplay[i]->move(px(3000), px(150 + i * 330));
+    }
+    optDisplay[0]->setChecked(true);
+
+    imgLes = new QLabel(picTerminal);
+    name(imgLes, QStringLiteral("imgLes"), QStringLiteral("Leseanzeige"));
+    imgLes->setPixmap(icons::reading());
+    imgLes->setFixedSize(16, 16);
+    imgLes->move(px(2700), optDisplay[0]->y() - px(50));
+
+    imgConnected = new QLabel(picTerminal);
+    name(imgConnected, QStringLiteral("imgConnected"), QStringLiteral("Bild: Schnittstelle offen"));
+    imgConnected->setPixmap(icons::connected());
+    imgConnected->hide();
+    imgNotConnected = new QLabel(picTerminal);
+    name(imgNotConnected, QStringLiteral("imgNotConnected"), QStringLiteral("Bild: Schnittstelle geschlossen"));
+    imgNotConnected->setPixmap(icons::notConnected());
+    imgNotConnected->hide();
+
+    auto *logo = new QLabel(picTerminal);
+    name(logo, QStringLiteral("imgLogo"), QStringLiteral("Varnix"));
+    logo->setPixmap(icons::logo(40));
+    logo->setFixedSize(44, 44);
+
+    txtTerm = new QPlainTextEdit(picTerminal);
+    name(txtTerm, QStringLiteral("txtTerm"), QStringLiteral("Terminal"));
+    txtTerm->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtTerm->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    txtTerm->setUndoRedoEnabled(false);
+    txtTerm->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    txtTerm->move(0, px(kIconStripTwips));
+    txtTerm->setFixedHeight(px(7000 - kTerminalHeightOffset));
+    txtTerm->installEventFilter(this);
+
+    connect(imgTerm, &IconLabel::clicked, this, [this] {
+        txtTerm->setVisible(txtTerm->isHidden());
+        picTerminal->setFixedHeight(twips::toPx(kIconStripTwips) + (txtTerm->isHidden() ? 0 : txtTerm->height()));
+    });
+    connect(imgModem, &IconLabel::clicked, this, &frmAnfang::openRegistration);
+    connect(imgSend, &IconLabel::clicked, this, &frmAnfang::openSend);
+    connect(imgRec, &IconLabel::clicked, this, &frmAnfang::openReceived);
+    picTerminal->setFixedHeight(px(kIconStripTwips) + txtTerm->height());
+}
+
+void frmAnfang::load()
+{
+    int fehler = 0;
+    ComOpen(m_comm, fehler); // a failure has been shown in the "Com-Error" box
+    m_panels->setText(1, ComStatusText(m_comm));
+    m_panels->setPicture(imgConnected->pixmap(), true);
+    restoreGeometry();
+    applyMyDir();
+    updateLogCommands();
+}
+
+void frmAnfang::restoreGeometry()
+{
+    double left = storedTwips(keys::MainLeft);
+    double top = storedTwips(keys::MainTop);
+    double width = storedTwips(keys::MainWidth);
+    double height = storedTwips(keys::MainHeight);
+    QRect r(twips::toPx(left), twips::toPx(top), twips::toPx(width), twips::toPx(height));
+    bool visible = false;
+    for (const QScreen *s : QGuiApplication::screens())
+        visible = visible || s->availableGeometry().intersects(r.adjusted(0, 0, 0, -r.height() + 30));
+    if (!visible || r.width() < 100 || r.height() < 100) {
+        r = QRect(twips::toPx(1000), twips::toPx(1000), twips::toPx(11250), twips::toPx(7000));
+    }
+    move(r.topLeft());
+    resize(r.size());
+}
+
+void frmAnfang::applyMyDir()
+{
+    const QString dir = platform::settings().get(keys::MyDir);
+    // A folder that no longer exists is passed over silently.
+    if (!dir.isEmpty() && QFileInfo(dir).isDir())
+        QDir::setCurrent(dir);
+}
+
+void frmAnfang::saveSettings()
+{
+    auto &s = platform::settings();
+    const auto num = [](int px) { return QString::number(static_cast<float>(twips::fromPx(px)), 'g', 7); };
+    s.set(keys::MainLeft, num(pos().x()));
+    s.set(keys::MainTop, num(pos().y()));
+    s.set(keys::MainWidth, num(width()));
+    s.set(keys::MainHeight, num(height()));
+    s.set(keys::MyDir, QDir::toNativeSeparators(QDir::currentPath()));
+}
+
+void frmAnfang::closeEvent(QCloseEvent *e)
+{
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+        saveSettings();
+    Timer1.stop();
+    m_log.close();
+    e->accept();
+    endProgram();
+}
+
+void frmAnfang::resizeEvent(QResizeEvent *e)
+{
+    QMainWindow::resizeEvent(e);
+    const int h = twips::toPx(twips::fromPx(frameGeometry().height()) - kTerminalHeightOffset);
+    if (h > 0) {
+        txtTerm->setFixedHeight(h);
+        picTerminal->setFixedHeight(twips::toPx(kIconStripTwips) + (txtTerm->isHidden() ? 0 : h));
+    }
+}
+
+bool frmAnfang::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == txtTerm && e->type() == QEvent::KeyPress) {
+        terminalKey(static_cast<QKeyEvent *>(e));
+    } else if (watched == picTerminal) {
+        if (e->type() == QEvent::MouseMove) {
+            for (IconLabel *icon : {imgModem, imgSend, imgTerm, imgRec})
+                icon->setBordered(true);
+        } else if (e->type() == QEvent::Resize) {
+            txtTerm->setFixedWidth(picTerminal->width());
+            if (auto *logo = picTerminal->findChild<QLabel *>(QStringLiteral("imgLogo")))
+                logo->move(picTerminal->width() - logo->width() - 8, 4);
+        }
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+void frmAnfang::terminalKey(QKeyEvent *e)
+{
+    // Key down: Backspace goes out as DEL, Escape as ESC; every other key as an empty
+    // write (which still beeps on a closed port).
+    QString down;
+    switch (e->key()) {
+    case Qt::Key_Backspace: down = QChar(127); break;
+    case Qt::Key_Escape: down = QChar(27); break;
+    default: break;
+    }
+    ComSend(m_comm, down);
+
+    // Key press: the character the key yields, if any.
+    QString ch;
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: ch = QChar(13); break;
+    case Qt::Key_Backspace: ch = QChar(8); break;
+    case Qt::Key_Escape: ch = QChar(27); break;
+    default:
+        if ((e->modifiers() & Qt::ControlModifier) && e->key() >= Qt::Key_A && e->key() <= Qt::Key_Z)
+            ch = QChar(e->key() - Qt::Key_A + 1);
+        else if (!e->text().isEmpty() && !(e->modifiers() & Qt::ControlModifier))
+            ch = e->text().left(1);
+        break;
+    }
+    if (!ch.isEmpty())
+        ComSend(m_comm, ch);
+}
+
+void frmAnfang::ReceiveLoop()
+{
+    if (!m_comm.portOpen())
+        return;
+    const int high = optDisplay[0]->y() - twips::toPx(50);
+    const int low = optDisplay[0]->y() - twips::toPx(150);
+    do {
+        imgLes->move(imgLes->x(), imgLes->y() != high ? high : low);
+        QString data = m_comm.input();
+        if (optDisplay[1]->isChecked())
+            data = AsciiView(data);
+        if (!data.isEmpty())
+            ShowData(data);
+    } while (m_comm.inBufferCount() > 0);
+}
+
+QString frmAnfang::terminalText() const
+{
+    QString text = txtTerm->toPlainText();
+    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return text;
+}
+
+void frmAnfang::ShowData(QString &data)
+{
+    QString pane = terminalText();
+    if (pane.size() > kTerminalLimit) {
+        TrimTerminalText(pane);
+        // A cut between CR and LF leaves a lone LF at the front: no line of its own.
+        if (pane.startsWith(QLatin1Char('\n')))
+            pane.remove(0, 1);
+        pane.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        txtTerm->setPlainText(pane);
+    }
+    NormaliseLineEnds(data);
+    QString shown = data;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QTextCursor c = txtTerm->textCursor();
+    c.movePosition(QTextCursor::End);
+    c.insertText(shown);
+    txtTerm->setTextCursor(c);
+    txtTerm->verticalScrollBar()->setValue(txtTerm->verticalScrollBar()->maximum());
+    if (m_log.isOpen())
+        writeLog(data);
+}
+
+void frmAnfang::setReceiveTimer(bool on)
+{
+    if (on)
+        Timer1.start();
+    else
+        Timer1.stop();
+}
+
+void frmAnfang::ComStatus()
+{
+    const bool open = m_comm.portOpen();
+    m_panels->setPicture(open ? imgConnected->pixmap() : imgNotConnected->pixmap(), open);
+    m_panels->setText(1, ComStatusText(m_comm));
+}
+
+void frmAnfang::ComToggle()
+{
+    if (!m_comm.setPortOpen(!m_comm.portOpen()))
+        platform::dialogs().message(m_comm.lastError(), MsgButtons::Ok, MsgIcon::Exclamation);
+    ComStatus();
+}

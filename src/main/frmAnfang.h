@@ -1,0 +1,117 @@
+#pragma once
+#include "comm/CommPort.h"
+#include "comm/ModemLink.h"
+#include "main/StatusPanels.h"
+#include "main/TrafficLog.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <memory>
+
+class IconLabel;
+class QAction;
+class QLabel;
+class QMdiArea;
+class QPlainTextEdit;
+class QRadioButton;
+class QToolBar;
+class frmSMS1;
+class frmSendSM;
+
+// The main window: a multi-document frame with the terminal onto the modem, the port, the
+// traffic log, the menus, the toolbar and the status bar. Its closing ends the program.
+class frmAnfang final : public QMainWindow, public ModemLink {
+    Q_OBJECT
+public:
+    explicit frmAnfang(std::unique_ptr<SerialBackend> backend, QWidget *parent = nullptr);
+    ~frmAnfang() override;
+
+    // ModemLink
+    CommPort &comm() override { return m_comm; }
+    void ShowData(QString &data) override;
+    void setReceiveTimer(bool on) override;
+    bool receiveTimer() const override { return Timer1.isActive(); }
+    void setPanelText(int panel, const QString &text) override { m_panels->setText(panel, text); }
+    QString panelText(int panel) const override { return m_panels->text(panel); }
+
+    void ReceiveLoop();
+    void ComToggle();
+    // Panel 1: picture by the port state, text from ComStatusText.
+    void ComStatus();
+    void LogOpen();
+    void LogClose();
+    bool logOpen() const { return m_log.isOpen(); }
+
+    // The pane as the terminal's bookkeeping sees it: lines end in CR LF.
+    QString terminalText() const;
+    bool panel1ShowsOpen() const { return m_panels->pictureShowsOpen(); }
+    // How the program ends; tests replace it.
+    std::function<void()> endProgram;
+
+    QTimer Timer1;
+    QPlainTextEdit *txtTerm = nullptr;
+    QRadioButton *optDisplay[2] = {};
+    QLabel *imgLes = nullptr;
+    QWidget *picTerminal = nullptr;
+    IconLabel *imgTerm = nullptr;
+    IconLabel *imgModem = nullptr;
+    IconLabel *imgSend = nullptr;
+    IconLabel *imgRec = nullptr;
+    QLabel *imgConnected = nullptr;
+    QLabel *imgNotConnected = nullptr;
+    QToolBar *tbrToolBar = nullptr;
+    QMdiArea *mdiArea = nullptr;
+
+    QAction *mnuFileLogOpen = nullptr;
+    QAction *mnuFileLogClose = nullptr;
+    QAction *mnuFileTel = nullptr;
+    QAction *mnuFileExit = nullptr;
+    QAction *mnuConfigCom = nullptr;
+    QAction *mnuConfigUmlaut = nullptr;
+    QAction *mnuToolsBaudscan = nullptr;
+    QAction *mnuHelpManual = nullptr;
+    QAction *mnuHelpInfo = nullptr;
+    // Toolbar buttons by key ("OpenLogFile", "Com Close", ...).
+    QAction *toolButton(const QString &key) const;
+
+    // The windows the commands open.
+    void openPhoneList();
+    void openPortSettings();
+    void openConversionTable();
+    void openBaudScan();
+    void openAbout();
+    void openRegistration();
+    void openSend();
+    void openReceived();
+    void openSimList();
+    QWidget *registrationWindow() const;
+    QWidget *sendWindow() const;
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
+
+private:
+    void buildTerminalPanel();
+    void buildMenus();
+    void buildToolBar();
+    void load();
+    void restoreGeometry();
+    void applyMyDir();
+    void saveSettings();
+    void updateLogCommands();
+    void writeLog(const QString &text);
+    void showModeless(QWidget *w);
+    void terminalKey(QKeyEvent *e);
+
+    CommPort m_comm;
+    TrafficLog m_log;
+    std::unique_ptr<StatusPanels> m_panels;
+    QList<QAction *> m_toolActions;
+    QPointer<QWidget> m_sms1;
+    QPointer<QWidget> m_send;
+    QPointer<QWidget> m_received;
+    QPointer<QWidget> m_simList;
+};

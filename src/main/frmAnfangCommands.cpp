@@ -1,0 +1,283 @@
+// The main window's menus, toolbar, traffic-log commands and the windows they open.
+#include "main/IconLabel.h"
+#include "main/Icons.h"
+#include "main/PendingWindow.h"
+#include "main/frmAnfang.h"
+
+#include "comm/ComProcs.h"
+#include "platform/Platform.h"
+#include "platform/Twips.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+QAction *entry(QMenu *menu, const QString &name, const QString &caption, const QKeySequence &key = {})
+{
+    QAction *a = menu->addAction(caption);
+    a->setObjectName(name);
+    if (!key.isEmpty())
+        a->setShortcut(key);
+    return a;
+}
+
+QMenu *menu(QMenuBar *bar, const QString &name, const QString &caption)
+{
+    QMenu *m = bar->addMenu(caption);
+    m->setObjectName(name);
+    m->setAccessibleDescription(name);
+    return m;
+}
+
+} // namespace
+
+void frmAnfang::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    QMenu *file = menu(bar, QStringLiteral("mnuFile"), QStringLiteral("&Datei"));
+    mnuFileLogOpen = entry(file, QStringLiteral("mnuFileLogOpen"), QStringLiteral("Logdatei öffnen"),
+                           QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuFileLogClose = entry(file, QStringLiteral("mnuFileLogClose"), QStringLiteral("Logfile schließen"));
+    mnuFileTel = entry(file, QStringLiteral("mnuFileTel"), QStringLiteral("&Telefonliste"),
+                       QKeySequence(Qt::CTRL | Qt::Key_T));
+    file->addSeparator()->setObjectName(QStringLiteral("mnuFileStr"));
+    mnuFileExit = entry(file, QStringLiteral("mnuFileExit"), QStringLiteral("Be&enden"));
+
+    QMenu *config = menu(bar, QStringLiteral("mnuConfig"), QStringLiteral("&Einstellungen"));
+    mnuConfigCom = entry(config, QStringLiteral("mnuConfigCom"), QStringLiteral("Com-Schnittstelle"),
+                         QKeySequence(Qt::Key_F9));
+    mnuConfigUmlaut = entry(config, QStringLiteral("mnuConfigUmlaut"), QStringLiteral("Conversion-Table"));
+
+    QMenu *tools = menu(bar, QStringLiteral("mnuTools"), QStringLiteral("&Tools"));
+    mnuToolsBaudscan = entry(tools, QStringLiteral("mnuToolsBaudscan"), QStringLiteral("&Baudrate scannen"));
+
+    QMenu *help = menu(bar, QStringLiteral("mnuHelp"), QStringLiteral("&Hilfe"));
+    mnuHelpManual = entry(help, QStringLiteral("mnuHelpManual"), QStringLiteral("H&andbuch"));
+    mnuHelpManual->setEnabled(false); // there is no manual to show
+    mnuHelpInfo = entry(help, QStringLiteral("mnuHelpInfo"), QStringLiteral("&Info"));
+
+    connect(mnuFileLogOpen, &QAction::triggered, this, &frmAnfang::LogOpen);
+    connect(mnuFileLogClose, &QAction::triggered, this, &frmAnfang::LogClose);
+    connect(mnuFileTel, &QAction::triggered, this, &frmAnfang::openPhoneList);
+    connect(mnuFileExit, &QAction::triggered, this, [this] { endProgram(); });
+    connect(mnuConfigCom, &QAction::triggered, this, &frmAnfang::openPortSettings);
+    connect(mnuConfigUmlaut, &QAction::triggered, this, &frmAnfang::openConversionTable);
+    connect(mnuToolsBaudscan, &QAction::triggered, this, &frmAnfang::openBaudScan);
+    connect(mnuHelpInfo, &QAction::triggered, this, &frmAnfang::openAbout);
+}
+
+void frmAnfang::buildToolBar()
+{
+    tbrToolBar = addToolBar(QStringLiteral("Symbolleiste"));
+    tbrToolBar->setObjectName(QStringLiteral("tbrToolBar"));
+    tbrToolBar->setAccessibleDescription(QStringLiteral("tbrToolBar"));
+    tbrToolBar->setMovable(false);
+    tbrToolBar->setIconSize(QSize(20, 20));
+
+    struct Button {
+        const char *key;
+        const char *description;
+        const char *tip;
+        QPixmap (*icon)(int);
+        void (frmAnfang::*action)();
+    };
+    const Button buttons[] = {
+        {"OpenLogFile", "Open Log File...", "Protokolldatei öffnen...", icons::logOpen, &frmAnfang::LogOpen},
+        {"CloseLogFile", "Close Log File", "Protokolldatei schließen", icons::logClose, &frmAnfang::LogClose},
+        {nullptr, nullptr, nullptr, nullptr, nullptr},
+        {"Com Close", "", "Com öffnen und schließen", icons::plug, &frmAnfang::ComToggle},
+        {nullptr, nullptr, nullptr, nullptr, nullptr},
+        {"ModemStart", "Dial Phone Number...", "Modem anwählen...", icons::dial, nullptr},
+        {"ReadPhoneList", "Hang Up Phone", "SIM-Card", icons::simCard, &frmAnfang::openSimList},
+        {nullptr, nullptr, nullptr, nullptr, nullptr},
+        {"Properties", "Properties...", "Einstellungen...", icons::properties, &frmAnfang::openPortSettings},
+        {nullptr, nullptr, nullptr, nullptr, nullptr},
+        {"Telefonliste", "Transmit Text File...", "Telefonliste editieren", icons::phoneList,
+         &frmAnfang::openPhoneList},
+    };
+    for (const Button &b : buttons) {
+        if (!b.key) {
+            tbrToolBar->addSeparator();
+            continue;
+        }
+        const QString key = QString::fromUtf8(b.key);
+        QAction *a = tbrToolBar->addAction(QIcon(b.icon(20)), QString::fromUtf8(b.description));
+        a->setObjectName(key);
+        a->setData(key);
+        a->setToolTip(QString::fromUtf8(b.tip));
+        a->setWhatsThis(QString::fromUtf8(b.description));
+        if (b.action)
+            connect(a, &QAction::triggered, this, b.action);
+        m_toolActions << a;
+    }
+    auto *gap = new QWidget(tbrToolBar);
+    gap->setObjectName(QStringLiteral("tbrPlaceholder"));
+    gap->setFixedWidth(twips::toPx(2000));
+    tbrToolBar->addWidget(gap);
+    QAction *ende = tbrToolBar->addAction(QIcon(icons::exit(20)), QStringLiteral("Exit"));
+    ende->setObjectName(QStringLiteral("Ende"));
+    ende->setData(QStringLiteral("Ende"));
+    ende->setWhatsThis(QStringLiteral("Exit"));
+    ende->setToolTip(QString());
+    connect(ende, &QAction::triggered, this, &QWidget::close);
+    m_toolActions << ende;
+
+    for (QAction *a : m_toolActions) {
+        if (QWidget *w = tbrToolBar->widgetForAction(a)) {
+            w->setObjectName(a->objectName());
+            w->setAccessibleDescription(a->objectName());
+            w->setAccessibleName(a->toolTip().isEmpty() ? a->whatsThis() : a->toolTip());
+            // No tooltip means none: not the button's text.
+            if (a->toolTip().isEmpty() || a->objectName() == QLatin1String("Ende"))
+                w->setToolTip(QString());
+        }
+    }
+}
+
+QAction *frmAnfang::toolButton(const QString &key) const
+{
+    for (QAction *a : m_toolActions)
+        if (a->data().toString() == key)
+            return a;
+    return nullptr;
+}
+
+void frmAnfang::updateLogCommands()
+{
+    const bool open = m_log.isOpen();
+    mnuFileLogOpen->setEnabled(!open);
+    toolButton(QStringLiteral("OpenLogFile"))->setEnabled(!open);
+    mnuFileLogClose->setEnabled(open);
+    toolButton(QStringLiteral("CloseLogFile"))->setEnabled(open);
+}
+
+void frmAnfang::LogOpen()
+{
+    auto &ui = platform::dialogs();
+    QString fileName;
+    for (;;) {
+        fileName = ui.chooseFile({QStringLiteral("Protokolldatei öffnen"),
+                                  QStringLiteral("Protokolldateien (*.LOG)|*.log|Alle Dateien (*.*)|*.*")});
+        if (fileName.isEmpty())
+            return;
+        fileName = QDir::toNativeSeparators(fileName);
+        if (!QFileInfo::exists(fileName))
+            break;
+        const MsgAnswer a = ui.message(QStringLiteral("Bestehende Datei ersetzen - %1?").arg(fileName),
+                                       MsgButtons::YesNoCancel, MsgIcon::Question);
+        if (a == MsgAnswer::Cancel)
+            continue;
+        if (a == MsgAnswer::Yes) {
+            QFile f(fileName);
+            if (!f.remove()) {
+                ui.message(QStringLiteral("Die Datei \"%1\" kann nicht gelöscht werden: %2").arg(fileName, f.errorString()),
+                           MsgButtons::Ok, MsgIcon::Exclamation);
+                return;
+            }
+        }
+        break;
+    }
+    QString error;
+    if (!m_log.open(fileName, &error)) {
+        ui.message(error, MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    updateLogCommands();
+}
+
+void frmAnfang::LogClose()
+{
+    m_log.close();
+    updateLogCommands();
+}
+
+void frmAnfang::writeLog(const QString &text)
+{
+    for (;;) {
+        QString error;
+        if (m_log.write(text, &error))
+            return;
+        if (platform::dialogs().message(error, MsgButtons::RetryCancel, MsgIcon::Critical) != MsgAnswer::Retry) {
+            LogClose();
+            return;
+        }
+    }
+}
+
+void frmAnfang::showModeless(QWidget *w)
+{
+    w->show();
+    if (w->isMinimized())
+        w->showNormal();
+    w->raise();
+    w->activateWindow();
+}
+
+void frmAnfang::openPhoneList()
+{
+    PendingWindow w(QStringLiteral("frmTelNr"), QStringLiteral("Telefonliste"), this);
+    w.exec();
+}
+
+void frmAnfang::openPortSettings()
+{
+    PendingWindow w(QStringLiteral("frmProperties"), QStringLiteral("COM-Anschluß-Einstellungen"), this);
+    w.exec();
+    m_panels->setText(1, ComStatusText(m_comm));
+}
+
+void frmAnfang::openConversionTable()
+{
+    PendingWindow w(QStringLiteral("frmUmlaute"), QStringLiteral("Conversion-Table"), this);
+    w.exec();
+}
+
+void frmAnfang::openBaudScan()
+{
+    ComClose(m_comm);
+    PendingWindow w(QStringLiteral("frmComScan"), QStringLiteral("Baudrate scannen"), this);
+    w.exec();
+    Timer1.start();
+}
+
+void frmAnfang::openAbout()
+{
+    PendingWindow w(QStringLiteral("frmAbout"), QStringLiteral("Info"), this);
+    w.exec();
+}
+
+void frmAnfang::openRegistration()
+{
+    if (!m_sms1)
+        m_sms1 = new PendingWindow(QStringLiteral("frmSMS1"), QStringLiteral("Modem anmelden"), this);
+    showModeless(m_sms1);
+}
+
+void frmAnfang::openSend()
+{
+    if (!m_send)
+        m_send = new PendingWindow(QStringLiteral("frmSendSM"), QStringLiteral("SM senden"), this);
+    showModeless(m_send);
+}
+
+void frmAnfang::openReceived()
+{
+    if (!m_received)
+        m_received = new PendingWindow(QStringLiteral("frmListe"), QStringLiteral("SMS empfangen"), this);
+    showModeless(m_received);
+}
+
+void frmAnfang::openSimList()
+{
+    if (!m_simList)
+        m_simList = new PendingWindow(QStringLiteral("frmSimList"), QStringLiteral("SIM-Karte"), this);
+    showModeless(m_simList);
+}
+
+QWidget *frmAnfang::registrationWindow() const { return m_sms1; }
+QWidget *frmAnfang::sendWindow() const { return m_send; }

@@ -1,0 +1,56 @@
+#pragma once
+#include <QElapsedTimer>
+#include <functional>
+#include <vector>
+
+// The time of day as the modem exchanges see it, and the one way of waiting: yield to the
+// event queue. Waiting loops never sleep on their own, so a test can swap in a virtual clock.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Seconds since midnight, with fractions. Jumps back to 0 at midnight.
+    virtual double now() const = 0;
+    // Seconds since an arbitrary start; never jumps. For scheduling, not for display.
+    virtual double monotonic() const = 0;
+    // Serve pending events, then let a little time pass.
+    virtual void yield() = 0;
+};
+
+// Wall clock. yield() runs a nested event loop until the next event or a few milliseconds
+// pass, so a wait costs almost no CPU but user input, timers and port data are still served.
+class SystemClock final : public Clock {
+public:
+    SystemClock();
+    double now() const override;
+    double monotonic() const override;
+    void yield() override;
+
+private:
+    QElapsedTimer m_started;
+};
+
+// Test clock: every yield serves events and advances the time by a fixed step. Actions can
+// be scheduled at a time, to press a button "during" an exchange.
+class VirtualClock final : public Clock {
+public:
+    explicit VirtualClock(double startOfDay = 12 * 3600.0, double step = 0.01);
+    double now() const override { return m_now; }
+    double monotonic() const override { return m_mono; }
+    void yield() override;
+
+    void setTimeOfDay(double seconds) { m_now = seconds; }
+    void setStep(double step) { m_step = step; }
+    void advance(double seconds);
+    // Runs fn on the first yield at or after monotonic time `at`.
+    void schedule(double at, std::function<void()> fn);
+    void scheduleIn(double delay, std::function<void()> fn) { schedule(m_mono + delay, std::move(fn)); }
+    long long yields() const { return m_yields; }
+
+private:
+    void runDue();
+    double m_now;
+    double m_mono = 0.0;
+    double m_step;
+    long long m_yields = 0;
+    std::vector<std::pair<double, std::function<void()>>> m_scheduled;
+};

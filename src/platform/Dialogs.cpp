@@ -1,0 +1,144 @@
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+QString Dialogs::chooseFile(const FileRequest &request)
+{
+    const QString name = askFile(request);
+    if (!name.isEmpty())
+        QDir::setCurrent(QFileInfo(name).absolutePath());
+    return name;
+}
+
+MsgAnswer WidgetDialogs::message(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (icon) {
+    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    }
+    switch (buttons) {
+    case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    case MsgButtons::RetryCancel: box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel); break;
+    }
+    // A busy pointer must not hide the arrow over a question.
+    const bool busy = m_busy > 0;
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    const int r = box.exec();
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    switch (r) {
+    case QMessageBox::Yes: return MsgAnswer::Yes;
+    case QMessageBox::No: return MsgAnswer::No;
+    case QMessageBox::Retry: return MsgAnswer::Retry;
+    case QMessageBox::Cancel: return MsgAnswer::Cancel;
+    default: return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
+    }
+}
+
+void WidgetDialogs::beep() { QApplication::beep(); }
+
+void WidgetDialogs::setBusy(bool busy)
+{
+    if (busy) {
+        if (m_busy++ == 0)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (m_busy > 0 && --m_busy == 0) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+QString WidgetDialogs::qtFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    if (parts.size() < 2) {
+        const QString ext = filter.trimmed();
+        if (ext.isEmpty())
+            return {};
+        const QString pat = ext.contains(QLatin1Char('*')) ? ext : QStringLiteral("*.") + ext;
+        return QStringLiteral("%1 (%2 %3)").arg(ext, pat, pat.toUpper());
+    }
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString desc = parts[i].trimmed();
+        const qsizetype paren = desc.lastIndexOf(QLatin1Char('('));
+        if (paren > 0 && desc.endsWith(QLatin1Char(')')))
+            desc = desc.left(paren).trimmed();
+        QStringList pats;
+        for (const QString &p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QString pat = p.trimmed();
+            if (pat == QLatin1String("*.*")) {
+                pats << QStringLiteral("*");
+                continue;
+            }
+            pats << pat.toLower();
+            if (pat.toUpper() != pat.toLower())
+                pats << pat.toUpper();
+        }
+        out << QStringLiteral("%1 (%2)").arg(desc, pats.join(QLatin1Char(' ')));
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+QString WidgetDialogs::askFile(const FileRequest &request)
+{
+    QWidget *parent = QApplication::activeWindow();
+    const QString filter = qtFilter(request.filter);
+    if (request.save)
+        return QFileDialog::getSaveFileName(parent, request.title, QDir::currentPath(), filter);
+    return QFileDialog::getOpenFileName(parent, request.title, QDir::currentPath(), filter);
+}
+
+MsgAnswer ScriptedDialogs::message(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title)
+{
+    const ShownMessage m{text, buttons, icon, title};
+    shown << m;
+    if (onMessage)
+        onMessage(m);
+    if (!answers.isEmpty())
+        return answers.takeFirst();
+    switch (buttons) {
+    case MsgButtons::Ok: return MsgAnswer::Ok;
+    case MsgButtons::YesNo:
+    case MsgButtons::YesNoCancel: return MsgAnswer::Yes;
+    case MsgButtons::RetryCancel: return MsgAnswer::Cancel;
+    }
+    return MsgAnswer::Ok;
+}
+
+QStringList ScriptedDialogs::texts() const
+{
+    QStringList out;
+    for (const auto &m : shown)
+        out << m.text;
+    return out;
+}
+
+void ScriptedDialogs::clear()
+{
+    shown.clear();
+    answers.clear();
+    fileRequests.clear();
+    fileAnswers.clear();
+    beeps = 0;
+}
+
+QString ScriptedDialogs::askFile(const FileRequest &request)
+{
+    fileRequests << request;
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+}

@@ -1,0 +1,82 @@
+#pragma once
+#include "platform/AppInfo.h"
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+enum class MsgButtons { Ok, YesNo, YesNoCancel, RetryCancel };
+enum class MsgIcon { None, Information, Question, Exclamation, Critical };
+enum class MsgAnswer { Ok, Yes, No, Cancel, Retry };
+
+struct FileRequest {
+    QString title;
+    // "Beschreibung|Muster|Beschreibung|Muster", or a bare extension such as "lst".
+    QString filter;
+    bool save = false;
+};
+
+// Message boxes, file dialogs, the beep and the hourglass. Windows call these and never
+// the toolkit's boxes, so a test can answer every question and record every message.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual MsgAnswer message(const QString &text, MsgButtons buttons = MsgButtons::Ok,
+                              MsgIcon icon = MsgIcon::None, const QString &title = kAppTitle) = 0;
+    // Returns the chosen full file name, empty when cancelled. A confirmed choice makes the
+    // file's folder the current directory, as the common file dialog does on Windows; the
+    // phone list's folder search relies on it.
+    QString chooseFile(const FileRequest &request);
+    virtual void beep() = 0;
+    virtual void setBusy(bool busy) = 0;
+
+protected:
+    virtual QString askFile(const FileRequest &request) = 0;
+};
+
+// The real boxes and dialogs (German buttons come from the loaded Qt translation).
+class WidgetDialogs final : public Dialogs {
+public:
+    MsgAnswer message(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title) override;
+    void beep() override;
+    void setBusy(bool busy) override;
+    // "Protokolldateien (*.LOG)|*.log|Alle Dateien (*.*)|*.*" in Qt's filter form; patterns
+    // match both letter cases, since Unix file names are case-sensitive.
+    static QString qtFilter(const QString &filter);
+
+protected:
+    QString askFile(const FileRequest &request) override;
+
+private:
+    int m_busy = 0;
+};
+
+struct ShownMessage {
+    QString text;
+    MsgButtons buttons;
+    MsgIcon icon;
+    QString title;
+};
+
+// Test double: records every box and answers from a script. Without a scripted answer it
+// picks Ok / Yes / Cancel (for Retry-Cancel, so a failing write cannot loop forever).
+class ScriptedDialogs final : public Dialogs {
+public:
+    MsgAnswer message(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title) override;
+    void beep() override { ++beeps; }
+    void setBusy(bool busy) override { busyNow = busy; }
+
+    QList<ShownMessage> shown;
+    QList<MsgAnswer> answers;
+    QList<FileRequest> fileRequests;
+    QStringList fileAnswers; // empty string = cancel
+    int beeps = 0;
+    bool busyNow = false;
+    std::function<void(const ShownMessage &)> onMessage;
+
+    QStringList texts() const;
+    void clear();
+
+protected:
+    QString askFile(const FileRequest &request) override;
+};

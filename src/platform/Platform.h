@@ -1,0 +1,26 @@
+#pragma once
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/SettingsStore.h"
+
+#include <memory>
+
+// The platform services the program runs on. main() installs the real ones; tests install
+// a virtual clock, scripted dialogs and a store in memory.
+namespace platform {
+Clock &clock();
+Dialogs &dialogs();
+SettingsStore &settings();
+void install(Clock *clock, Dialogs *dialogs, SettingsStore *settings);
+} // namespace platform
+
+// Test doubles installed for the lifetime of one object.
+struct TestPlatform {
+    TestPlatform() { platform::install(&clock, &dialogs, &settings); }
+    ~TestPlatform() { platform::install(nullptr, nullptr, nullptr); }
+    TestPlatform(const TestPlatform &) = delete;
+    TestPlatform &operator=(const TestPlatform &) = delete;
+    VirtualClock clock;
+    ScriptedDialogs dialogs;
+    MemorySettingsStore settings;
+};
