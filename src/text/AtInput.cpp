@@ -6,7 +6,7 @@
 namespace {
 
 // What Windows-1252 holds at 0x80..0x9F; 0x81, 0x8D, 0x8F, 0x90 and 0x9D are unassigned.
-constexpr std::array<char16_t, 27> kSpecials = {
+constexpr std::array<char16_t, 27> kHighPrintables = {
     0x20AC, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030,
     0x0160, 0x2039, 0x0152, 0x017D, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x017E, 0x0178,
@@ -26,7 +26,7 @@ bool IsWindows1252Printable(QChar c)
     const char16_t u = c.unicode();
     if ((u >= 0x20 && u <= 0x7E) || (u >= 0xA0 && u <= 0xFF))
         return true;
-    return std::find(kSpecials.begin(), kSpecials.end(), u) != kSpecials.end();
+    return std::find(kHighPrintables.begin(), kHighPrintables.end(), u) != kHighPrintables.end();
 }
 
 bool IsSafeQuotedParameter(const QString &text)
