@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTextDocument>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -282,8 +283,10 @@ void frmAnfang::ReceiveLoop()
 
 QString frmAnfang::terminalText() const
 {
-    QString text = txtTerm->toPlainText();
-    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    // The raw text keeps every character (the plain-text export turns a no-break space into
+    // a blank); blocks are separated by U+2029.
+    QString text = txtTerm->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
     return text;
 }
 

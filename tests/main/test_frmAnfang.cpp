@@ -1,0 +1,266 @@
+#include "../support/MainRig.h"
+
+#include "main/TerminalText.h"
+#include "platform/CodePage.h"
+
+#include <QMdiArea>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestFrmAnfang : public QObject {
+    Q_OBJECT
+private slots:
+    void startsWithThePortOpenAndTheDefaultGeometry()
+    {
+        MainRig r;
+        QVERIFY(r.comm().portOpen());
+        QCOMPARE(r.fake->lastDevice, QStringLiteral("/dev/ttyS0"));
+        QCOMPARE(r.main->panelText(1), QStringLiteral("COM1,9600,n,8,1 active"));
+        QCOMPARE(r.main->windowTitle(), QStringLiteral("Varnix"));
+        QCOMPARE(r.main->pos(), QPoint(67, 67));
+        QCOMPARE(r.main->size(), QSize(750, 467));
+        QCOMPARE(r.main->Timer1.interval(), 1999);
+        QVERIFY(r.main->Timer1.isActive());
+        QVERIFY(r.main->optDisplay[0]->isChecked());
+        QCOMPARE(r.main->panelText(2), QStringLiteral("Netz"));
+        QCOMPARE(r.main->panelText(3), QStringLiteral("Modem"));
+        QCOMPARE(r.main->panelText(4), QStringLiteral("Feld"));
+    }
+
+    void aMissingPortGivesComErrorAndTheWindowCarriesOn()
+    {
+        MainRig r({QStringLiteral("/dev/ttyS0")});
+        QCOMPARE(r.p.dialogs.shown.size(), 1);
+        QCOMPARE(r.p.dialogs.shown[0].title, QStringLiteral("Com-Error"));
+        QVERIFY(r.p.dialogs.shown[0].text.contains(QLatin1String("COM1 (/dev/ttyS0) nicht vorhanden")));
+        QCOMPARE(r.main->panelText(1), QStringLiteral("COM1,9600,n,8,1 not active"));
+        // The start-up picture is the port-open one whatever the port did.
+        QVERIFY(r.main->panel1ShowsOpen());
+    }
+
+    void storedGeometry_data()
+    {
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<QPoint>("pos");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("stored") << "1500" << "9000" << QPoint(100, 67) << QSize(600, 467);
+        QTest::newRow("not a number") << "abc" << "9000" << QPoint(67, 67) << QSize(600, 467);
+        QTest::newRow("off every screen") << "-900000" << "9000" << QPoint(67, 67) << QSize(750, 467);
+    }
+    void storedGeometry()
+    {
+        QFETCH(QString, left);
+        QFETCH(QString, width);
+        QFETCH(QPoint, pos);
+        QFETCH(QSize, size);
+        TestPlatform outer;
+        MainRig r;
+        r.p.settings.set(keys::MainLeft, left);
+        r.p.settings.set(keys::MainWidth, width);
+        auto backend = std::make_unique<FakeSerialBackend>(r.p.clock);
+        frmAnfang w(std::move(backend));
+        QCOMPARE(w.pos(), pos);
+        QCOMPARE(w.size(), size);
+    }
+
+    void receiveLoopShowsWhatArrives_data()
+    {
+        QTest::addColumn<bool>("ascii");
+        QTest::addColumn<QByteArray>("received");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("OK") << false << QByteArray("\r\nOK\r\n") << "\r\nOK\r\n";
+        QTest::newRow("bare LF lost") << false << QByteArray("a\nb") << "ab";
+        QTest::newRow("bare CR") << false << QByteArray("x\r") << "x\r\n";
+        QTest::newRow("ascii view") << true << QByteArray("AT\r\n") << "<65><84><13><10>";
+    }
+    void receiveLoopShowsWhatArrives()
+    {
+        QFETCH(bool, ascii);
+        QFETCH(QByteArray, received);
+        QFETCH(QString, shown);
+        MainRig r;
+        r.main->optDisplay[ascii ? 1 : 0]->setChecked(true);
+        r.fake->deliver(received);
+        r.main->ReceiveLoop();
+        QCOMPARE(r.main->terminalText(), shown);
+        QCOMPARE(r.comm().inBufferCount(), 0);
+    }
+
+    void textFromOtherWindowsStaysTextInAsciiView()
+    {
+        MainRig r;
+        r.main->optDisplay[1]->setChecked(true);
+        QString line = QStringLiteral("AT\r");
+        r.main->ShowData(line);
+        QCOMPARE(line, QStringLiteral("AT\r\n"));
+        QCOMPARE(r.main->terminalText(), QStringLiteral("AT\r\n"));
+    }
+
+    void everyByteValueReachesTheTerminal()
+    {
+        MainRig r;
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            if (b != 10 && b != 13)
+                all.append(static_cast<char>(b));
+        r.fake->deliver(all);
+        r.main->ReceiveLoop();
+        QCOMPARE(r.main->terminalText(), codepage::decode(all));
+        r.main->optDisplay[1]->setChecked(true);
+        r.fake->deliver(all);
+        r.main->ReceiveLoop();
+        QVERIFY(r.main->terminalText().endsWith(AsciiView(codepage::decode(all))));
+    }
+
+    void closedPortReadsNothingAndTheIndicatorStays()
+    {
+        MainRig r;
+        r.fake->deliver("OK");
+        r.comm().setPortOpen(false);
+        const QPoint before = r.main->imgLes->pos();
+        r.main->ReceiveLoop();
+        QCOMPARE(r.main->imgLes->pos(), before);
+        QCOMPARE(r.main->terminalText(), QString());
+    }
+
+    void readingIndicatorJumpsEachPass()
+    {
+        MainRig r;
+        const int top = r.main->optDisplay[0]->y();
+        r.main->ReceiveLoop();
+        const int first = r.main->imgLes->y();
+        r.main->ReceiveLoop();
+        const int second = r.main->imgLes->y();
+        QCOMPARE(QSet<int>({first, second}), QSet<int>({top - 3, top - 10}));
+    }
+
+    void paneIsTrimmedBeforeTheNextAppend()
+    {
+        MainRig r;
+        QString big;
+        for (int i = 0; i < 16001; ++i)
+            big += QChar('a' + i % 26);
+        QString copy = big;
+        r.main->ShowData(copy);
+        QString more = QStringLiteral("OK");
+        r.main->ShowData(more);
+        QCOMPARE(r.main->terminalText(), big.right(11905) + QStringLiteral("OK"));
+    }
+
+    void aFastLineDoesNotGrowThePaneWithoutBound()
+    {
+        MainRig r;
+        QByteArray tick(51000, 'x');
+        for (int i = 0; i < 5; ++i) {
+            r.fake->deliver(tick);
+            r.main->ReceiveLoop();
+        }
+        QVERIFY(r.main->terminalText().size() <= kTerminalLimit + 51000);
+        QString one = QStringLiteral("!");
+        r.main->ShowData(one);
+        QVERIFY(r.main->terminalText().size() <= kTerminalLimit + 1);
+    }
+
+    void keyboardTable()
+    {
+        MainRig r;
+        QTest::keyClicks(r.main->txtTerm, QStringLiteral("AT"));
+        QTest::keyClick(r.main->txtTerm, Qt::Key_Return);
+        QTest::keyClick(r.main->txtTerm, Qt::Key_Backspace);
+        QTest::keyClick(r.main->txtTerm, Qt::Key_Escape);
+        QTest::keyClick(r.main->txtTerm, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(r.fake->written(), QByteArray("AT\r\x7f\b\x1b\x1b\x1a"));
+        QCOMPARE(r.p.dialogs.beeps, 0);
+    }
+
+    void closedPortBeepsPerEvent()
+    {
+        MainRig r;
+        r.comm().setPortOpen(false);
+        QTest::keyClick(r.main->txtTerm, Qt::Key_A); // key down and key press
+        QCOMPARE(r.p.dialogs.beeps, 2);
+        QTest::keyClick(r.main->txtTerm, Qt::Key_Left); // key down only
+        QCOMPARE(r.p.dialogs.beeps, 3);
+        QCOMPARE(r.fake->written(), QByteArray());
+    }
+
+    void closingInNormalStateWritesGeometryAndFolder()
+    {
+        QTemporaryDir dir;
+        const QString before = QDir::currentPath();
+        MainRig r;
+        QDir::setCurrent(dir.path());
+        r.main->close();
+        QDir::setCurrent(before);
+        QCOMPARE(r.ended, 1);
+        QCOMPARE(r.p.settings.get(keys::MainLeft), QStringLiteral("1005"));
+        QCOMPARE(r.p.settings.get(keys::MainWidth), QStringLiteral("11250"));
+        QCOMPARE(r.p.settings.get(keys::MainHeight), QStringLiteral("7005"));
+        QCOMPARE(QDir(r.p.settings.get(keys::MyDir)).canonicalPath(), QDir(dir.path()).canonicalPath());
+    }
+
+    void closingMaximisedWritesNothing()
+    {
+        MainRig r;
+        r.main->setWindowState(Qt::WindowMaximized);
+        r.main->close();
+        QCOMPARE(r.ended, 1);
+        QVERIFY(!r.p.settings.has(keys::MainLeft));
+        QVERIFY(!r.p.settings.has(keys::MyDir));
+    }
+
+    void beendenWritesNothing()
+    {
+        MainRig r;
+        r.main->mnuFileExit->trigger();
+        QCOMPARE(r.ended, 1);
+        QVERIFY(r.p.settings.values.isEmpty());
+    }
+
+    void myDirBecomesTheWorkingFolderAndAMissingOneIsIgnored()
+    {
+        QTemporaryDir dir;
+        const QString before = QDir::currentPath();
+        {
+            MainRig r;
+            r.p.settings.set(keys::MyDir, dir.path());
+            frmAnfang w(std::make_unique<FakeSerialBackend>(r.p.clock));
+            QCOMPARE(QDir::currentPath(), QDir(dir.path()).canonicalPath());
+            QDir::setCurrent(before);
+            r.p.settings.set(keys::MyDir, dir.path() + QStringLiteral("/gone"));
+            frmAnfang w2(std::make_unique<FakeSerialBackend>(r.p.clock));
+            QCOMPARE(QDir::currentPath(), before);
+            QVERIFY(r.p.dialogs.shown.isEmpty());
+        }
+    }
+
+    void terminalFollowsTheWindowHeight()
+    {
+        MainRig r;
+        r.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(r.main.get()));
+        r.main->resize(750, 600);
+        QCOMPARE(r.main->txtTerm->height(), r.main->frameGeometry().height() - 305);
+        const int h = r.main->txtTerm->height();
+        r.main->resize(750, 200); // too small: the terminal keeps its height
+        QCOMPARE(r.main->txtTerm->height(), h);
+    }
+
+    void controlsCarryTheirNames()
+    {
+        MainRig r;
+        for (const char *n : {"txtTerm", "picTerminal", "imgLes", "imgTerm", "imgModem", "imgSend", "imgRec",
+                              "optDisplay(0)", "optDisplay(1)", "StatusBar1", "tbrToolBar"}) {
+            auto *w = r.main->findChild<QWidget *>(QString::fromLatin1(n));
+            QVERIFY2(w, n);
+            QCOMPARE(w->accessibleDescription(), QString::fromLatin1(n));
+        }
+        QVERIFY(!r.main->txtTerm->accessibleName().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestFrmAnfang)
+#include "test_frmAnfang.moc"

@@ -1,0 +1,130 @@
+#include "platform/CodePage.h"
+#include "platform/Platform.h"
+#include "platform/PortMap.h"
+#include "platform/Twips.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestPlatform_ : public QObject {
+    Q_OBJECT
+private slots:
+    void everyByteSurvivesARoundTrip()
+    {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(static_cast<char>(b));
+        const QString text = codepage::decode(all);
+        QCOMPARE(text.size(), 256);
+        QCOMPARE(codepage::encode(text), all);
+    }
+
+    void windows1252Characters_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("umlauts") << QStringLiteral("ÄÖÜäöüß") << QByteArray("\xC4\xD6\xDC\xE4\xF6\xFC\xDF");
+        QTest::newRow("euro and quotes") << QStringLiteral("€„“…") << QByteArray("\x80\x84\x93\x85");
+        QTest::newRow("not in the code page") << QStringLiteral("a\u0416b\U0001F600") << QByteArray("a?b??");
+        QTest::newRow("NUL and controls") << QString(QChar(0)) + QChar(26) << QByteArray("\x00\x1A", 2);
+    }
+    void windows1252Characters()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(codepage::encode(text), bytes);
+    }
+
+    void twipsAt96Dpi_data()
+    {
+        QTest::addColumn<double>("tw");
+        QTest::addColumn<int>("px");
+        QTest::newRow("default width") << 11250.0 << 750;
+        QTest::newRow("default height") << 7000.0 << 467;
+        QTest::newRow("panel 1") << 8819.0 << 588;
+        QTest::newRow("zero") << 0.0 << 0;
+    }
+    void twipsAt96Dpi()
+    {
+        QFETCH(double, tw);
+        QFETCH(int, px);
+        QCOMPARE(twips::toPx(tw), px);
+    }
+
+    void portNumbersMapToDevices()
+    {
+        MemorySettingsStore s;
+        QCOMPARE(PortDevice(1, s), QStringLiteral("/dev/ttyS0"));
+        QCOMPARE(PortDevice(16, s), QStringLiteral("/dev/ttyS15"));
+        s.setValue(QStringLiteral("Ports"), QStringLiteral("COM3"), QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(PortDevice(3, s), QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(PortDevice(4, s), QStringLiteral("/dev/ttyS3"));
+    }
+
+    void settingsKeysGiveTheirDefaults()
+    {
+        MemorySettingsStore s;
+        QCOMPARE(s.get(keys::MainWidth), QStringLiteral("11250"));
+        QCOMPARE(s.get(keys::MyDir), QString());
+        s.set(keys::MainWidth, QStringLiteral("9000"));
+        QCOMPARE(s.get(keys::MainWidth), QStringLiteral("9000"));
+    }
+
+    void qsettingsStorePersistsUnicodeKeys()
+    {
+        QTemporaryDir dir;
+        qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+        {
+            QtSettingsStore s;
+            s.set(keys::PortNumber, QStringLiteral("2"));
+        }
+        QtSettingsStore again;
+        QCOMPARE(again.get(keys::PortNumber), QStringLiteral("2"));
+        QCOMPARE(again.get(keys::MainTop), QStringLiteral("1000"));
+    }
+
+    void virtualClockWrapsAtMidnightAndRunsScheduledActions()
+    {
+        VirtualClock c(24 * 3600.0 - 0.015, 0.01);
+        int fired = 0;
+        c.scheduleIn(0.015, [&] { ++fired; });
+        c.yield();
+        QCOMPARE(fired, 0);
+        c.yield();
+        QCOMPARE(fired, 1);
+        QVERIFY(c.now() < 1.0);
+        QVERIFY(c.monotonic() > 0.019);
+    }
+
+    void fileDialogQtFilters_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("qt");
+        QTest::newRow("log") << QStringLiteral("Protokolldateien (*.LOG)|*.log|Alle Dateien (*.*)|*.*")
+                             << QStringLiteral("Protokolldateien (*.log *.LOG);;Alle Dateien (*)");
+        QTest::newRow("bare extension") << QStringLiteral("lst") << QStringLiteral("lst (*.lst *.LST)");
+    }
+    void fileDialogQtFilters()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, qt);
+        QCOMPARE(WidgetDialogs::qtFilter(filter), qt);
+    }
+
+    void confirmedFileChoiceChangesTheCurrentFolder()
+    {
+        QTemporaryDir dir;
+        const QString before = QDir::currentPath();
+        ScriptedDialogs d;
+        d.fileAnswers << dir.filePath(QStringLiteral("x.lst")) << QString();
+        QCOMPARE(d.chooseFile({}), dir.filePath(QStringLiteral("x.lst")));
+        QCOMPARE(QDir::currentPath(), QDir(dir.path()).canonicalPath());
+        QDir::setCurrent(before);
+        QCOMPARE(d.chooseFile({}), QString());
+        QCOMPARE(QDir::currentPath(), before);
+    }
+};
+
+QTEST_MAIN(TestPlatform_)
+#include "test_platform.moc"

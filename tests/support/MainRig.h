@@ -1,0 +1,24 @@
+#pragma once
+// A main window on the in-process fake port, with the platform test doubles installed.
+#include "comm/FakeSerialBackend.h"
+#include "main/frmAnfang.h"
+#include "platform/Platform.h"
+
+#include <memory>
+
+struct MainRig {
+    TestPlatform p;
+    FakeSerialBackend *fake = nullptr;
+    std::unique_ptr<frmAnfang> main;
+    int ended = 0;
+
+    explicit MainRig(const QSet<QString> &missing = {})
+    {
+        auto backend = std::make_unique<FakeSerialBackend>(p.clock);
+        fake = backend.get();
+        fake->missing = missing;
+        main = std::make_unique<frmAnfang>(std::move(backend));
+        main->endProgram = [this] { ++ended; };
+    }
+    CommPort &comm() { return main->comm(); }
+};
