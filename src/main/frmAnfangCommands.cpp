@@ -5,6 +5,7 @@
 #include "main/frmAnfang.h"
 
 #include "comm/ComProcs.h"
+#include "modem/frmSMS1.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
 
@@ -254,7 +255,7 @@ void frmAnfang::openAbout()
 void frmAnfang::openRegistration()
 {
     if (!m_sms1)
-        m_sms1 = new PendingWindow(QStringLiteral("frmSMS1"), QStringLiteral("Modem anmelden"), this);
+        m_sms1 = new frmSMS1(*this, this);
     showModeless(m_sms1);
 }
 

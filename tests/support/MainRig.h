@@ -1,6 +1,7 @@
 #pragma once
 // A main window on the in-process fake port, with the platform test doubles installed.
 #include "comm/FakeSerialBackend.h"
+#include "comm/SimulatedModem.h"
 #include "main/frmAnfang.h"
 #include "platform/Platform.h"
 
@@ -21,4 +22,13 @@ struct MainRig {
         main->endProgram = [this] { ++ended; };
     }
     CommPort &comm() { return main->comm(); }
+    // Puts the simulated modem on the line.
+    modemsim::Modem &attachModem(modemsim::Config config = {})
+    {
+        sim = std::make_unique<SimulatedModem>(*fake, std::move(config));
+        return sim->modem();
+    }
+    // Everything the program wrote since the last call, as text.
+    QString sent() { return QString::fromLatin1(fake->takeWritten()); }
+    std::unique_ptr<SimulatedModem> sim;
 };

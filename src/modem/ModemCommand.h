@@ -1,0 +1,28 @@
+#pragma once
+#include <QString>
+
+class CommPort;
+class ModemLink;
+
+// Exchange status: 0 OK, 1 no answer (already reported), 2 ERROR in the answer, 9 neither.
+enum : qint16 { kStatusOk = 0, kStatusTimeout = 1, kStatusError = 2, kStatusNoResult = 9 };
+
+inline const QString kTimeoutMessage = QStringLiteral("Zeitüberschreitung. Keine Antwort vom Modem. ");
+inline const QString kPortClosedMessage = QStringLiteral("  Com-Schnittstelle ist geschlossen!  ");
+
+// Waits for the modem's answer to the command line just written: up to 10 s for the first
+// character, then until the line has been quiet for one second. The answer is returned
+// raw and classified by plain substring search.
+void ModemCommand(CommPort &comm, QString &answer, qint16 &status);
+
+// Waits until the clock has passed the start (rounded to a whole second) by more than
+// `seconds`, serving events meanwhile.
+void WaitSeconds(double seconds);
+
+// One exchange as every modem window runs it: write the command line (command and CR),
+// echo it into the terminal, wait for the answer, echo the answer. Returns the status;
+// `answer` holds the answer with the terminal's CR LF line ends.
+qint16 Exchange(ModemLink &link, const QString &command, QString &answer);
+
+// Shows the closed-port message and returns false when the port is closed.
+bool PortIsOpen(ModemLink &link);

@@ -1,0 +1,301 @@
+#include "modem/frmSMS1.h"
+
+#include "comm/ComProcs.h"
+#include "comm/CommPort.h"
+#include "comm/ModemLink.h"
+#include "modem/ModemAnswers.h"
+#include "modem/ModemCommand.h"
+#include "platform/Platform.h"
+#include "platform/Twips.h"
+#include "text/AtInput.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+const QString frmSMS1::kBreakCaption = QStringLiteral("Moment ...");
+const QString frmSMS1::kIdleBreakCaption = QStringLiteral("Anmeldung &abbrechen");
+
+namespace {
+
+template <typename W> W *place(W *w, const QString &name, int left, int top, int width, int height)
+{
+    w->setObjectName(name);
+    w->setAccessibleDescription(name);
+    w->setGeometry(twips::toPx(left), twips::toPx(top), twips::toPx(width), twips::toPx(height));
+    return w;
+}
+
+constexpr int kWide = 1815;
+constexpr int kButtonHigh = 495;
+constexpr int kBoxHigh = 315;
+
+struct Operator {
+    const char *name;
+    const char *caption;
+    int left;
+    const char *smsc;
+};
+const Operator kOperators[] = {
+    {"cmdD1", "D1", 3360, "+491710760000"},
+    {"cmdD2", "D2", 3825, "+491722270333"},
+    {"cmdE1", "E1", 4320, "+491770610000"},
+    {"cmdO2", "O2", 4755, "+491760000443"},
+};
+
+} // namespace
+
+frmSMS1::frmSMS1(ModemLink &link, QWidget *parent) : QWidget(parent, Qt::Window), m_link(link)
+{
+    setObjectName(QStringLiteral("frmSMS1"));
+    setAccessibleDescription(QStringLiteral("frmSMS1"));
+    setWindowTitle(QStringLiteral("Modem anmelden"));
+
+    const auto button = [this](const QString &name, const QString &caption, int left, int top, int width,
+                               int height = kButtonHigh) {
+        return place(new QPushButton(caption, this), name, left, top, width, height);
+    };
+    cmdModemOn = button(QStringLiteral("cmdModemOn"), QStringLiteral("&Modem anmelden"), 480, 360, kWide);
+    cmdBreak = button(QStringLiteral("cmdBreak"), QStringLiteral("&Anmeldung abbrechen"), 480, 1080, kWide);
+    cmdFeld = button(QStringLiteral("cmdFeld"), QStringLiteral("&Feldstärke"), 480, 1800, kWide);
+    cmdStep = button(QStringLiteral("cmdStep"), QStringLiteral("Anmeldung &prüfen"), 480, 2520, kWide);
+    lblAngemeldet = place(new QLabel(QStringLiteral("Anmeldung nicht korrekt"), this),
+                          QStringLiteral("lblAngemeldet"), 480, 3240, kWide, kButtonHigh);
+    lblAngemeldet->setAccessibleName(QStringLiteral("Anmeldezustand"));
+    lblAngemeldet->setAlignment(Qt::AlignCenter);
+    lblAngemeldet->setFrameShape(QFrame::Panel);
+    lblAngemeldet->setFrameShadow(QFrame::Sunken);
+
+    Frame1 = place(new QFrame(this), QStringLiteral("Frame1"), 2880, 240, 40, 3555);
+    Frame1->setFrameShape(QFrame::VLine);
+    Frame1->setFrameShadow(QFrame::Sunken);
+
+    txtPIN = place(new QLineEdit(this), QStringLiteral("txtPIN"), 3360, 360 + 90, 540, kBoxHigh);
+    txtPIN->setAccessibleName(QStringLiteral("PIN der SIM-Karte"));
+    txtPIN->setEchoMode(QLineEdit::Password);
+    txtPIN->setMaxLength(8);
+    cmdPinTest = button(QStringLiteral("cmdPinTest"), QStringLiteral("&PIN testen"), 3960, 360, 1215);
+
+    QPushButton **ops[] = {&cmdD1, &cmdD2, &cmdE1, &cmdO2};
+    for (int i = 0; i < 4; ++i) {
+        const Operator &o = kOperators[i];
+        *ops[i] = button(QString::fromLatin1(o.name), QString::fromLatin1(o.caption), o.left, 1080, 400, 375);
+        const QString number = QString::fromLatin1(o.smsc);
+        (*ops[i])->setToolTip(QStringLiteral("SMS-Zentrale %1 eintragen").arg(number));
+        connect(*ops[i], &QPushButton::clicked, this, [this, number] { txtSMSC->setText(number); });
+    }
+    txtSMSC = place(new QLineEdit(this), QStringLiteral("txtSMSC"), 3360, 1440, kWide, kBoxHigh);
+    txtSMSC->setAccessibleName(QStringLiteral("Nummer der SMS-Zentrale"));
+    cmdSMSCneu = button(QStringLiteral("cmdSMSCneu"), QStringLiteral("&SMSC neu anmelden"), 3360, 1800, kWide);
+    txtEigene = place(new QLineEdit(this), QStringLiteral("txtEigene"), 3360, 2445, kWide, kBoxHigh);
+    txtEigene->setAccessibleName(QStringLiteral("Eigene Rufnummer"));
+    cmdEigene = button(QStringLiteral("cmdEigene"), QStringLiteral("Eigene Nummer"), 3360, 2760, kWide);
+
+    lblModCount = place(new QLabel(QStringLiteral("0"), this), QStringLiteral("lblModCount"), 2520, 120, 300, 255);
+    lblModCount->setAccessibleName(QStringLiteral("Zähler"));
+    Eingabe = place(new QLineEdit(this), QStringLiteral("Eingabe"), 0, 0, 100, kBoxHigh);
+    Eingabe->setAccessibleName(QStringLiteral("Eingabe"));
+    Eingabe->hide();
+    picRegister = place(new QLabel(this), QStringLiteral("picRegister"), 0, 0, 100, 100);
+    picRegister->setAccessibleName(QStringLiteral("Bild"));
+    picRegister->hide();
+
+    connect(cmdModemOn, &QPushButton::clicked, this, &frmSMS1::cmdModemOn_Click);
+    connect(cmdBreak, &QPushButton::clicked, this, [this] { breakOff(); });
+    connect(cmdFeld, &QPushButton::clicked, this, &frmSMS1::SignalQuery);
+    connect(cmdStep, &QPushButton::clicked, this, &frmSMS1::cmdStep_Click);
+    connect(cmdPinTest, &QPushButton::clicked, this, &frmSMS1::PinSend);
+    connect(cmdSMSCneu, &QPushButton::clicked, this, &frmSMS1::SmscSend);
+    connect(cmdEigene, &QPushButton::clicked, this, &frmSMS1::cmdEigene_Click);
+
+    // The window's outer size is 6945 x 5265 twips; the title bar takes its share.
+    resize(twips::toPx(6945), twips::toPx(5265) - 30);
+}
+
+bool frmSMS1::event(QEvent *e)
+{
+    if (e->type() == QEvent::WindowActivate)
+        lblAngemeldet->clear();
+    return QWidget::event(e);
+}
+
+void frmSMS1::closeEvent(QCloseEvent *e)
+{
+    // Hidden, not destroyed: a sequence may still be waiting for the modem, and the inputs
+    // are kept for the next opening.
+    hide();
+    e->ignore();
+}
+
+bool frmSMS1::broken() const { return cmdBreak->text() == kBreakCaption; }
+
+void frmSMS1::breakOff() { cmdBreak->setText(kBreakCaption); }
+
+bool frmSMS1::mayRun()
+{
+    if (!broken())
+        return true;
+    ComClear(m_link.comm());
+    return false;
+}
+
+bool frmSMS1::safeParameter(const QString &text)
+{
+    if (IsSafeQuotedParameter(text))
+        return true;
+    platform::dialogs().message(kUnsafeParameterMessage);
+    return false;
+}
+
+qint16 frmSMS1::exchange(const QString &command, QString &answer) { return Exchange(m_link, command, answer); }
+
+void frmSMS1::cmdModemOn_Click()
+{
+    m_link.setReceiveTimer(false);
+    ModemInit();
+    ModelQuery();
+    MakerQuery();
+    ErrModeSet();
+    SignalQuery();
+    PinSend();
+    TextModeSet();
+    RegQuery();
+    OperatorQuery();
+    SmscSend();
+    m_link.setReceiveTimer(true);
+    cmdBreak->setText(kIdleBreakCaption);
+}
+
+void frmSMS1::cmdStep_Click()
+{
+    m_link.setReceiveTimer(false);
+    RegQuery();
+    m_link.setReceiveTimer(true);
+}
+
+void frmSMS1::ModemInit()
+{
+    if (!mayRun())
+        return;
+    // With the port closed nothing can succeed: break the run off at once instead of
+    // waiting ten seconds for an answer to a command that never went out.
+    if (!PortIsOpen(m_link)) {
+        breakOff();
+        return;
+    }
+    QString answer;
+    if (exchange(QStringLiteral("AT"), answer) > 0)
+        breakOff();
+    if (!broken() && exchange(QStringLiteral("AT E0"), answer) > 0)
+        breakOff();
+}
+
+void frmSMS1::ModelQuery()
+{
+    if (!mayRun())
+        return;
+    QString answer;
+    if (exchange(QStringLiteral("AT+GMM"), answer) > 0)
+        breakOff();
+    m_link.setPanelText(3, GmmModelName(answer));
+}
+
+void frmSMS1::MakerQuery()
+{
+    if (!mayRun())
+        return;
+    QString answer;
+    exchange(QStringLiteral("AT+CGMI"), answer);
+}
+
+void frmSMS1::ErrModeSet()
+{
+    if (!mayRun())
+        return;
+    QString answer;
+    exchange(QStringLiteral("AT+CMEE=2"), answer);
+}
+
+void frmSMS1::SignalQuery()
+{
+    if (!mayRun())
+        return;
+    QString answer;
+    exchange(QStringLiteral("AT+CSQ"), answer);
+    m_link.setPanelText(4, QStringLiteral("Feldstärke: ") + CsqSignalValue(answer));
+}
+
+void frmSMS1::PinSend()
+{
+    if (!mayRun())
+        return;
+    const QString pin = txtPIN->text();
+    if (pin.size() != 4) {
+        platform::dialogs().message(QStringLiteral("PIN ist zu kurz! "));
+        return;
+    }
+    if (!safeParameter(pin))
+        return;
+    QString answer;
+    exchange(QStringLiteral("AT+CPIN=\"%1\"").arg(pin), answer);
+}
+
+void frmSMS1::TextModeSet()
+{
+    if (!mayRun())
+        return;
+    QString answer;
+    exchange(QStringLiteral("AT+CMGF=1"), answer);
+}
+
+void frmSMS1::RegQuery()
+{
+    for (;;) {
+        if (!mayRun())
+            return;
+        QString answer;
+        exchange(QStringLiteral("AT+CREG?"), answer);
+        const int state = CregState(answer);
+        lblAngemeldet->setText(CregCaption(state));
+        if (state != 2)
+            return;
+    }
+}
+
+void frmSMS1::OperatorQuery()
+{
+    if (!mayRun())
+        return;
+    QString answer;
+    exchange(QStringLiteral("AT+COPS?"), answer);
+    m_link.setPanelText(2, CopsOperatorName(answer));
+}
+
+void frmSMS1::SmscSend()
+{
+    if (!mayRun())
+        return;
+    const QString number = txtSMSC->text();
+    if (number.size() <= 12) {
+        platform::dialogs().message(QStringLiteral("SMSC-Nummer ist falsch! "));
+        return;
+    }
+    if (!safeParameter(number))
+        return;
+    QString answer;
+    exchange(QStringLiteral("AT+CSCA=\"%1\"").arg(number), answer);
+}
+
+void frmSMS1::cmdEigene_Click()
+{
+    if (!PortIsOpen(m_link))
+        return;
+    QString answer;
+    if (exchange(QStringLiteral("AT+CPBS=\"ON\""), answer) > 0)
+        return;
+    if (exchange(QStringLiteral("AT+CPBR=1"), answer) > 0)
+        return;
+    txtEigene->setText(CpbrOwnNumber(answer) + QStringLiteral("    "));
+}

@@ -1,0 +1,71 @@
+#pragma once
+#include <QWidget>
+
+class ModemLink;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// "Modem anmelden": wakes and identifies the modem, gives the SIM PIN, selects text mode,
+// checks registration, operator and signal, and sets the service centre, as one sequence or
+// step by step. The break request travels in the caption of cmdBreak.
+class frmSMS1 final : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmSMS1(ModemLink &link, QWidget *parent = nullptr);
+
+    static const QString kBreakCaption;       // "Moment ..."
+    static const QString kIdleBreakCaption;   // "Anmeldung &abbrechen"
+
+    // The full sequence and the single steps.
+    void cmdModemOn_Click();
+    void cmdStep_Click();
+    void cmdEigene_Click();
+
+    void ModemInit();
+    void ModelQuery();
+    void MakerQuery();
+    void ErrModeSet();
+    void SignalQuery();
+    void PinSend();
+    void TextModeSet();
+    void RegQuery();
+    void OperatorQuery();
+    void SmscSend();
+
+    QPushButton *cmdModemOn = nullptr;
+    QPushButton *cmdBreak = nullptr;
+    QPushButton *cmdFeld = nullptr;
+    QPushButton *cmdStep = nullptr;
+    QLabel *lblAngemeldet = nullptr;
+    QFrame *Frame1 = nullptr;
+    QLineEdit *txtPIN = nullptr;
+    QPushButton *cmdPinTest = nullptr;
+    QPushButton *cmdD1 = nullptr;
+    QPushButton *cmdD2 = nullptr;
+    QPushButton *cmdE1 = nullptr;
+    QPushButton *cmdO2 = nullptr;
+    QLineEdit *txtSMSC = nullptr;
+    QPushButton *cmdSMSCneu = nullptr;
+    QLineEdit *txtEigene = nullptr;
+    QPushButton *cmdEigene = nullptr;
+    QLabel *lblModCount = nullptr;
+    QLineEdit *Eingabe = nullptr;
+    QLabel *picRegister = nullptr;
+
+protected:
+    bool event(QEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    bool broken() const;
+    void breakOff();
+    // The common start of every step: a broken-off run only clears the port buffers.
+    bool mayRun();
+    // A quoted parameter the user typed must not be able to end the quote or the line.
+    bool safeParameter(const QString &text);
+    qint16 exchange(const QString &command, QString &answer);
+
+    ModemLink &m_link;
+};

@@ -1,0 +1,137 @@
+#include "../support/MainRig.h"
+
+#include "modem/ModemCommand.h"
+
+#include <QtTest>
+
+class TestModemCommand : public QObject {
+    Q_OBJECT
+private slots:
+    void silenceTimesOutOnceAfterTenSeconds()
+    {
+        MainRig r;
+        const double start = r.p.clock.monotonic();
+        QString answer = QStringLiteral("stale");
+        qint16 status = -1;
+        ModemCommand(r.comm(), answer, status);
+        QCOMPARE(status, qint16(kStatusTimeout));
+        QCOMPARE(answer, QString());
+        QCOMPARE(r.p.dialogs.texts(), QStringList{kTimeoutMessage});
+        QCOMPARE(r.p.dialogs.shown[0].icon, MsgIcon::None);
+        const double waited = r.p.clock.monotonic() - start;
+        QVERIFY2(waited > 9.5 && waited < 10.6, qPrintable(QString::number(waited)));
+    }
+
+    void classification_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("status");
+        QTest::newRow("OK") << QByteArray("\r\nOK\r\n") << 0;
+        QTest::newRow("ERROR") << QByteArray("\r\nERROR\r\n") << 2;
+        QTest::newRow("CME ERROR") << QByteArray("\r\n+CME ERROR: 10\r\n") << 2;
+        QTest::newRow("CMS ERROR") << QByteArray("\r\n+CMS ERROR: 321\r\n") << 2;
+        QTest::newRow("OK and ERROR") << QByteArray("\r\nOK\r\n\r\nERROR\r\n") << 2;
+        QTest::newRow("prompt alone") << QByteArray("\r\n> ") << 9;
+        QTest::newRow("OK inside a text") << QByteArray("\r\n+CMGR: x\r\nBOOK\r\n") << 0;
+        QTest::newRow("lower-case ok") << QByteArray("\r\nok\r\n") << 9;
+    }
+    void classification()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(int, status);
+        MainRig r;
+        r.fake->deliver(reply, 0.3);
+        QString answer;
+        qint16 st = -1;
+        ModemCommand(r.comm(), answer, st);
+        QCOMPARE(int(st), status);
+        QCOMPARE(answer, QString::fromLatin1(reply));
+        QVERIFY(r.p.dialogs.shown.isEmpty());
+    }
+
+    void gapsUnderASecondKeepItCollecting()
+    {
+        MainRig r;
+        r.fake->deliver("\r\n+CSQ: 21,99\r\n", 0.2);
+        r.fake->deliver("\r\nOK\r\n", 1.1);  // 0.9 s after the first piece
+        r.fake->deliver("\r\nRING\r\n", 2.0); // 0.9 s after that
+        r.fake->deliver("late", 3.5);         // after a full quiet second
+        QString answer;
+        qint16 st = -1;
+        ModemCommand(r.comm(), answer, st);
+        QCOMPARE(answer, QStringLiteral("\r\n+CSQ: 21,99\r\n\r\nOK\r\n\r\nRING\r\n"));
+        QCOMPARE(st, qint16(kStatusOk));
+        r.p.clock.advance(1.0);
+        QCOMPARE(r.comm().input(), QStringLiteral("late"));
+    }
+
+    void theAnswerEndsAboutOneQuietSecondAfterTheLastCharacter()
+    {
+        MainRig r;
+        r.fake->deliver("\r\nOK\r\n", 0.5);
+        const double start = r.p.clock.monotonic();
+        QString answer;
+        qint16 st = -1;
+        ModemCommand(r.comm(), answer, st);
+        const double quiet = r.p.clock.monotonic() - start - 0.5;
+        QVERIFY2(quiet > 0.99 && quiet < 1.05, qPrintable(QString::number(quiet)));
+    }
+
+    void midnightDoesNotCutTheWaitShortOrHangIt()
+    {
+        MainRig r;
+        r.p.clock.setTimeOfDay(24 * 3600.0 - 3.0);
+        r.fake->deliver("\r\nOK\r\n", 6.0); // arrives after midnight
+        QString answer;
+        qint16 st = -1;
+        ModemCommand(r.comm(), answer, st);
+        QCOMPARE(st, qint16(kStatusOk));
+        QVERIFY(r.p.dialogs.shown.isEmpty());
+
+        // Silence across midnight still ends in one time-out.
+        r.p.clock.setTimeOfDay(24 * 3600.0 - 2.0);
+        const double start = r.p.clock.monotonic();
+        ModemCommand(r.comm(), answer, st);
+        QCOMPARE(st, qint16(kStatusTimeout));
+        QCOMPARE(r.p.dialogs.shown.size(), 1);
+        QVERIFY(r.p.clock.monotonic() - start < 13.0);
+    }
+
+    void waitSecondsRoundsItsStart_data()
+    {
+        QTest::addColumn<double>("timeOfDay");
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::newRow("on a whole second") << 100.0 << 1.0 << 1.05;
+        QTest::newRow("just after one") << 100.4 << 0.6 << 0.65;
+        QTest::newRow("rounded up") << 100.6 << 1.4 << 1.45;
+        QTest::newRow("across midnight") << 24 * 3600.0 - 0.2 << 1.0 << 1.3;
+    }
+    void waitSecondsRoundsItsStart()
+    {
+        QFETCH(double, timeOfDay);
+        QFETCH(double, low);
+        QFETCH(double, high);
+        TestPlatform p;
+        p.clock.setTimeOfDay(timeOfDay);
+        const double start = p.clock.monotonic();
+        WaitSeconds(1);
+        const double waited = p.clock.monotonic() - start;
+        QVERIFY2(waited >= low && waited <= high, qPrintable(QString::number(waited)));
+    }
+
+    void exchangeWritesFirstThenEchoesBoth()
+    {
+        MainRig r;
+        r.attachModem();
+        QString answer;
+        const qint16 st = Exchange(*r.main, QStringLiteral("AT"), answer);
+        QCOMPARE(st, qint16(kStatusOk));
+        QCOMPARE(r.sent(), QStringLiteral("AT\r"));
+        QCOMPARE(answer, QStringLiteral("AT\r\n\r\nOK\r\n"));
+        QCOMPARE(r.main->terminalText(), QStringLiteral("AT\r\nAT\r\n\r\nOK\r\n"));
+    }
+};
+
+QTEST_MAIN(TestModemCommand)
+#include "test_modem_command.moc"

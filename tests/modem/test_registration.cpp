@@ -1,0 +1,240 @@
+#include "../support/MainRig.h"
+
+#include "modem/ModemCommand.h"
+#include "modem/frmSMS1.h"
+#include "text/AtInput.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+struct RegRig : MainRig {
+    std::unique_ptr<frmSMS1> w;
+    explicit RegRig(modemsim::Config cfg = {}, bool withModem = true)
+    {
+        if (withModem)
+            attachModem(std::move(cfg));
+        w = std::make_unique<frmSMS1>(*main);
+        w->txtPIN->setText(QStringLiteral("1234"));
+        w->txtSMSC->setText(QStringLiteral("+491710760000"));
+        main->setReceiveTimer(true);
+    }
+    // The command lines written, one per entry, without their CR.
+    QStringList commands()
+    {
+        QStringList out;
+        for (const QByteArray &b : fake->writes())
+            out << QString::fromLatin1(b).remove(QLatin1Char('\r'));
+        fake->takeWritten();
+        return out;
+    }
+};
+
+const QStringList kFullSequence = {"AT",       "AT E0",     "AT+GMM",  "AT+CGMI",
+                                   "AT+CMEE=2", "AT+CSQ",   "AT+CPIN=\"1234\"", "AT+CMGF=1"};
+
+} // namespace
+
+class TestRegistration : public QObject {
+    Q_OBJECT
+private slots:
+    void fullSequenceFillsTheStatusBarAndTheLabel()
+    {
+        modemsim::Config cfg;
+        cfg.cregSearchQueries = 3;
+        cfg.model = "Varnix GSM 900";
+        cfg.operatorName = "Testnetz";
+        cfg.rssi = 7;
+        RegRig r(cfg);
+        bool timerOffDuring = false;
+        r.fake->setResponder([&](const QByteArray &b) {
+            timerOffDuring = timerOffDuring || !r.main->receiveTimer();
+            r.sim->send(r.sim->modem().receive(b));
+        });
+        r.w->cmdModemOn->click();
+        QStringList expected = kFullSequence;
+        expected << "AT+CREG?" << "AT+CREG?" << "AT+CREG?" << "AT+CREG?" << "AT+COPS?"
+                 << "AT+CSCA=\"+491710760000\"";
+        QCOMPARE(r.commands(), expected);
+        QCOMPARE(r.main->panelText(2), QStringLiteral("Testnetz"));
+        QCOMPARE(r.main->panelText(3), QStringLiteral("Varnix GSM 900"));
+        QCOMPARE(r.main->panelText(4), QStringLiteral("Feldstärke:  7"));
+        QCOMPARE(r.w->lblAngemeldet->text(), QStringLiteral("angemeldet"));
+        QCOMPARE(r.w->cmdBreak->text(), frmSMS1::kIdleBreakCaption);
+        QVERIFY(timerOffDuring);
+        QVERIFY(r.main->receiveTimer());
+        QVERIFY(r.p.dialogs.shown.isEmpty());
+        QVERIFY(r.main->terminalText().contains(QLatin1String("AT+COPS?\r\n")));
+        QVERIFY(r.sim->modem().textMode());
+    }
+
+    void breakDuringTheSignalQueryClearsOnlyAfterwards()
+    {
+        RegRig r;
+        r.fake->setResponder([&](const QByteArray &b) {
+            if (b.startsWith("AT+CSQ"))
+                r.p.clock.scheduleIn(0.3, [&] { r.w->cmdBreak->click(); });
+            r.sim->send(r.sim->modem().receive(b));
+        });
+        r.w->cmdModemOn->click();
+        QStringList expected = kFullSequence.mid(0, 6);
+        QCOMPARE(r.commands(), expected);
+        QCOMPARE(r.w->cmdBreak->text(), frmSMS1::kIdleBreakCaption);
+        QVERIFY(r.main->receiveTimer());
+        QVERIFY(r.main->panelText(4).startsWith(QStringLiteral("Feldstärke: ")));
+        QCOMPARE(r.main->panelText(2), QStringLiteral("Netz"));
+    }
+
+    void aBreakWhileIdleSkipsTheNextRunAndSingleSteps()
+    {
+        RegRig r;
+        r.w->cmdBreak->click();
+        r.w->cmdFeld->click();
+        r.w->cmdPinTest->click();
+        QCOMPARE(r.commands(), QStringList());
+        QCOMPARE(r.w->cmdBreak->text(), frmSMS1::kBreakCaption);
+        r.w->cmdModemOn->click();
+        QCOMPARE(r.commands(), QStringList());
+        QCOMPARE(r.w->cmdBreak->text(), frmSMS1::kIdleBreakCaption);
+        r.w->cmdFeld->click();
+        QCOMPARE(r.commands(), QStringList{"AT+CSQ"});
+    }
+
+    void noAnswerToAtGivesOneTimeoutAndNothingElse()
+    {
+        modemsim::Config cfg;
+        cfg.silent = true;
+        RegRig r(cfg);
+        r.w->cmdModemOn->click();
+        QCOMPARE(r.commands(), QStringList{"AT"});
+        QCOMPARE(r.p.dialogs.texts(), QStringList{kTimeoutMessage});
+        QCOMPARE(r.main->panelText(3), QStringLiteral("Modem"));
+    }
+
+    void closedPortSaysSoAndSendsNothing()
+    {
+        RegRig r;
+        r.comm().setPortOpen(false);
+        r.w->cmdModemOn->click();
+        QCOMPARE(r.commands(), QStringList());
+        QCOMPARE(r.p.dialogs.texts(), QStringList{kPortClosedMessage});
+        QCOMPARE(r.w->cmdBreak->text(), frmSMS1::kIdleBreakCaption);
+        QVERIFY(r.main->receiveTimer());
+    }
+
+    void pinAndServiceCentreLengths_data()
+    {
+        QTest::addColumn<QString>("pin");
+        QTest::addColumn<QString>("smsc");
+        QTest::addColumn<QStringList>("sent");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::newRow("good") << "1234" << "+491710760000"
+                              << QStringList{"AT+CPIN=\"1234\"", "AT+CSCA=\"+491710760000\""} << QStringList{};
+        QTest::newRow("6-digit PIN") << "123456" << "+491710760000" << QStringList{"AT+CSCA=\"+491710760000\""}
+                                     << QStringList{"PIN ist zu kurz! "};
+        QTest::newRow("12-char SMSC") << "1234" << "+49171076000" << QStringList{"AT+CPIN=\"1234\""}
+                                      << QStringList{"SMSC-Nummer ist falsch! "};
+        QTest::newRow("injected PIN") << "1\";A" << "+491710760000" << QStringList{"AT+CSCA=\"+491710760000\""}
+                                      << QStringList{kUnsafeParameterMessage};
+        QTest::newRow("injected SMSC") << "1234" << "+49\";AT+CMGD=1,4" << QStringList{"AT+CPIN=\"1234\""}
+                                       << QStringList{kUnsafeParameterMessage};
+        QTest::newRow("SMSC with CR") << "1234" << "+491710760000\rAT+CMGD=1" << QStringList{"AT+CPIN=\"1234\""}
+                                      << QStringList{kUnsafeParameterMessage};
+    }
+    void pinAndServiceCentreLengths()
+    {
+        QFETCH(QString, pin);
+        QFETCH(QString, smsc);
+        QFETCH(QStringList, sent);
+        QFETCH(QStringList, boxes);
+        RegRig r;
+        r.w->txtPIN->setText(pin);
+        r.w->txtSMSC->setText(smsc);
+        r.w->cmdPinTest->click();
+        r.w->cmdSMSCneu->click();
+        QCOMPARE(r.commands(), sent);
+        QCOMPARE(r.p.dialogs.texts(), boxes);
+    }
+
+    void injectionNeverReachesTheModem()
+    {
+        RegRig r;
+        r.sim->modem().storeSms({"REC UNREAD", "+4917012345", "26/12/06,10:00:00+04", "Hallo"});
+        r.w->txtPIN->setText(QStringLiteral("1234"));
+        r.w->cmdPinTest->click();
+        r.w->txtSMSC->setText(QStringLiteral("+491710760000\";AT+CMGD=1,4"));
+        r.w->cmdSMSCneu->click();
+        QVERIFY(!r.fake->written().contains("CMGD"));
+        QCOMPARE(r.sim->modem().storageUsed(), 1);
+    }
+
+    void operatorButtonsFillInTheNumberOnly_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("number");
+        QTest::newRow("D1") << "cmdD1" << "+491710760000";
+        QTest::newRow("D2") << "cmdD2" << "+491722270333";
+        QTest::newRow("E1") << "cmdE1" << "+491770610000";
+        QTest::newRow("O2") << "cmdO2" << "+491760000443";
+    }
+    void operatorButtonsFillInTheNumberOnly()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, number);
+        RegRig r;
+        r.w->findChild<QPushButton *>(button)->click();
+        QCOMPARE(r.w->txtSMSC->text(), number);
+        QCOMPARE(r.commands(), QStringList());
+    }
+
+    void ownNumber()
+    {
+        modemsim::Config cfg;
+        RegRig r(cfg);
+        r.sim->modem().receive("AT+CPIN=\"1234\"\r");
+        r.sim->modem().writePhoneEntry("ON", {"+491701234567", 145, "Eigene"}, 1);
+        r.w->cmdEigene->click();
+        QCOMPARE(r.commands(), (QStringList{"AT+CPBS=\"ON\"", "AT+CPBR=1"}));
+        QCOMPARE(r.w->txtEigene->text(), QStringLiteral("+491701234567    "));
+    }
+
+    void ownNumberWithAClosedPortSendsNothing()
+    {
+        RegRig r;
+        r.comm().setPortOpen(false);
+        r.w->cmdEigene->click();
+        QCOMPARE(r.p.dialogs.texts(), QStringList{kPortClosedMessage});
+        QCOMPARE(r.commands(), QStringList());
+        QCOMPARE(r.w->txtEigene->text(), QString());
+    }
+
+    void registrationCheckTogglesTheTimerAndActivationClearsTheLabel()
+    {
+        RegRig r;
+        r.sim->modem().receive("AT+CPIN=\"1234\"\r");
+        r.fake->takeWritten();
+        r.w->cmdStep->click();
+        QVERIFY(r.main->receiveTimer());
+        QVERIFY(!r.w->lblAngemeldet->text().isEmpty());
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(r.w.get(), &activate);
+        QCOMPARE(r.w->lblAngemeldet->text(), QString());
+    }
+
+    void windowLayout()
+    {
+        RegRig r;
+        QCOMPARE(r.w->windowTitle(), QStringLiteral("Modem anmelden"));
+        QCOMPARE(r.w->cmdModemOn->pos(), QPoint(32, 24));
+        QCOMPARE(r.w->cmdD2->geometry(), QRect(255, 72, 27, 25));
+        QCOMPARE(r.w->Frame1->geometry(), QRect(192, 16, 3, 237));
+        QCOMPARE(r.w->cmdBreak->text(), QStringLiteral("&Anmeldung abbrechen"));
+        QCOMPARE(r.w->lblModCount->text(), QStringLiteral("0"));
+    }
+};
+
+QTEST_MAIN(TestRegistration)
+#include "test_registration.moc"
