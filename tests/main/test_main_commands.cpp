@@ -1,0 +1,248 @@
+#include "../support/MainRig.h"
+
+#include "main/IconLabel.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QtTest>
+
+namespace {
+QByteArray fileBytes(const QString &name)
+{
+    QFile f(name);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+} // namespace
+
+class TestMainCommands : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QString before;
+private slots:
+    void init() { before = QDir::currentPath(); }
+    void cleanup() { QDir::setCurrent(before); }
+
+    void menuCaptionsAndShortcuts()
+    {
+        MainRig r;
+        QCOMPARE(r.main->mnuFileLogOpen->text(), QStringLiteral("Logdatei öffnen"));
+        QCOMPARE(r.main->mnuFileLogOpen->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+        QCOMPARE(r.main->mnuFileTel->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
+        QCOMPARE(r.main->mnuConfigCom->shortcut(), QKeySequence(QStringLiteral("F9")));
+        QCOMPARE(r.main->mnuFileExit->text(), QStringLiteral("Be&enden"));
+        QVERIFY(!r.main->mnuHelpManual->isEnabled());
+        QStringList menus;
+        for (QAction *a : r.main->menuBar()->actions())
+            menus << a->text();
+        QCOMPARE(menus, (QStringList{"&Datei", "&Einstellungen", "&Tools", "&Hilfe"}));
+    }
+
+    void toolbarOrderKeysAndTips()
+    {
+        MainRig r;
+        QStringList keys;
+        for (QAction *a : r.main->tbrToolBar->actions())
+            keys << (a->isSeparator() ? QStringLiteral("|") : a->data().toString());
+        QCOMPARE(keys, (QStringList{"OpenLogFile", "CloseLogFile", "|", "Com Close", "|", "ModemStart",
+                                    "ReadPhoneList", "|", "Properties", "|", "Telefonliste", "", "Ende"}));
+        QCOMPARE(r.main->toolButton(QStringLiteral("ReadPhoneList"))->toolTip(), QStringLiteral("SIM-Card"));
+        QCOMPARE(r.main->toolButton(QStringLiteral("ModemStart"))->whatsThis(), QStringLiteral("Dial Phone Number..."));
+    }
+
+    void modemStartDoesNothing()
+    {
+        MainRig r;
+        r.main->toolButton(QStringLiteral("ModemStart"))->trigger();
+        QVERIFY(r.p.dialogs.shown.isEmpty());
+        QCOMPARE(r.fake->written(), QByteArray());
+        QCOMPARE(r.ended, 0);
+    }
+
+    void comToggleTwiceClosesAndReopens()
+    {
+        MainRig r;
+        r.main->toolButton(QStringLiteral("Com Close"))->trigger();
+        QVERIFY(!r.comm().portOpen());
+        QVERIFY(!r.main->panel1ShowsOpen());
+        QVERIFY(r.main->panelText(1).endsWith(QLatin1String(" not active")));
+        r.main->toolButton(QStringLiteral("Com Close"))->trigger();
+        QVERIFY(r.comm().portOpen());
+        QVERIFY(r.main->panel1ShowsOpen());
+        QCOMPARE(r.main->panelText(1), QStringLiteral("COM1,9600,n,8,1 active"));
+    }
+
+    void comToggleOnAMissingPort()
+    {
+        MainRig r;
+        r.main->ComToggle();
+        r.fake->missing << QStringLiteral("/dev/ttyS0");
+        r.main->ComToggle();
+        QCOMPARE(r.p.dialogs.shown.size(), 1);
+        QCOMPARE(r.p.dialogs.shown[0].icon, MsgIcon::Exclamation);
+        QCOMPARE(r.p.dialogs.shown[0].title, QStringLiteral("Varnix"));
+        QVERIFY(!r.main->panel1ShowsOpen());
+        QVERIFY(r.main->panelText(1).endsWith(QLatin1String(" not active")));
+    }
+
+    void terminalIconTogglesThePane()
+    {
+        MainRig r;
+        QString t = QStringLiteral("OK\r");
+        r.main->ShowData(t);
+        emit r.main->imgTerm->clicked();
+        QVERIFY(r.main->txtTerm->isHidden());
+        emit r.main->imgTerm->clicked();
+        QVERIFY(!r.main->txtTerm->isHidden());
+        QCOMPARE(r.main->terminalText(), QStringLiteral("OK\r\n"));
+    }
+
+    void modelessWindowsOpenOnce()
+    {
+        MainRig r;
+        r.main->openRegistration();
+        QWidget *first = r.main->registrationWindow();
+        QVERIFY(first && first->isVisible());
+        first->hide();
+        r.main->openRegistration();
+        QCOMPARE(r.main->registrationWindow(), first);
+        QVERIFY(first->isVisible());
+    }
+
+    void logCommandsFollowTheLog()
+    {
+        MainRig r;
+        QVERIFY(r.main->mnuFileLogOpen->isEnabled());
+        QVERIFY(!r.main->mnuFileLogClose->isEnabled());
+        QVERIFY(!r.main->toolButton(QStringLiteral("CloseLogFile"))->isEnabled());
+
+        r.main->LogOpen(); // cancelled
+        QVERIFY(r.main->mnuFileLogOpen->isEnabled());
+        QVERIFY(!r.main->logOpen());
+        QCOMPARE(r.p.dialogs.fileRequests.size(), 1);
+        QCOMPARE(r.p.dialogs.fileRequests[0].title, QStringLiteral("Protokolldatei öffnen"));
+        QCOMPARE(r.p.dialogs.fileRequests[0].filter,
+                 QStringLiteral("Protokolldateien (*.LOG)|*.log|Alle Dateien (*.*)|*.*"));
+
+        r.p.dialogs.fileAnswers << dir.filePath(QStringLiteral("a.log"));
+        r.main->mnuFileLogOpen->trigger();
+        QVERIFY(r.main->logOpen());
+        QVERIFY(!r.main->mnuFileLogOpen->isEnabled());
+        QVERIFY(!r.main->toolButton(QStringLiteral("OpenLogFile"))->isEnabled());
+        QVERIFY(r.main->mnuFileLogClose->isEnabled());
+        QVERIFY(r.main->toolButton(QStringLiteral("CloseLogFile"))->isEnabled());
+        r.main->toolButton(QStringLiteral("CloseLogFile"))->trigger();
+        QVERIFY(!r.main->logOpen());
+        QVERIFY(r.main->mnuFileLogOpen->isEnabled());
+    }
+
+    void logHoldsTheDialogueByteForByte()
+    {
+        MainRig r;
+        r.attachModem();
+        const QString name = dir.filePath(QStringLiteral("traffic.log"));
+        QFile::remove(name);
+        r.p.dialogs.fileAnswers << name;
+        r.main->LogOpen();
+        QString line = QStringLiteral("AT\r");
+        r.comm().output(line);
+        r.main->ShowData(line);
+        r.p.clock.advance(0.1);
+        r.main->ReceiveLoop();
+        r.main->optDisplay[1]->setChecked(true);
+        r.comm().output(QStringLiteral("AT\r"));
+        r.p.clock.advance(0.1);
+        r.main->ReceiveLoop();
+        QString umlaut = QStringLiteral("ü\n");
+        r.main->ShowData(umlaut);
+        r.main->LogClose();
+        QCOMPARE(fileBytes(name), QByteArray("AT\r\nAT\r\n\r\nOK\r\n"
+                                             "<65><84><13><13><10><79><75><13><10>"
+                                             "\xFC"));
+    }
+
+    void replaceYesGivesOnlyNewTrafficAndNoAppends_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("yes") << int(MsgAnswer::Yes) << QByteArray("new\r\n");
+        QTest::newRow("no") << int(MsgAnswer::No) << QByteArray("old\r\nnew\r\n");
+        QTest::newRow("cancel, then cancel the dialog") << int(MsgAnswer::Cancel) << QByteArray("old\r\n");
+    }
+    void replaceYesGivesOnlyNewTrafficAndNoAppends()
+    {
+        QFETCH(int, answer);
+        QFETCH(QByteArray, content);
+        MainRig r;
+        const QString name = dir.filePath(QStringLiteral("old.log"));
+        {
+            QFile f(name);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write("old\r\n");
+        }
+        r.p.dialogs.fileAnswers << name;
+        r.p.dialogs.answers << MsgAnswer(answer);
+        r.main->LogOpen();
+        QCOMPARE(r.p.dialogs.shown[0].text, QStringLiteral("Bestehende Datei ersetzen - %1?").arg(name));
+        QCOMPARE(r.p.dialogs.shown[0].buttons, MsgButtons::YesNoCancel);
+        QCOMPARE(r.p.dialogs.shown[0].icon, MsgIcon::Question);
+        QString text = QStringLiteral("new\r");
+        r.main->ShowData(text);
+        r.main->LogClose();
+        QCOMPARE(fileBytes(name), content);
+        if (answer == int(MsgAnswer::Cancel))
+            QCOMPARE(r.p.dialogs.fileRequests.size(), 2); // the dialog came again
+    }
+
+    void aFailingWriteAsksRetryOrCancel()
+    {
+        if (!QFile::exists(QStringLiteral("/dev/full")))
+            QSKIP("needs /dev/full");
+        MainRig r;
+        r.p.dialogs.fileAnswers << QStringLiteral("/dev/full");
+        r.p.dialogs.answers << MsgAnswer::No; // keep the "existing file"
+        r.main->LogOpen();
+        QVERIFY(r.main->logOpen());
+        r.p.dialogs.answers << MsgAnswer::Retry << MsgAnswer::Cancel;
+        QString text = QStringLiteral("OK\r");
+        r.main->ShowData(text);
+        QCOMPARE(r.p.dialogs.shown.size(), 3);
+        QCOMPARE(r.p.dialogs.shown[1].buttons, MsgButtons::RetryCancel);
+        QCOMPARE(r.p.dialogs.shown[1].icon, MsgIcon::Critical);
+        QVERIFY(!r.main->logOpen());
+        QVERIFY(r.main->mnuFileLogOpen->isEnabled());
+        QCOMPARE(r.main->terminalText(), QStringLiteral("OK\r\n"));
+    }
+
+    void anUnopenableLogLeavesTheCommandsAsTheyWere()
+    {
+        MainRig r;
+        r.p.dialogs.fileAnswers << dir.filePath(QStringLiteral("no/such/folder/x.log"));
+        r.main->LogOpen();
+        QVERIFY(!r.main->logOpen());
+        QCOMPARE(r.p.dialogs.shown.size(), 1);
+        QCOMPARE(r.p.dialogs.shown[0].icon, MsgIcon::Exclamation);
+        QVERIFY(r.main->mnuFileLogOpen->isEnabled());
+    }
+
+    void baudScanLeavesTheTimerRunning()
+    {
+        MainRig r;
+        r.main->setReceiveTimer(false);
+        QTimer::singleShot(0, [] {
+            if (QWidget *w = QApplication::activeModalWidget())
+                w->close();
+        });
+        r.main->openBaudScan();
+        QVERIFY(r.main->receiveTimer());
+        QVERIFY(!r.comm().portOpen());
+    }
+};
+
+QTEST_MAIN(TestMainCommands)
+#include "test_main_commands.moc"
