@@ -1,0 +1,137 @@
+// The port object on a real pseudo-terminal through QSerialPort, in real time.
+#include "comm/ComProcs.h"
+#include "comm/CommPort.h"
+#include "comm/QtSerialBackend.h"
+#include "platform/CodePage.h"
+#include "platform/Platform.h"
+#include "platform/PortMap.h"
+
+#include <QtTest>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+struct Pty {
+    int master = -1;
+    QString slave;
+    Pty()
+    {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        grantpt(master);
+        unlockpt(master);
+        slave = QString::fromLocal8Bit(ptsname(master));
+        // Keep the line raw from the start: no echo, no CR/LF translation.
+        const int fd = ::open(ptsname(master), O_RDWR | O_NOCTTY);
+        termios t{};
+        tcgetattr(fd, &t);
+        cfmakeraw(&t);
+        tcsetattr(fd, TCSANOW, &t);
+        ::close(fd);
+    }
+    ~Pty() { ::close(master); }
+    void write(const QByteArray &b) { QCOMPARE(::write(master, b.constData(), b.size()), b.size()); }
+    QByteArray read(int expected, int timeoutMs = 2000)
+    {
+        QByteArray out;
+        QElapsedTimer t;
+        t.start();
+        while (out.size() < expected && t.elapsed() < timeoutMs) {
+            pollfd p{master, POLLIN, 0};
+            if (::poll(&p, 1, 50) > 0) {
+                char buf[256];
+                const ssize_t n = ::read(master, buf, sizeof buf);
+                if (n > 0)
+                    out.append(buf, n);
+            }
+        }
+        return out;
+    }
+};
+
+struct Real {
+    SystemClock clock;
+    ScriptedDialogs dialogs;
+    MemorySettingsStore settings;
+    Real() { platform::install(&clock, &dialogs, &settings); }
+    ~Real() { platform::install(nullptr, nullptr, nullptr); }
+};
+
+// Waits in real time until n characters have arrived or a second has passed.
+int waitFor(CommPort &comm, int n)
+{
+    QElapsedTimer t;
+    t.start();
+    while (comm.inBufferCount() < n && t.elapsed() < 1000)
+        platform::clock().yield();
+    return comm.inBufferCount();
+}
+
+} // namespace
+
+class TestPty : public QObject {
+    Q_OBJECT
+private slots:
+    void bytesBothWays()
+    {
+        Real real;
+        Pty pty;
+        real.settings.setValue(QStringLiteral("Ports"), QStringLiteral("COM5"), pty.slave);
+        CommPort comm(std::make_unique<QtSerialBackend>(), [&](int n) { return PortDevice(n, real.settings); });
+        QVERIFY(comm.setCommPort(5));
+        int fehler = 1;
+        ComOpen(comm, fehler);
+        QCOMPARE(fehler, 0);
+        QVERIFY(real.dialogs.shown.isEmpty());
+        QCOMPARE(ComStatusText(comm), QStringLiteral("COM5,9600,n,8,1 active"));
+
+        ComSend(comm, QStringLiteral("AT\r"));
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(static_cast<char>(b));
+        QVERIFY(comm.output(codepage::decode(all)));
+        QCOMPARE(pty.read(3 + 256), QByteArray("AT\r") + all);
+
+        pty.write(all);
+        QCOMPARE(waitFor(comm, 256), 256);
+        QCOMPARE(codepage::encode(comm.input()), all);
+        QCOMPARE(comm.inBufferCount(), 0);
+    }
+
+    void comClearDiscardsAHalfReceivedAnswer()
+    {
+        Real real;
+        Pty pty;
+        CommPort comm(std::make_unique<QtSerialBackend>(), [&](int) { return pty.slave; });
+        QVERIFY(comm.setPortOpen(true));
+        pty.write("\r\n+CSQ: 2");
+        QCOMPARE(waitFor(comm, 9), 9);
+        ComClear(comm);
+        QCOMPARE(comm.input(), QString());
+        pty.write("1,99\r\n");
+        QCOMPARE(waitFor(comm, 6), 6);
+        QCOMPARE(comm.input(), QStringLiteral("1,99\r\n"));
+    }
+
+    void openingAMissingDeviceGivesComError()
+    {
+        Real real;
+        real.settings.setValue(QStringLiteral("Ports"), QStringLiteral("COM2"), QStringLiteral("/dev/varnix-none"));
+        CommPort comm(std::make_unique<QtSerialBackend>(), [&](int n) { return PortDevice(n, real.settings); });
+        QVERIFY(comm.setCommPort(2));
+        int fehler = 0;
+        ComOpen(comm, fehler);
+        QCOMPARE(fehler, 1);
+        QCOMPARE(real.dialogs.shown.size(), 1);
+        QCOMPARE(real.dialogs.shown[0].title, QStringLiteral("Com-Error"));
+        QCOMPARE(real.dialogs.shown[0].text, QStringLiteral("Schnittstelle COM2 (/dev/varnix-none) nicht vorhanden"));
+        QVERIFY(!comm.portOpen());
+    }
+};
+
+QTEST_MAIN(TestPty)
+#include "test_pty.moc"
