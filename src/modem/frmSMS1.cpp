@@ -20,11 +20,19 @@ const QString frmSMS1::kIdleBreakCaption = QStringLiteral("Anmeldung &abbrechen"
 
 namespace {
 
+} // namespace
+
+// The window is drawn in twips for an 8-point system font; today's desktop fonts are wider,
+// so every position and size is scaled alike and the captions fit their buttons.
+int frmSMS1::px(double tw) { return twips::toPx(tw * kLayoutScale); }
+
+namespace {
+
 template <typename W> W *place(W *w, const QString &name, int left, int top, int width, int height)
 {
     w->setObjectName(name);
     w->setAccessibleDescription(name);
-    w->setGeometry(twips::toPx(left), twips::toPx(top), twips::toPx(width), twips::toPx(height));
+    w->setGeometry(frmSMS1::px(left), frmSMS1::px(top), frmSMS1::px(width), frmSMS1::px(height));
     return w;
 }
 
@@ -111,7 +119,7 @@ frmSMS1::frmSMS1(ModemLink &link, QWidget *parent) : QWidget(parent, Qt::Window)
     connect(cmdEigene, &QPushButton::clicked, this, &frmSMS1::cmdEigene_Click);
 
     // The window's outer size is 6945 x 5265 twips; the title bar takes its share.
-    resize(twips::toPx(6945), twips::toPx(5265) - 30);
+    resize(px(6945), px(5265) - 30);
 }
 
 bool frmSMS1::event(QEvent *e)

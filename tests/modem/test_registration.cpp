@@ -68,7 +68,7 @@ private slots:
         QVERIFY(r.main->receiveTimer());
         QVERIFY(r.p.dialogs.shown.isEmpty());
         QVERIFY(r.main->terminalText().contains(QLatin1String("AT+COPS?\r\n")));
-        QVERIFY(r.sim->modem().textMode());
+        QVERIFY2(r.sim->modem().textMode(), qPrintable(r.main->terminalText()));
     }
 
     void breakDuringTheSignalQueryClearsOnlyAfterwards()
@@ -228,9 +228,15 @@ private slots:
     {
         RegRig r;
         QCOMPARE(r.w->windowTitle(), QStringLiteral("Modem anmelden"));
-        QCOMPARE(r.w->cmdModemOn->pos(), QPoint(32, 24));
-        QCOMPARE(r.w->cmdD2->geometry(), QRect(255, 72, 27, 25));
-        QCOMPARE(r.w->Frame1->geometry(), QRect(192, 16, 3, 237));
+        const auto px = &frmSMS1::px;
+        QCOMPARE(r.w->cmdModemOn->pos(), QPoint(px(480), px(360)));
+        QCOMPARE(r.w->cmdD2->geometry(), QRect(px(3825), px(1080), px(400), px(375)));
+        QCOMPARE(r.w->Frame1->geometry(), QRect(px(2880), px(240), px(40), px(3555)));
+        QCOMPARE(r.w->txtSMSC->geometry(), QRect(px(3360), px(1440), px(1815), px(315)));
+        // Every caption fits its button.
+        for (QPushButton *b : r.w->findChildren<QPushButton *>())
+            QVERIFY2(b->fontMetrics().horizontalAdvance(b->text().remove(QLatin1Char('&'))) < b->width() - 4,
+                     qPrintable(b->objectName()));
         QCOMPARE(r.w->cmdBreak->text(), QStringLiteral("&Anmeldung abbrechen"));
         QCOMPARE(r.w->lblModCount->text(), QStringLiteral("0"));
     }
