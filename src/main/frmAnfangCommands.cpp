@@ -6,6 +6,8 @@
 
 #include "comm/ComProcs.h"
 #include "modem/frmSMS1.h"
+#include "phonelist/frmTelNr.h"
+#include "sms/frmSendSM.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
 
@@ -221,8 +223,7 @@ void frmAnfang::showModeless(QWidget *w)
 
 void frmAnfang::openPhoneList()
 {
-    PendingWindow w(QStringLiteral("frmTelNr"), QStringLiteral("Telefonliste"), this);
-    w.exec();
+    frmTelNr::Instance(this).ShowModal();
 }
 
 void frmAnfang::openPortSettings()
@@ -262,7 +263,7 @@ void frmAnfang::openRegistration()
 void frmAnfang::openSend()
 {
     if (!m_send)
-        m_send = new PendingWindow(QStringLiteral("frmSendSM"), QStringLiteral("SM senden"), this);
+        m_send = new frmSendSM(*this, this);
     showModeless(m_send);
 }
 

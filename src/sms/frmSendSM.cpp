@@ -1,0 +1,239 @@
+#include "sms/frmSendSM.h"
+
+#include "comm/CommPort.h"
+#include "comm/ModemLink.h"
+#include "modem/ModemCommand.h"
+#include "phonelist/frmTelNr.h"
+#include "platform/Platform.h"
+#include "platform/Twips.h"
+#include "text/AtInput.h"
+#include "text/StringUtil.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename W> W *named(W *w, const QString &name, const QString &spoken = {})
+{
+    w->setObjectName(name);
+    w->setAccessibleDescription(name);
+    if (!spoken.isEmpty())
+        w->setAccessibleName(spoken);
+    return w;
+}
+
+// Trims the blank (32) only: line breaks at the ends belong to the text.
+QString trimBlanks(const QString &s)
+{
+    qsizetype b = 0, e = s.size();
+    while (b < e && s[b] == QLatin1Char(' '))
+        ++b;
+    while (e > b && s[e - 1] == QLatin1Char(' '))
+        --e;
+    return s.mid(b, e - b);
+}
+
+} // namespace
+
+frmSendSM::frmSendSM(ModemLink &link, QWidget *parent) : QWidget(parent, Qt::Window), m_link(link)
+{
+    named(this, QStringLiteral("frmSendSM"));
+    setWindowTitle(QStringLiteral("SM senden"));
+
+    Frame3D3 = named(new QFrame(this), QStringLiteral("Frame3D3"));
+    Frame3D3->setFrameShape(QFrame::StyledPanel);
+    Frame3D3->setFrameShadow(QFrame::Raised);
+    Label3 = named(new QLabel(QStringLiteral("Text eingeben"), Frame3D3), QStringLiteral("Label3"));
+    Eingabe = named(new QPlainTextEdit(Frame3D3), QStringLiteral("Eingabe"), QStringLiteral("Nachrichtentext"));
+    Eingabe->setTabChangesFocus(true);
+    Label3->setBuddy(Eingabe);
+    Label2 = named(new QLabel(QStringLiteral("Länge:"), Frame3D3), QStringLiteral("Label2"));
+    lblTextLang = named(new QLabel(QStringLiteral("0"), Frame3D3), QStringLiteral("lblTextLang"),
+                        QStringLiteral("Textlänge"));
+    lblTextLang->setMinimumWidth(40);
+    cmdDelete = named(new QPushButton(QStringLiteral("&Löschen"), Frame3D3), QStringLiteral("cmdDelete"));
+    cmdNext = named(new QPushButton(QStringLiteral("> Weiter"), Frame3D3), QStringLiteral("cmdNext"));
+    cmdBack = named(new QPushButton(QStringLiteral("< Zurück"), Frame3D3), QStringLiteral("cmdBack"));
+    cmdEsc = named(new QPushButton(QStringLiteral("S&chließen"), Frame3D3), QStringLiteral("cmdEsc"));
+
+    Frame1 = named(new QFrame(Frame3D3), QStringLiteral("Frame1"));
+    Frame1->setFrameShape(QFrame::VLine);
+    Frame1->setFrameShadow(QFrame::Sunken);
+    Label1 = named(new QLabel(QStringLiteral("Telefonnummer des Empfängers"), Frame3D3), QStringLiteral("Label1"));
+    lstEmpf = named(new QListWidget(Frame3D3), QStringLiteral("lstEmpf"), QStringLiteral("Empfänger"));
+    txtZielNr = named(new QLineEdit(Frame3D3), QStringLiteral("txtZielNr"), QStringLiteral("Rufnummer des Empfängers"));
+    cmdAdrList = named(new QPushButton(QStringLiteral("&Telefonliste bearbeiten"), Frame3D3),
+                       QStringLiteral("cmdAdrList"));
+    cmdSend = named(new QPushButton(QStringLiteral("&Senden"), Frame3D3), QStringLiteral("cmdSend"));
+    lstTelNrZiel = named(new QListWidget(this), QStringLiteral("lstTelNrZiel"), QStringLiteral("Rufnummern"));
+    lstTelNrZiel->hide();
+
+    auto *grid = new QGridLayout(Frame3D3);
+    grid->setContentsMargins(10, 10, 10, 10);
+    grid->setHorizontalSpacing(10);
+    grid->addWidget(Label3, 0, 0, 1, 3);
+    grid->addWidget(Eingabe, 1, 0, 1, 3);
+    auto *lengthRow = new QHBoxLayout;
+    lengthRow->addWidget(Label2);
+    lengthRow->addWidget(lblTextLang);
+    lengthRow->addStretch();
+    lengthRow->addWidget(cmdDelete);
+    grid->addLayout(lengthRow, 2, 0, 1, 3);
+    grid->addWidget(cmdBack, 3, 0);
+    grid->addWidget(cmdNext, 3, 1);
+    grid->addWidget(cmdEsc, 3, 2);
+    grid->addWidget(Frame1, 0, 3, 4, 1);
+    grid->addWidget(Label1, 0, 4);
+    grid->addWidget(lstEmpf, 1, 4);
+    auto *numberCol = new QVBoxLayout;
+    numberCol->addWidget(txtZielNr);
+    numberCol->addWidget(cmdAdrList);
+    grid->addLayout(numberCol, 2, 4);
+    grid->addWidget(cmdSend, 3, 4);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 1);
+    grid->setColumnStretch(4, 3);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(6, 6, 6, 6);
+    outer->addWidget(Frame3D3);
+
+    connect(Eingabe, &QPlainTextEdit::textChanged, this, &frmSendSM::textChanged);
+    connect(cmdDelete, &QPushButton::clicked, Eingabe, &QPlainTextEdit::clear);
+    connect(cmdNext, &QPushButton::clicked, this, [this] { showRecipients(true); });
+    connect(cmdBack, &QPushButton::clicked, this, [this] { showRecipients(false); });
+    connect(cmdEsc, &QPushButton::clicked, this, &QWidget::hide);
+    connect(lstEmpf, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0 && row < lstTelNrZiel->count())
+            txtZielNr->setText(lstTelNrZiel->item(row)->text());
+    });
+    connect(cmdAdrList, &QPushButton::clicked, this, [this] {
+        frmTelNr::Instance(parentWidget()).ShowModal();
+        RecipientsFill();
+    });
+    connect(cmdSend, &QPushButton::clicked, this, &frmSendSM::cmdSend_Click);
+
+    // Load: empty text, the phone list read through the (hidden) phone-list window.
+    Eingabe->setPlainText(QString());
+    textChanged();
+    frmTelNr::Instance(parentWidget()).PhListOpen();
+    resize(twips::toPx(6945), twips::toPx(5265) - 30);
+    RecipientsFill();
+    showRecipients(false);
+}
+
+QString frmSendSM::messageText() const
+{
+    QString text = Eingabe->toPlainText();
+    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return text;
+}
+
+void frmSendSM::textChanged()
+{
+    const qsizetype n = messageText().size();
+    lblTextLang->setText(QString::number(n));
+    QPalette pal = Eingabe->palette();
+    pal.setColor(QPalette::Base, n <= kSmsLength ? QColor(255, 255, 255) : QColor(255, 0, 0));
+    Eingabe->setPalette(pal);
+}
+
+void frmSendSM::showRecipients(bool on)
+{
+    for (QWidget *w : {static_cast<QWidget *>(cmdAdrList), static_cast<QWidget *>(lstEmpf),
+                       static_cast<QWidget *>(Label1), static_cast<QWidget *>(txtZielNr),
+                       static_cast<QWidget *>(cmdSend)})
+        w->setVisible(on);
+}
+
+void frmSendSM::RecipientsFill()
+{
+    lstEmpf->clear();
+    lstTelNrZiel->clear();
+    const QTableWidget *grid = frmTelNr::Instance(parentWidget()).tabTelefon;
+    const auto cell = [grid](int r, int c) {
+        const QTableWidgetItem *it = grid->item(r, c);
+        return it ? it->text() : QString();
+    };
+    for (int r = 1; r < grid->rowCount(); ++r) {
+        // Rows left empty by the editor (a fresh grid, a deleted entry) are no recipients.
+        if (cell(r, 1).isEmpty() && cell(r, 2).isEmpty())
+            continue;
+        lstEmpf->addItem(cell(r, 1));
+        lstTelNrZiel->addItem(cell(r, 2));
+    }
+    if (lstEmpf->count() > 0)
+        lstEmpf->setCurrentRow(0);
+}
+
+void frmSendSM::closeEvent(QCloseEvent *e)
+{
+    // Hidden, not destroyed: a send may still wait for the modem's prompt, and the text
+    // and recipients are kept for the next showing.
+    hide();
+    e->ignore();
+}
+
+void frmSendSM::cmdSend_Click()
+{
+    // A click while the modem's prompt is awaited would interleave two messages.
+    if (m_sending)
+        return;
+    m_sending = true;
+    m_link.setReceiveTimer(false);
+    const auto done = qScopeGuard([this] {
+        m_link.setReceiveTimer(true);
+        m_sending = false;
+    });
+    send();
+}
+
+void frmSendSM::send()
+{
+    auto &ui = platform::dialogs();
+    if (!PortIsOpen(m_link))
+        return;
+    const QString number = txtZielNr->text();
+    if (!IsSafeQuotedParameter(number)) {
+        ui.message(kUnsafeParameterMessage);
+        return;
+    }
+    QString text = messageText();
+    if (!IsSafeMessageBody(text)) {
+        ui.message(kUnsafeBodyMessage);
+        return;
+    }
+    if (!number.startsWith(QLatin1String("00")) && !number.startsWith(QLatin1Char('+'))
+        && ui.message(QStringLiteral("Telefonnummer am Anfang falsch! \r\nTrotzdem senden?"), MsgButtons::YesNo)
+               == MsgAnswer::No)
+        return;
+
+    UmlautReplace(text);
+    text = trimBlanks(text);
+
+    // Echoed before it is written, so the line goes out as the terminal shows it: CR LF.
+    QString line = QStringLiteral("AT+CMGS=\"%1\"\r").arg(number);
+    m_link.ShowData(line);
+    m_link.comm().output(line);
+    QString answer;
+    qint16 status = kStatusNoResult;
+    ModemCommand(m_link.comm(), answer, status);
+    m_link.ShowData(answer);
+    // Only the prompt decides; the final answer (+CMGS or an error) comes with the next tick.
+    if (answer.contains(QLatin1Char('>'))) {
+        QString body = text + QChar(26);
+        m_link.comm().output(body);
+        m_link.ShowData(body);
+    }
+}

@@ -1,0 +1,254 @@
+#include "../support/MainRig.h"
+
+#include "modem/ModemCommand.h"
+#include "phonelist/frmTelNr.h"
+#include "sms/frmSendSM.h"
+#include "text/AtInput.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct SendRig : MainRig {
+    QTemporaryDir dir;
+    QString before = QDir::currentPath();
+    std::unique_ptr<frmSendSM> w;
+
+    explicit SendRig(const QByteArray &phoneList = "Anna;+4917012345678\r\nbernd;01761234567\r\nZora;0049151999\r\n")
+    {
+        QDir::setCurrent(dir.path());
+        if (!phoneList.isNull()) {
+            QFile f(QStringLiteral("phone.lst"));
+            f.open(QIODevice::WriteOnly);
+            f.write(phoneList);
+        }
+        readyModem();
+        w = std::make_unique<frmSendSM>(*main, main.get());
+    }
+    // A modem with its PIN given and text mode on, as after "Modem anmelden".
+    void readyModem(modemsim::Config cfg = {})
+    {
+        modemsim::Modem &m = attachModem(std::move(cfg));
+        m.receive("AT+CPIN=\"1234\"\r");
+        m.receive("AT+CMGF=1\r");
+    }
+    ~SendRig()
+    {
+        w.reset();
+        delete frmTelNr::Loaded();
+        QDir::setCurrent(before);
+    }
+    void pick(const QString &name)
+    {
+        const auto items = w->lstEmpf->findItems(name, Qt::MatchExactly);
+        QVERIFY(!items.isEmpty());
+        w->lstEmpf->setCurrentItem(items.first());
+    }
+    QByteArray send(const QString &text)
+    {
+        fake->takeWritten();
+        w->Eingabe->setPlainText(text);
+        w->cmdSend->click();
+        return fake->takeWritten();
+    }
+};
+
+} // namespace
+
+class TestSend : public QObject {
+    Q_OBJECT
+private slots:
+    void recipientsComeFromThePhoneList()
+    {
+        SendRig r;
+        QStringList names;
+        for (int i = 0; i < r.w->lstEmpf->count(); ++i)
+            names << r.w->lstEmpf->item(i)->text();
+        QCOMPARE(names, (QStringList{"Anna", "bernd", "Zora"}));
+        QCOMPARE(r.w->txtZielNr->text(), QStringLiteral("+4917012345678"));
+        r.pick(QStringLiteral("Zora"));
+        QCOMPARE(r.w->txtZielNr->text(), QStringLiteral("0049151999"));
+        QVERIFY(r.w->lstTelNrZiel->isHidden());
+        QCOMPARE(r.w->windowTitle(), QStringLiteral("SM senden"));
+    }
+
+    void weiterAndZurueckShowAndHideTheRecipientControls()
+    {
+        SendRig r;
+        r.w->show();
+        QVERIFY(!r.w->cmdSend->isVisible());
+        r.w->cmdNext->click();
+        for (QWidget *c : {static_cast<QWidget *>(r.w->cmdAdrList), static_cast<QWidget *>(r.w->lstEmpf),
+                           static_cast<QWidget *>(r.w->Label1), static_cast<QWidget *>(r.w->txtZielNr),
+                           static_cast<QWidget *>(r.w->cmdSend)})
+            QVERIFY(c->isVisible());
+        r.w->cmdBack->click();
+        QVERIFY(!r.w->cmdSend->isVisible());
+        QVERIFY(r.w->Eingabe->isVisible());
+    }
+
+    void internationalNumberSendsWithoutAQuestion()
+    {
+        SendRig r;
+        const QByteArray wire = r.send(QStringLiteral("Grüße aus Köln, ß!"));
+        QCOMPARE(wire, QByteArray("AT+CMGS=\"+4917012345678\"\r\nGr\xFE\xFD" "e aus K\xFC" "ln, \xFD!\x1A"));
+        QVERIFY(r.p.dialogs.shown.isEmpty());
+        QVERIFY(r.main->receiveTimer());
+        QCOMPARE(r.sim->modem().outbox().size(), 1);
+        QCOMPARE(r.sim->modem().outbox()[0].number, QByteArray("+4917012345678"));
+        QCOMPARE(r.sim->modem().outbox()[0].text, QByteArray("Gr\xFE\xFD" "e aus K\xFC" "ln, \xFD!"));
+        // The final answer stays for the terminal's next tick.
+        r.p.clock.advance(0.5);
+        r.main->ReceiveLoop();
+        QVERIFY(r.main->terminalText().contains(QLatin1String("+CMGS:")));
+    }
+
+    void nationalNumberAsksFirst_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("no") << int(MsgAnswer::No) << false;
+        QTest::newRow("yes") << int(MsgAnswer::Yes) << true;
+    }
+    void nationalNumberAsksFirst()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, sent);
+        SendRig r;
+        r.pick(QStringLiteral("bernd"));
+        r.p.dialogs.answers << MsgAnswer(answer);
+        const QByteArray wire = r.send(QStringLiteral("Hallo"));
+        QCOMPARE(r.p.dialogs.texts(), QStringList{QStringLiteral("Telefonnummer am Anfang falsch! \r\nTrotzdem senden?")});
+        QCOMPARE(r.p.dialogs.shown[0].buttons, MsgButtons::YesNo);
+        QCOMPARE(r.p.dialogs.shown[0].icon, MsgIcon::None);
+        QCOMPARE(wire.isEmpty(), !sent);
+        QVERIFY(r.main->receiveTimer());
+    }
+
+    void textIsPreparedBeforeItGoesOut_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("blanks around") << "  Hallo Welt  " << QByteArray("Hallo Welt\x1A");
+        QTest::newRow("line break kept") << "Zeile 1\nZeile 2" << QByteArray("Zeile 1\r\nZeile 2\x1A");
+        QTest::newRow("empty text") << "" << QByteArray("\x1A");
+        QTest::newRow("all seven") << "ÄÖÜäöüß" << QByteArray("\xDB\xDC\xDE\xFB\xFC\xFE\xFD\x1A");
+    }
+    void textIsPreparedBeforeItGoesOut()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, body);
+        SendRig r;
+        const QByteArray wire = r.send(typed);
+        QCOMPARE(wire, QByteArray("AT+CMGS=\"+4917012345678\"\r\n") + body);
+    }
+
+    void anErrorAnswerSendsNoText()
+    {
+        SendRig r;
+        modemsim::Config cfg;
+        cfg.errorFor = "AT+CMGS";
+        r.readyModem(cfg);
+        const QByteArray wire = r.send(QStringLiteral("Hallo"));
+        QCOMPARE(wire, QByteArray("AT+CMGS=\"+4917012345678\"\r\n"));
+        QVERIFY(r.main->terminalText().contains(QLatin1String("ERROR")));
+        QVERIFY(r.main->receiveTimer());
+    }
+
+    void noAnswerGivesOneTimeoutAndNoText()
+    {
+        SendRig r;
+        modemsim::Config cfg;
+        cfg.silent = true;
+        r.attachModem(cfg);
+        const QByteArray wire = r.send(QStringLiteral("Hallo"));
+        QCOMPARE(wire, QByteArray("AT+CMGS=\"+4917012345678\"\r\n"));
+        QCOMPARE(r.p.dialogs.texts(), QStringList{kTimeoutMessage});
+        QVERIFY(r.main->receiveTimer());
+    }
+
+    void injectionNeverReachesTheModem_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("quote in number") << "+49170\";AT+CMGD=1,4" << "x" << kUnsafeParameterMessage;
+        QTest::newRow("CR in number") << "+49170\rAT+CMGD=1" << "x" << kUnsafeParameterMessage;
+        QTest::newRow("Ctrl-Z in text") << "+49170" << "Hallo\x1A" "AT+CMGD=1,4\r" << kUnsafeBodyMessage;
+        QTest::newRow("ESC in text") << "+49170" << "Hallo\x1B" << kUnsafeBodyMessage;
+    }
+    void injectionNeverReachesTheModem()
+    {
+        QFETCH(QString, number);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        SendRig r;
+        r.w->txtZielNr->setText(number);
+        const QByteArray wire = r.send(text);
+        QCOMPARE(wire, QByteArray());
+        QCOMPARE(r.p.dialogs.texts(), QStringList{message});
+        QVERIFY(r.main->receiveTimer());
+    }
+
+    void closedPortSaysSoAndTheTimerRunsAgain()
+    {
+        SendRig r;
+        r.comm().setPortOpen(false);
+        const QByteArray wire = r.send(QStringLiteral("Hallo"));
+        QCOMPARE(wire, QByteArray());
+        QCOMPARE(r.p.dialogs.texts(), QStringList{kPortClosedMessage});
+        QVERIFY(r.main->receiveTimer());
+    }
+
+    void lengthLabelAndColour_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("red");
+        QTest::newRow("160") << 160 << false;
+        QTest::newRow("161") << 161 << true;
+        QTest::newRow("0") << 0 << false;
+    }
+    void lengthLabelAndColour()
+    {
+        QFETCH(int, length);
+        QFETCH(bool, red);
+        SendRig r;
+        r.w->Eingabe->setPlainText(QString(length, QLatin1Char('x')));
+        QCOMPARE(r.w->lblTextLang->text(), QString::number(length));
+        const QColor base = r.w->Eingabe->palette().color(QPalette::Base);
+        QCOMPARE(base, red ? QColor(255, 0, 0) : QColor(255, 255, 255));
+    }
+
+    void anEmptyPhoneListOpensWithEmptyLists()
+    {
+        SendRig r(QByteArray{});
+        QCOMPARE(r.w->lstEmpf->count(), 0);
+        QCOMPARE(r.w->txtZielNr->text(), QString());
+        QCOMPARE(r.p.dialogs.texts(), QStringList{QStringLiteral("Keine Telefonliste gefunden!")});
+    }
+
+    void editedPhoneListReachesTheRecipients()
+    {
+        SendRig r;
+        frmTelNr &tel = frmTelNr::Instance(r.main.get());
+        QTimer::singleShot(0, [&] {
+            tel.tabTelefon->item(1, 2)->setText(QStringLiteral("+4930111"));
+            tel.DataChanged = false;
+            tel.cmdEsc->click();
+        });
+        r.w->cmdAdrList->click();
+        r.pick(QStringLiteral("Anna"));
+        QCOMPARE(r.w->txtZielNr->text(), QStringLiteral("+4930111"));
+    }
+};
+
+QTEST_MAIN(TestSend)
+#include "test_send.moc"
