@@ -199,7 +199,7 @@ void PtyServer::syncHostBaud()
     const int baud = lineSpeed(m_master);
     if (baud > 0 && baud != m_modem.hostBaud()) {
         m_modem.setHostBaud(baud);
-        log("==", QByteArray::number(baud) + " bit/s");
+        note("==", QByteArray::number(baud) + " bit/s");
     }
 }
 
@@ -208,16 +208,19 @@ void PtyServer::readMaster()
     // The open that preceded these bytes is already queued; count it first.
     if (m_clientNotifier)
         readClientEvents();
-    // The speed is read before the bytes are handled: the client may have changed it just now.
-    syncHostBaud();
     char buf[4096];
     while (true) {
+        // The speed is read before every read: the client may have changed it after taking
+        // the previous answer, which went out inside this loop.
+        syncHostBaud();
         const ssize_t n = ::read(m_master, buf, sizeof buf);
         if (n > 0) {
             const QByteArray data(buf, int(n));
             log("<<", data);
-            enqueue(m_modem.receive(data));
+            const QList<Chunk> answer = m_modem.receive(data);
+            // On disk before the +CMGS answer goes out: whoever waits for the answer finds it.
             noteOutbox();
+            enqueue(answer);
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -301,6 +304,16 @@ void PtyServer::log(const char *direction, const QByteArray &bytes)
     m_transcript.write(stamp);
     m_transcript.write(direction);
     m_transcript.write(" \"" + cEscaped(bytes) + "\"\n");
+    m_transcript.flush();
+}
+
+void PtyServer::note(const char *marker, const QByteArray &text)
+{
+    if (!m_transcript.isOpen())
+        return;
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%10.3f ", double(m_clock.elapsed()) / 1000.0);
+    m_transcript.write(stamp + QByteArray(marker) + ' ' + text + '\n');
     m_transcript.flush();
 }
 

@@ -46,6 +46,7 @@ private:
     void syncHostBaud();
     void noteOutbox();
     void log(const char *direction, const QByteArray &bytes);
+    void note(const char *marker, const QByteArray &text);
     void scanInjectDir();
     void readControl();
     void applyControl(const QByteArray &data, const QString &origin);

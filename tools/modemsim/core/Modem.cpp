@@ -162,7 +162,8 @@ void Modem::setHostBaud(int baud)
 
 bool Modem::registered() const
 {
-    return m_sim == SimState::Ready && m_cregQueries >= m_cfg.cregSearchQueries;
+    // Home from the first query that is answered "registered" on (or at once without a search).
+    return m_sim == SimState::Ready && (m_cfg.cregSearchQueries <= 0 || m_home);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -681,6 +682,7 @@ Modem::Result Modem::cpin(const Command &cmd, Info &info)
         m_pinTries = 3;
         m_sim = SimState::Ready;
         m_cregQueries = 0;
+        m_home = false;
         return Result::ok();
     case SimState::PukRequired:
         if (p.size() != 2)
@@ -699,6 +701,7 @@ Modem::Result Modem::cpin(const Command &cmd, Info &info)
         m_pukTries = 10;
         m_sim = SimState::Ready;
         m_cregQueries = 0;
+        m_home = false;
         return Result::ok();
     }
     return Result::error();
@@ -731,6 +734,7 @@ Modem::Result Modem::creg(const Command &cmd, Info &info)
                 ++m_cregQueries;
         } else {
             stat = 1;
+            m_home = true;
         }
     }
     QByteArray line = cmd.name + ": " + num(mode) + ',' + num(stat);

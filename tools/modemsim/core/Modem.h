@@ -26,6 +26,7 @@ struct StoredSms {
     QByteArray number;                // originator (received) or destination (stored)
     QByteArray timestamp;             // service-centre time stamp "yy/MM/dd,hh:mm:ss+zz"
     QByteArray text;                  // single-byte text, line breaks as received
+    friend bool operator==(const StoredSms &, const StoredSms &) = default;
 };
 
 // One location of a phonebook. The number is kept as the modem shows it: with a leading '+'
@@ -34,6 +35,7 @@ struct PhoneEntry {
     QByteArray number;
     int type = 129;
     QByteArray name;
+    friend bool operator==(const PhoneEntry &, const PhoneEntry &) = default;
 };
 
 // One message submitted with AT+CMGS.
@@ -41,6 +43,7 @@ struct SentSms {
     QByteArray number;
     QByteArray text;   // exactly as received, without the Ctrl-Z
     int reference = 0; // the message reference given in the +CMGS answer
+    friend bool operator==(const SentSms &, const SentSms &) = default;
 };
 
 struct Config {
@@ -204,6 +207,7 @@ private:
     int m_cregMode = 0;
     int m_cgregMode = 0;
     int m_cregQueries = 0;
+    bool m_home = false;
     int m_copsFormat = 0;
 
     // SMS.

@@ -54,9 +54,12 @@ QByteArray garble(const QByteArray &bytes, int sendBaud, int receiveBaud)
 
     QByteArray out;
     qint64 t = 0;
+    bool idle = true; // the line rests high before the first frame
     while (true) {
-        // A frame starts on a falling edge: the line must be seen high first.
-        t = line.next(t, 1);
+        // A frame starts on a falling edge: after a frame the line must be seen high first.
+        if (!idle)
+            t = line.next(t, 1);
+        idle = false;
         t = line.next(t, 0);
         if (t < 0)
             break;
