@@ -85,6 +85,7 @@ frmSendSM::frmSendSM(ModemLink &link, QWidget *parent) : QWidget(parent, Qt::Win
     grid->addWidget(Label3, 0, 0, 1, 3);
     grid->addWidget(Eingabe, 1, 0, 1, 3);
     auto *lengthRow = new QHBoxLayout;
+    lengthRow->setSpacing(6);
     lengthRow->addWidget(Label2);
     lengthRow->addWidget(lblTextLang);
     lengthRow->addStretch();
@@ -105,6 +106,8 @@ frmSendSM::frmSendSM(ModemLink &link, QWidget *parent) : QWidget(parent, Qt::Win
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
     grid->setColumnStretch(4, 3);
+    // The recipient column keeps its room while hidden, so the window does not jump.
+    grid->setColumnMinimumWidth(4, 200);
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(6, 6, 6, 6);
     outer->addWidget(Frame3D3);
@@ -128,7 +131,8 @@ frmSendSM::frmSendSM(ModemLink &link, QWidget *parent) : QWidget(parent, Qt::Win
     Eingabe->setPlainText(QString());
     textChanged();
     frmTelNr::Instance(parentWidget()).PhListOpen();
-    resize(twips::toPx(6945), twips::toPx(5265) - 30);
+    // 6945 x 5265 twips, widened by the same measure as the other windows for today's fonts.
+    resize(twips::toPx(6945 * 1.15), twips::toPx(5265) - 30);
     RecipientsFill();
     showRecipients(false);
 }

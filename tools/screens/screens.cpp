@@ -3,6 +3,12 @@
 #include "support/MainRig.h"
 
 #include "modem/frmSMS1.h"
+#include "phonelist/frmTelNr.h"
+#include "sms/frmSendSM.h"
+
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
 
 #include <QApplication>
 #include <QDir>
@@ -24,6 +30,14 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(out);
+    QTemporaryDir work;
+    QDir::setCurrent(work.path());
+    {
+        QFile f(QStringLiteral("phone.lst"));
+        f.open(QIODevice::WriteOnly);
+        f.write("Anna Beispiel;+4917012345678\r\nBernd Muster;+4915198765432\r\nCarla Demo;01761234567\r\n"
+                "J\xFCrgen Wei\xDF;+4916055501234\r\n");
+    }
     MainRig r;
     r.attachModem();
     r.main->show();
@@ -35,5 +49,18 @@ int main(int argc, char *argv[])
     r.main->ReceiveLoop();
     save(r.main.get(), out, QStringLiteral("frmAnfang"));
     save(reg, out, QStringLiteral("frmSMS1"));
+    auto *send = new frmSendSM(*r.main, r.main.get());
+    send->Eingabe->setPlainText(QStringLiteral("Hallo Anna, wir treffen uns um 18 Uhr am Bahnhof. Bis später!"));
+    save(send, out, QStringLiteral("frmSendSM"));
+    send->cmdNext->click();
+    save(send, out, QStringLiteral("frmSendSM-recipients"));
+    send->Eingabe->setPlainText(QString(170, QLatin1Char('x')));
+    save(send, out, QStringLiteral("frmSendSM-long"));
+    frmTelNr &tel = frmTelNr::Instance(r.main.get());
+    QTimer::singleShot(300, [&] {
+        tel.grab().save(QDir(out).filePath(QStringLiteral("frmTelNr.png")));
+        tel.cmdEsc->click();
+    });
+    tel.ShowModal();
     return 0;
 }
