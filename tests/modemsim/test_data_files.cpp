@@ -53,6 +53,15 @@ void TestDataFiles::messages_data()
                                     << 0 << QByteArray("REC UNREAD") << QByteArray("+49170") << QByteArray() << QByteArray("Gr\xfc\xdf" "e");
     QTest::newRow("status lower case") << QByteArray("\tsto unsent\t+49170\t\tx")
                                        << 0 << QByteArray("STO UNSENT") << QByteArray("+49170") << QByteArray() << QByteArray("x");
+    // UTF-8 files are converted to the line's Windows-1252; Windows-1252 files stay as they are.
+    QTest::newRow("UTF-8") << QByteArray("+49170\tbest\xc3\xa4tigt \xe2\x82\xac 5")
+                           << 0 << QByteArray("REC UNREAD") << QByteArray("+49170") << QByteArray() << QByteArray("best\xe4tigt \x80 5");
+    QTest::newRow("UTF-8 with BOM") << QByteArray("\xef\xbb\xbf+49170\tGru\xc3\x9f")
+                                    << 0 << QByteArray("REC UNREAD") << QByteArray("+49170") << QByteArray() << QByteArray("Gru\xdf");
+    QTest::newRow("Windows-1252 looking like nothing else") << QByteArray("+49170\t\xc3\xa4\xe4")
+                                    << 0 << QByteArray("REC UNREAD") << QByteArray("+49170") << QByteArray() << QByteArray("\xc3\xa4\xe4");
+    QTest::newRow("escapes stay bytes in UTF-8") << QByteArray("+49170\t\xc3\xa4\\xc3")
+                                    << 0 << QByteArray("REC UNREAD") << QByteArray("+49170") << QByteArray() << QByteArray("\xe4\xc3");
     QTest::newRow("empty text") << QByteArray("+49170\t") << 0 << QByteArray("REC UNREAD") << QByteArray("+49170") << QByteArray() << QByteArray();
 }
 
@@ -91,6 +100,7 @@ void TestDataFiles::badMessages_data()
     QTest::newRow("short hex") << QByteArray("+49170\ta\\x8") << QString("line 1: bad escape");
     QTest::newRow("trailing backslash") << QByteArray("+49170\ta\\") << QString("line 1: bad escape");
     QTest::newRow("quote in number") << QByteArray("+49\"170\tA") << QString("line 1: a number cannot hold a double quote");
+    QTest::newRow("UTF-8 beyond Windows-1252") << QByteArray("+49170\t\xce\xa9") << QString("the file is UTF-8 and holds characters");
 }
 
 void TestDataFiles::badMessages()

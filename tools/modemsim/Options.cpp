@@ -16,7 +16,7 @@ centre, a message storage, the phonebooks "SM" and "ON", and sending with the
 "> " prompt. Serves until SIGINT or SIGTERM, then removes the link.
 
 Files (one record a line, fields separated by TAB, '#' starts a comment;
-\\ \t \r \n and \xHH inside a field):
+\\ \t \r \n and \xHH inside a field; Windows-1252, or UTF-8 converted to it):
   --messages   slot TAB status TAB number TAB timestamp TAB text
                (empty slot: first free; empty status: REC UNREAD; timestamp
                yy/MM/dd,hh:mm:ss+zz, empty: now) or the short form number TAB text

@@ -400,8 +400,8 @@ void PtyServer::applyControl(const QByteArray &data, const QString &origin)
 
 bool PtyServer::watchInjectDir(const QString &dir, QString *error)
 {
-    if (!QFileInfo(dir).isDir()) {
-        *error = QStringLiteral("%1 is not a directory").arg(dir);
+    if (!QFileInfo(dir).isDir() && (QFileInfo::exists(dir) || !QDir().mkpath(dir))) {
+        *error = QStringLiteral("%1 is not a directory and cannot be made one").arg(dir);
         return false;
     }
     m_injectDir = dir;

@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 namespace modemsim {
 
@@ -38,10 +40,71 @@ void setError(QString *error, int lineNo, const QString &what)
         *error = QStringLiteral("line %1: %2").arg(lineNo).arg(what);
 }
 
+bool isUtf8WithNonAscii(const QByteArray &data)
+{
+    bool nonAscii = false;
+    for (int i = 0; i < data.size();) {
+        const quint8 c = quint8(data[i]);
+        int follow = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        nonAscii = true;
+        if ((c & 0xE0) == 0xC0 && c >= 0xC2)
+            follow = 1;
+        else if ((c & 0xF0) == 0xE0)
+            follow = 2;
+        else if ((c & 0xF8) == 0xF0 && c <= 0xF4)
+            follow = 3;
+        else
+            return false;
+        if (i + follow >= data.size())
+            return false;
+        for (int k = 1; k <= follow; ++k) {
+            if ((quint8(data[i + k]) & 0xC0) != 0x80)
+                return false;
+        }
+        i += follow + 1;
+    }
+    return nonAscii;
+}
+
+// The line carries Windows-1252. A file written in UTF-8 (as editors today do) is converted,
+// so that "ä" reaches the program as one byte 0xE4 and not as the two bytes of its UTF-8 form;
+// a Windows-1252 file is practically never valid UTF-8 and stays as it is.
+bool toLineCodePage(QByteArray *data, QString *error)
+{
+    bool utf8 = false;
+    if (data->startsWith("\xEF\xBB\xBF")) {
+        data->remove(0, 3);
+        utf8 = true;
+    }
+    if (!utf8 && !isUtf8WithNonAscii(*data))
+        return true;
+    const QString text = QStringDecoder(QStringDecoder::Utf8).decode(*data);
+    QStringEncoder encoder("windows-1252");
+    if (!encoder.isValid()) {
+        *data = text.toLatin1();
+        return true;
+    }
+    const QByteArray converted = encoder.encode(text);
+    // Characters Windows-1252 lacks come out as substitutes: the round trip shows them.
+    if (encoder.hasError() || QStringDecoder("windows-1252").decode(converted) != text) {
+        if (error)
+            *error = QStringLiteral("the file is UTF-8 and holds characters that Windows-1252 does not have");
+        return false;
+    }
+    *data = converted;
+    return true;
+}
+
 // Splits data into numbered records; comment and empty lines are skipped, CR LF accepted.
 template <typename F>
-bool forEachLine(const QByteArray &data, F &&handle)
+bool forEachLine(QByteArray data, QString *error, F &&handle)
 {
+    if (!toLineCodePage(&data, error))
+        return false;
     const QList<QByteArray> lines = data.split('\n');
     for (int i = 0; i < lines.size(); ++i) {
         QByteArray line = lines[i];
@@ -179,7 +242,7 @@ bool unescapeField(const QByteArray &field, QByteArray *out)
 bool parseMessages(const QByteArray &data, QList<MessageRecord> *out, QString *error)
 {
     out->clear();
-    return forEachLine(data, [&](int lineNo, const QByteArray &line) {
+    return forEachLine(data, error, [&](int lineNo, const QByteArray &line) {
         MessageRecord rec;
         if (!parseMessageLine(lineNo, line, &rec, error))
             return false;
@@ -191,7 +254,7 @@ bool parseMessages(const QByteArray &data, QList<MessageRecord> *out, QString *e
 bool parsePhonebook(const QByteArray &data, QList<PhoneRecord> *out, QString *error)
 {
     out->clear();
-    return forEachLine(data, [&](int lineNo, const QByteArray &line) {
+    return forEachLine(data, error, [&](int lineNo, const QByteArray &line) {
         QList<QByteArray> f;
         if (!unescapeAll(line.split('\t'), &f)) {
             setError(error, lineNo, QStringLiteral("bad escape sequence"));
@@ -236,7 +299,7 @@ bool parsePhonebook(const QByteArray &data, QList<PhoneRecord> *out, QString *er
 bool parseControl(const QByteArray &data, QList<ControlRecord> *out, QString *error)
 {
     out->clear();
-    return forEachLine(data, [&](int lineNo, const QByteArray &line) {
+    return forEachLine(data, error, [&](int lineNo, const QByteArray &line) {
         ControlRecord rec;
         const QByteArray word = line.trimmed();
         if (word.compare("ring", Qt::CaseInsensitive) == 0) {

@@ -1,8 +1,9 @@
 #pragma once
 // The simulator's small text files: preloaded messages, phonebook entries, injected events and
 // the outbox. One record a line, fields separated by tabs; '#' starts a comment line. Inside a
-// field \\ \t \r \n and \xHH stand for a backslash, tab, CR, LF and any byte; all other bytes,
-// those of 0x80 and above included, are taken as they stand (Windows-1252 on the line).
+// field \\ \t \r \n and \xHH stand for a backslash, tab, CR, LF and any byte; all other bytes
+// are taken as they stand. The line carries Windows-1252: a file in UTF-8 (recognised by its
+// byte-order mark or by being valid UTF-8 with non-ASCII characters) is converted to it.
 
 #include "core/Modem.h"
 
