@@ -39,6 +39,8 @@ private slots:
     void read_data();
     void read();
     void ownNumber();
+    void characterSets_data();
+    void characterSets();
     void fullPhonebook();
     void writtenListReadsBack();
 };
@@ -136,6 +138,47 @@ void TestPhonebook::read()
     QFETCH(QByteArray, answer);
     Modem m = prepared();
     QCOMPARE(talk(m, line + "\r"), answer);
+}
+
+// Names as the host's character set has them: the SIM keeps Windows-1252.
+void TestPhonebook::characterSets_data()
+{
+    QTest::addColumn<QByteArray>("set");
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QByteArray>("read");
+
+    QTest::newRow("IRA passes bytes") << QByteArray("IRA") << QByteArray("Z\xeb") << kOk << QByteArray("Z\xeb") << QByteArray("Z\xeb");
+    QTest::newRow("UCS2") << QByteArray("UCS2") << QByteArray("005A00EB20AC") << kOk << QByteArray("Z\xeb\x80")
+                          << QByteArray("005A00EB20AC");
+    QTest::newRow("UCS2 lower case") << QByteArray("UCS2") << QByteArray("005a00eb") << kOk << QByteArray("Z\xeb")
+                                     << QByteArray("005A00EB");
+    QTest::newRow("UCS2 beyond the code page") << QByteArray("UCS2") << QByteArray("03A9") << kOk << QByteArray("?")
+                                               << QByteArray("003F");
+    QTest::newRow("UCS2 odd length") << QByteArray("UCS2") << QByteArray("005A0")
+                                     << QByteArray("\r\n+CME ERROR: invalid characters in text string\r\n") << QByteArray() << QByteArray();
+    QTest::newRow("UCS2 not hex") << QByteArray("UCS2") << QByteArray("Anna")
+                                  << QByteArray("\r\n+CME ERROR: invalid characters in text string\r\n") << QByteArray() << QByteArray();
+    QTest::newRow("HEX") << QByteArray("HEX") << QByteArray("5AEB") << kOk << QByteArray("Z\xeb") << QByteArray("5AEB");
+}
+
+void TestPhonebook::characterSets()
+{
+    QFETCH(QByteArray, set);
+    QFETCH(QByteArray, written);
+    QFETCH(QByteArray, answer);
+    QFETCH(QByteArray, stored);
+    QFETCH(QByteArray, read);
+    Modem m = prepared();
+    QCOMPARE(talk(m, "AT+CSCS=\"" + set + "\"\r"), kOk);
+    QCOMPARE(talk(m, "AT+CPBW=5,\"0171\",129,\"" + written + "\"\r"), answer);
+    if (stored.isEmpty()) {
+        QVERIFY(!m.phoneEntry("SM", 5));
+        return;
+    }
+    QCOMPARE(m.phoneEntry("SM", 5)->name, stored);
+    QCOMPARE(talk(m, "AT+CPBR=5\r"), okAnswer("+CPBR: 5,\"0171\",129,\"" + read + "\""));
 }
 
 // The program's own-number query: select "ON", read entry 1.

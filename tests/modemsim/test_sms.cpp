@@ -231,7 +231,8 @@ void TestSms::send_data()
     QTest::newRow("letters in number") << QByteArray("AT+CMGS=\"Hans\"\r") << badParameter << QByteArray() << QByteArray() << QByteArrayList{};
     QTest::newRow("quote in number") << QByteArray("AT+CMGS=\"+49\"170\"\r") << badParameter << QByteArray() << QByteArray()
                                      << QByteArrayList{};
-    QTest::newRow("PDU mode") << QByteArray("AT+CMGF=0;+CMGS=\"+49170\"\r") << QByteArray("\r\n+CMS ERROR: operation not supported\r\n")
+    // In PDU mode the parameter is the length of the PDU to come.
+    QTest::newRow("number in PDU mode") << QByteArray("AT+CMGF=0;+CMGS=\"+49170\"\r") << QByteArray("\r\n+CMS ERROR: invalid PDU mode parameter\r\n")
                               << QByteArray() << QByteArray() << QByteArrayList{};
 }
 

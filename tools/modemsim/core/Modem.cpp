@@ -1,9 +1,11 @@
 #include "core/Modem.h"
 
 #include "core/DataFiles.h"
+#include "core/Pdu.h"
 #include "core/Uart.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace modemsim {
 
@@ -877,9 +879,12 @@ Modem::Result Modem::cmgr(const Command &cmd, Info &info)
     auto &stored = m_slots[size_t(index - 1)];
     if (!stored)
         return m_cfg.emptySlotCmsError ? Result::cms(321) : Result::ok();
-    if (!m_textMode)
-        return Result::cms(303);
-    info << messageHeader(index, *stored, false) << stored->text;
+    if (m_textMode) {
+        info << messageHeader(index, *stored, false) << stored->text;
+    } else {
+        const pdu::Encoded e = pdu::encode(*stored, m_smsc);
+        info << "+CMGR: " + num(std::max(0, int(kStates.indexOf(stored->status)))) + ",," + num(e.length) << e.hex;
+    }
     if (stored->status == "REC UNREAD")
         stored->status = "REC READ";
     return Result::ok();
@@ -898,24 +903,34 @@ Modem::Result Modem::cmgl(const Command &cmd, Info &info)
         return *gate;
     if (cmd.form == Form::Read)
         return Result::error();
-    if (!m_textMode)
-        return Result::cms(303);
+    // Text mode names the state, PDU mode numbers it (4: all).
     QByteArray want = "REC UNREAD";
     if (cmd.form == Form::Set) {
         QList<Param> p;
+        const Result bad = Result::cms(m_textMode ? 305 : 304);
         if (!at::splitParams(cmd.args, &p) || p.size() > 1)
-            return Result::cms(305);
-        if (!p.isEmpty()) {
+            return bad;
+        if (!p.isEmpty() && m_textMode) {
             want = p[0].value.toUpper();
             if (want != "ALL" && !kStates.contains(want))
-                return Result::cms(305);
+                return bad;
+        } else if (!p.isEmpty()) {
+            int stat = 0;
+            if (!at::toInt(p[0], &stat) || stat > 4)
+                return bad;
+            want = stat == 4 ? QByteArray("ALL") : kStates[stat];
         }
     }
     for (int i = 0; i < storageSize(); ++i) {
         auto &stored = m_slots[size_t(i)];
         if (!stored || (want != "ALL" && stored->status != want))
             continue;
-        info << messageHeader(i + 1, *stored, true) << stored->text;
+        if (m_textMode) {
+            info << messageHeader(i + 1, *stored, true) << stored->text;
+        } else {
+            const pdu::Encoded e = pdu::encode(*stored, m_smsc);
+            info << "+CMGL: " + num(i + 1) + ',' + num(int(kStates.indexOf(stored->status))) + ",," + num(e.length) << e.hex;
+        }
         if (stored->status == "REC UNREAD")
             stored->status = "REC READ";
     }
@@ -970,9 +985,18 @@ Modem::Result Modem::cmgs(const Command &cmd, Info &)
         return *gate;
     if (cmd.form != Form::Set)
         return Result::error();
-    if (!m_textMode)
-        return Result::cms(303);
     QList<Param> p;
+    if (!m_textMode) {
+        // AT+CMGS=<length>: the octets of the SMS-SUBMIT that follows in hex.
+        int length = 0;
+        if (!at::splitParams(cmd.args, &p) || p.size() != 1 || !at::toInt(p[0], &length) || length < 7 || length > 164)
+            return Result::cms(304);
+        m_entry = {};
+        m_entry.active = true;
+        m_entry.pdu = true;
+        m_entry.length = length;
+        return {Result::Prompt, 0};
+    }
     if (!at::splitParams(cmd.args, &p) || p.isEmpty() || p.size() > 2 || !isSmsNumber(p[0].value))
         return Result::cms(305);
     int type = 0;
@@ -988,14 +1012,66 @@ void Modem::submitText(Output &out)
 {
     const TextEntry entry = m_entry;
     m_entry = {};
-    if (entry.overflow || septets(entry.text) > maxTextLength) {
+    SentSms sent{entry.number, entry.text, m_nextReference};
+    if (entry.pdu) {
+        QByteArray hex = entry.text;
+        hex.replace('\r', "").replace('\n', "").replace(' ', "");
+        pdu::Submit submit;
+        if (entry.overflow || !pdu::decodeSubmit(hex, entry.length, &submit)) {
+            answer(out, finalText(Result::cms(304)));
+            return;
+        }
+        sent.number = submit.number;
+        sent.text = submit.text;
+    } else if (entry.overflow || septets(entry.text) > maxTextLength) {
         answer(out, finalText(Result::cms(305)));
         return;
     }
-    SentSms sent{entry.number, entry.text, m_nextReference};
     m_nextReference = (m_nextReference + 1) % 256;
     m_outbox.append(sent);
     answer(out, infoText({"+CMGS: " + num(sent.reference)}) + finalText(Result::ok()));
+}
+
+// Phonebook texts as the host's character set (+CSCS) has them. The SIM keeps them in the
+// line's Windows-1252; "UCS2" shows each character as four hex digits of its UTF-16 code,
+// "HEX" each byte as two; the other sets pass the bytes unchanged.
+QByteArray Modem::toTe(const QByteArray &text) const
+{
+    const QByteArray set = m_settings.value("+CSCS");
+    if (set == "\"HEX\"")
+        return text.toHex().toUpper();
+    if (set != "\"UCS2\"")
+        return text;
+    QByteArray out;
+    for (QChar c : pdu::fromLine(text))
+        out += QByteArray::number(c.unicode(), 16).rightJustified(4, '0').toUpper();
+    return out;
+}
+
+bool Modem::fromTe(const QByteArray &text, QByteArray *out) const
+{
+    const QByteArray set = m_settings.value("+CSCS");
+    const bool ucs2 = set == "\"UCS2\"";
+    if (!ucs2 && set != "\"HEX\"") {
+        *out = text;
+        return true;
+    }
+    const int width = ucs2 ? 4 : 2;
+    if (text.size() % width != 0)
+        return false;
+    for (char c : text) {
+        if (!std::isxdigit(quint8(c)))
+            return false;
+    }
+    if (!ucs2) {
+        *out = QByteArray::fromHex(text);
+        return true;
+    }
+    QString unicode;
+    for (int i = 0; i < text.size(); i += 4)
+        unicode += QChar(char16_t(text.mid(i, 4).toUInt(nullptr, 16)));
+    *out = pdu::toLine(unicode);
+    return true;
 }
 
 int Modem::phonebookLimit(const QByteArray &book) const
@@ -1052,7 +1128,7 @@ Modem::Result Modem::cpbr(const Command &cmd, Info &info)
     for (int i = first; i <= last; ++i) {
         const auto &e = book[size_t(i - 1)];
         if (e)
-            info << "+CPBR: " + num(i) + ',' + quoted(e->number) + ',' + num(e->type) + ',' + quoted(e->name);
+            info << "+CPBR: " + num(i) + ',' + quoted(e->number) + ',' + num(e->type) + ',' + quoted(toTe(e->name));
     }
     return Result::ok();
 }
@@ -1080,7 +1156,9 @@ Modem::Result Modem::cpbw(const Command &cmd, Info &info)
         return Result::cme(21);
     if (p[0].given() && (index < 1 || index > size))
         return Result::cme(21);
-    PhoneEntry entry{p[1].value, 0, p[3].value};
+    PhoneEntry entry{p[1].value, 0, {}};
+    if (!fromTe(p[3].value, &entry.name))
+        return Result::cme(25);
     if (!entry.number.isEmpty() && !isDialString(entry.number))
         return Result::cme(27);
     if (entry.number.size() > maxNumberLength + (entry.number.startsWith('+') ? 1 : 0))
@@ -1111,7 +1189,7 @@ Modem::Result Modem::cnum(const Command &cmd, Info &info)
         return Result::error();
     for (const auto &e : m_books["ON"]) {
         if (e)
-            info << "+CNUM: " + quoted(e->name) + ',' + quoted(e->number) + ',' + num(e->type);
+            info << "+CNUM: " + quoted(toTe(e->name)) + ',' + quoted(e->number) + ',' + num(e->type);
     }
     return Result::ok();
 }

@@ -181,6 +181,8 @@ private:
     void submitText(Output &out);
     void resetSettings();
     int phonebookLimit(const QByteArray &book) const;
+    QByteArray toTe(const QByteArray &text) const;
+    bool fromTe(const QByteArray &text, QByteArray *out) const;
 
     Config m_cfg;
     int m_hostBaud = 0;
@@ -228,6 +230,8 @@ private:
         QByteArray number;
         QByteArray text;
         bool overflow = false;
+        bool pdu = false; // PDU mode: text is the hex of an SMS-SUBMIT of `length` octets
+        int length = 0;
     } m_entry;
 
     // Phonebooks.
