@@ -1,13 +1,13 @@
 #include "main/IconLabel.h"
 
+#include "platform/ControlName.h"
+
 #include <QMouseEvent>
 
 IconLabel::IconLabel(const QString &name, const QString &spokenName, const QPixmap &pm, QWidget *parent)
     : QLabel(parent)
 {
-    setObjectName(name);
-    setAccessibleDescription(name);
-    setAccessibleName(spokenName);
+    Named(this, name, spokenName);
     setPixmap(pm);
     setFixedSize(pm.width() + 4, pm.height() + 4);
     setAlignment(Qt::AlignCenter);

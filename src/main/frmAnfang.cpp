@@ -4,6 +4,7 @@
 #include "main/IconLabel.h"
 #include "main/Icons.h"
 #include "main/TerminalText.h"
+#include "platform/ControlName.h"
 #include "platform/PortMap.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
@@ -29,14 +30,6 @@ constexpr int kTimer1Ms = 1999;
 constexpr double kTerminalHeightOffset = 4575;
 constexpr double kIconStripTwips = 900;
 
-void name(QWidget *w, const QString &n, const QString &spoken = {})
-{
-    w->setObjectName(n);
-    w->setAccessibleDescription(n);
-    if (!spoken.isEmpty())
-        w->setAccessibleName(spoken);
-}
-
 // A stored geometry value, or the default when it is not a number.
 double storedTwips(const SettingKey &key)
 {
@@ -52,7 +45,7 @@ frmAnfang::frmAnfang(std::unique_ptr<SerialBackend> backend, QWidget *parent)
       m_comm(std::move(backend), [](int n) { return PortDevice(n, platform::settings()); })
 {
     setWindowTitle(kAppTitle);
-    name(this, QStringLiteral("frmAnfang"));
+    Named(this, QStringLiteral("frmAnfang"));
     endProgram = [] { QCoreApplication::exit(0); };
 
     auto *central = new QWidget(this);
@@ -62,7 +55,7 @@ frmAnfang::frmAnfang(std::unique_ptr<SerialBackend> backend, QWidget *parent)
     buildTerminalPanel();
     column->addWidget(picTerminal);
     mdiArea = new QMdiArea(central);
-    name(mdiArea, QStringLiteral("mdiArea"), QStringLiteral("Arbeitsbereich"));
+    Named(mdiArea, QStringLiteral("mdiArea"), QStringLiteral("Arbeitsbereich"));
     column->addWidget(mdiArea, 1);
     setCentralWidget(central);
 
@@ -87,7 +80,7 @@ frmAnfang::~frmAnfang()
 void frmAnfang::buildTerminalPanel()
 {
     picTerminal = new QWidget(this);
-    name(picTerminal, QStringLiteral("picTerminal"), QStringLiteral("Terminalbereich"));
+    Named(picTerminal, QStringLiteral("picTerminal"), QStringLiteral("Terminalbereich"));
     picTerminal->setMouseTracking(true);
     picTerminal->installEventFilter(this);
 
@@ -105,34 +98,34 @@ void frmAnfang::buildTerminalPanel()
     optDisplay[0] = new QRadioButton(QStringLiteral("Normaldarstellung"), picTerminal);
     optDisplay[1] = new QRadioButton(QStringLiteral("ASCII-Darstellung"), picTerminal);
     for (int i = 0; i < 2; ++i) {
-        name(optDisplay[i], QStringLiteral("optDisplay(%1)").arg(i));
+        Named(optDisplay[i], QStringLiteral("optDisplay(%1)").arg(i));
         optDisplay[i]->adjustSize();
         optDisplay[i]->move(px(3000), px(150 + i * 330));
     }
     optDisplay[0]->setChecked(true);
 
     imgLes = new QLabel(picTerminal);
-    name(imgLes, QStringLiteral("imgLes"), QStringLiteral("Leseanzeige"));
+    Named(imgLes, QStringLiteral("imgLes"), QStringLiteral("Leseanzeige"));
     imgLes->setPixmap(icons::reading());
     imgLes->setFixedSize(16, 16);
     imgLes->move(px(2700), optDisplay[0]->y() - px(50));
 
     imgConnected = new QLabel(picTerminal);
-    name(imgConnected, QStringLiteral("imgConnected"), QStringLiteral("Bild: Schnittstelle offen"));
+    Named(imgConnected, QStringLiteral("imgConnected"), QStringLiteral("Bild: Schnittstelle offen"));
     imgConnected->setPixmap(icons::connected());
     imgConnected->hide();
     imgNotConnected = new QLabel(picTerminal);
-    name(imgNotConnected, QStringLiteral("imgNotConnected"), QStringLiteral("Bild: Schnittstelle geschlossen"));
+    Named(imgNotConnected, QStringLiteral("imgNotConnected"), QStringLiteral("Bild: Schnittstelle geschlossen"));
     imgNotConnected->setPixmap(icons::notConnected());
     imgNotConnected->hide();
 
     auto *logo = new QLabel(picTerminal);
-    name(logo, QStringLiteral("imgLogo"), QStringLiteral("Varnix"));
+    Named(logo, QStringLiteral("imgLogo"), QStringLiteral("Varnix"));
     logo->setPixmap(icons::logo(40));
     logo->setFixedSize(44, 44);
 
     txtTerm = new QPlainTextEdit(picTerminal);
-    name(txtTerm, QStringLiteral("txtTerm"), QStringLiteral("Terminal"));
+    Named(txtTerm, QStringLiteral("txtTerm"), QStringLiteral("Terminal"));
     txtTerm->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtTerm->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     txtTerm->setUndoRedoEnabled(false);

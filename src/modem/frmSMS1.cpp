@@ -5,6 +5,7 @@
 #include "comm/ModemLink.h"
 #include "modem/ModemAnswers.h"
 #include "modem/ModemCommand.h"
+#include "platform/ControlName.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
 #include "text/AtInput.h"
@@ -30,8 +31,7 @@ namespace {
 
 template <typename W> W *place(W *w, const QString &name, int left, int top, int width, int height)
 {
-    w->setObjectName(name);
-    w->setAccessibleDescription(name);
+    Named(w, name);
     w->setGeometry(frmSMS1::px(left), frmSMS1::px(top), frmSMS1::px(width), frmSMS1::px(height));
     return w;
 }
@@ -57,8 +57,7 @@ const Operator kOperators[] = {
 
 frmSMS1::frmSMS1(ModemLink &link, QWidget *parent) : QWidget(parent, Qt::Window), m_link(link)
 {
-    setObjectName(QStringLiteral("frmSMS1"));
-    setAccessibleDescription(QStringLiteral("frmSMS1"));
+    Named(this, QStringLiteral("frmSMS1"));
     setWindowTitle(QStringLiteral("Modem anmelden"));
 
     const auto button = [this](const QString &name, const QString &caption, int left, int top, int width,

@@ -2,6 +2,7 @@
 
 #include "phonelist/PhoneListFile.h"
 #include "phonelist/PhoneListFormat.h"
+#include "platform/ControlName.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
 
@@ -36,13 +37,6 @@ constexpr int kInputHigh = 330;
 constexpr int kButtonHigh = 375;
 constexpr int kButtonCount = 5;
 
-template <typename W> W *named(W *w, const QString &name)
-{
-    w->setObjectName(name);
-    w->setAccessibleDescription(name);
-    return w;
-}
-
 QString myDirNow()
 {
     return QDir::toNativeSeparators(QDir::currentPath());
@@ -63,13 +57,13 @@ frmTelNr::frmTelNr(QWidget *parent)
     const int margin = twips::toPx(kMargin);
     const int gap = twips::toPx(kGap);
 
-    Frame3D1 = named(new QFrame(this), QStringLiteral("Frame3D1"));
+    Frame3D1 = Named(new QFrame(this), QStringLiteral("Frame3D1"));
     Frame3D1->setAccessibleName(QStringLiteral("Telefonliste bearbeiten"));
     Frame3D1->setFrameShape(QFrame::Panel);
     Frame3D1->setFrameShadow(QFrame::Raised);
     Frame3D1->setGeometry(0, 0, width, height);
 
-    tabTelefon = named(new QTableWidget(2, 3, Frame3D1), QStringLiteral("tabTelefon"));
+    tabTelefon = Named(new QTableWidget(2, 3, Frame3D1), QStringLiteral("tabTelefon"));
     tabTelefon->setAccessibleName(QStringLiteral("Telefonliste"));
     tabTelefon->horizontalHeader()->hide();
     tabTelefon->verticalHeader()->hide();
@@ -96,13 +90,13 @@ frmTelNr::frmTelNr(QWidget *parent)
     const int cellLeft = margin + tabTelefon->frameWidth();
     const int nameLeft = cellLeft + tabTelefon->columnWidth(0);
     const int nrLeft = nameLeft + tabTelefon->columnWidth(1);
-    cmdOK = named(new QPushButton(QStringLiteral("OK"), Frame3D1), QStringLiteral("cmdOK"));
+    cmdOK = Named(new QPushButton(QStringLiteral("OK"), Frame3D1), QStringLiteral("cmdOK"));
     cmdOK->setGeometry(margin, inputTop, nameLeft - margin - 2, inputHigh);
-    edName = named(new QLineEdit(Frame3D1), QStringLiteral("edName"));
+    edName = Named(new QLineEdit(Frame3D1), QStringLiteral("edName"));
     edName->setAccessibleName(QStringLiteral("Name"));
     edName->setPlaceholderText(QStringLiteral("Name"));
     edName->setGeometry(nameLeft, inputTop, tabTelefon->columnWidth(1) - 2, inputHigh);
-    edNr = named(new QLineEdit(Frame3D1), QStringLiteral("edNr"));
+    edNr = Named(new QLineEdit(Frame3D1), QStringLiteral("edNr"));
     edNr->setAccessibleName(QStringLiteral("Handynummer"));
     edNr->setPlaceholderText(QStringLiteral("Handynummer"));
     edNr->setGeometry(nrLeft, inputTop, tabTelefon->columnWidth(2), inputHigh);
@@ -116,7 +110,7 @@ frmTelNr::frmTelNr(QWidget *parent)
     const int buttonWide = (width - 2 * margin - (kButtonCount - 1) * gap) / kButtonCount;
     const int buttonStep = (width - 2 * margin - buttonWide) / (kButtonCount - 1);
     const auto button = [&](const QString &name, const QString &caption, int index) {
-        auto *b = named(new QPushButton(caption, Frame3D1), name);
+        auto *b = Named(new QPushButton(caption, Frame3D1), name);
         b->setGeometry(margin + index * buttonStep, buttonTop, buttonWide, buttonHigh);
         return b;
     };
@@ -127,7 +121,7 @@ frmTelNr::frmTelNr(QWidget *parent)
     cmdDel = button(QStringLiteral("cmdDel"), QStringLiteral("&Löschen"), 3);
     cmdEsc = button(QStringLiteral("cmdEsc"), QStringLiteral("&Schließen"), 4);
 
-    lstTelNr = named(new QListWidget(Frame3D1), QStringLiteral("lstTelNr"));
+    lstTelNr = Named(new QListWidget(Frame3D1), QStringLiteral("lstTelNr"));
     lstTelNr->setAccessibleName(QStringLiteral("Sortierte Einträge"));
     lstTelNr->hide();
 

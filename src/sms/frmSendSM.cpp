@@ -4,6 +4,7 @@
 #include "comm/ModemLink.h"
 #include "modem/ModemCommand.h"
 #include "phonelist/frmTelNr.h"
+#include "platform/ControlName.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
 #include "text/AtInput.h"
@@ -24,15 +25,6 @@
 
 namespace {
 
-template <typename W> W *named(W *w, const QString &name, const QString &spoken = {})
-{
-    w->setObjectName(name);
-    w->setAccessibleDescription(name);
-    if (!spoken.isEmpty())
-        w->setAccessibleName(spoken);
-    return w;
-}
-
 // Trims the blank (32) only: line breaks at the ends belong to the text.
 QString trimBlanks(const QString &s)
 {
@@ -48,35 +40,35 @@ QString trimBlanks(const QString &s)
 
 frmSendSM::frmSendSM(ModemLink &link, QWidget *parent) : QWidget(parent, Qt::Window), m_link(link)
 {
-    named(this, QStringLiteral("frmSendSM"));
+    Named(this, QStringLiteral("frmSendSM"));
     setWindowTitle(QStringLiteral("SM senden"));
 
-    Frame3D3 = named(new QFrame(this), QStringLiteral("Frame3D3"));
+    Frame3D3 = Named(new QFrame(this), QStringLiteral("Frame3D3"));
     Frame3D3->setFrameShape(QFrame::StyledPanel);
     Frame3D3->setFrameShadow(QFrame::Raised);
-    Label3 = named(new QLabel(QStringLiteral("Text eingeben"), Frame3D3), QStringLiteral("Label3"));
-    Eingabe = named(new QPlainTextEdit(Frame3D3), QStringLiteral("Eingabe"), QStringLiteral("Nachrichtentext"));
+    Label3 = Named(new QLabel(QStringLiteral("Text eingeben"), Frame3D3), QStringLiteral("Label3"));
+    Eingabe = Named(new QPlainTextEdit(Frame3D3), QStringLiteral("Eingabe"), QStringLiteral("Nachrichtentext"));
     Eingabe->setTabChangesFocus(true);
     Label3->setBuddy(Eingabe);
-    Label2 = named(new QLabel(QStringLiteral("Länge:"), Frame3D3), QStringLiteral("Label2"));
-    lblTextLang = named(new QLabel(QStringLiteral("0"), Frame3D3), QStringLiteral("lblTextLang"),
+    Label2 = Named(new QLabel(QStringLiteral("Länge:"), Frame3D3), QStringLiteral("Label2"));
+    lblTextLang = Named(new QLabel(QStringLiteral("0"), Frame3D3), QStringLiteral("lblTextLang"),
                         QStringLiteral("Textlänge"));
     lblTextLang->setMinimumWidth(40);
-    cmdDelete = named(new QPushButton(QStringLiteral("&Löschen"), Frame3D3), QStringLiteral("cmdDelete"));
-    cmdNext = named(new QPushButton(QStringLiteral("> Weiter"), Frame3D3), QStringLiteral("cmdNext"));
-    cmdBack = named(new QPushButton(QStringLiteral("< Zurück"), Frame3D3), QStringLiteral("cmdBack"));
-    cmdEsc = named(new QPushButton(QStringLiteral("S&chließen"), Frame3D3), QStringLiteral("cmdEsc"));
+    cmdDelete = Named(new QPushButton(QStringLiteral("&Löschen"), Frame3D3), QStringLiteral("cmdDelete"));
+    cmdNext = Named(new QPushButton(QStringLiteral("> Weiter"), Frame3D3), QStringLiteral("cmdNext"));
+    cmdBack = Named(new QPushButton(QStringLiteral("< Zurück"), Frame3D3), QStringLiteral("cmdBack"));
+    cmdEsc = Named(new QPushButton(QStringLiteral("S&chließen"), Frame3D3), QStringLiteral("cmdEsc"));
 
-    Frame1 = named(new QFrame(Frame3D3), QStringLiteral("Frame1"));
+    Frame1 = Named(new QFrame(Frame3D3), QStringLiteral("Frame1"));
     Frame1->setFrameShape(QFrame::VLine);
     Frame1->setFrameShadow(QFrame::Sunken);
-    Label1 = named(new QLabel(QStringLiteral("Telefonnummer des Empfängers"), Frame3D3), QStringLiteral("Label1"));
-    lstEmpf = named(new QListWidget(Frame3D3), QStringLiteral("lstEmpf"), QStringLiteral("Empfänger"));
-    txtZielNr = named(new QLineEdit(Frame3D3), QStringLiteral("txtZielNr"), QStringLiteral("Rufnummer des Empfängers"));
-    cmdAdrList = named(new QPushButton(QStringLiteral("&Telefonliste bearbeiten"), Frame3D3),
+    Label1 = Named(new QLabel(QStringLiteral("Telefonnummer des Empfängers"), Frame3D3), QStringLiteral("Label1"));
+    lstEmpf = Named(new QListWidget(Frame3D3), QStringLiteral("lstEmpf"), QStringLiteral("Empfänger"));
+    txtZielNr = Named(new QLineEdit(Frame3D3), QStringLiteral("txtZielNr"), QStringLiteral("Rufnummer des Empfängers"));
+    cmdAdrList = Named(new QPushButton(QStringLiteral("&Telefonliste bearbeiten"), Frame3D3),
                        QStringLiteral("cmdAdrList"));
-    cmdSend = named(new QPushButton(QStringLiteral("&Senden"), Frame3D3), QStringLiteral("cmdSend"));
-    lstTelNrZiel = named(new QListWidget(this), QStringLiteral("lstTelNrZiel"), QStringLiteral("Rufnummern"));
+    cmdSend = Named(new QPushButton(QStringLiteral("&Senden"), Frame3D3), QStringLiteral("cmdSend"));
+    lstTelNrZiel = Named(new QListWidget(this), QStringLiteral("lstTelNrZiel"), QStringLiteral("Rufnummern"));
     lstTelNrZiel->hide();
 
     auto *grid = new QGridLayout(Frame3D3);
