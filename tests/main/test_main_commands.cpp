@@ -102,6 +102,19 @@ private slots:
         QCOMPARE(r.main->terminalText(), QStringLiteral("OK\r\n"));
     }
 
+    void hoverBordersTheIconsAndAnIconLosesItsOwn()
+    {
+        MainRig r;
+        r.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(r.main.get()));
+        QTest::mouseMove(r.main->picTerminal, QPoint(r.main->picTerminal->width() / 2, 8));
+        for (IconLabel *i : {r.main->imgModem, r.main->imgSend, r.main->imgTerm, r.main->imgRec})
+            QVERIFY(i->bordered());
+        QTest::mouseMove(r.main->imgSend, QPoint(5, 5));
+        QVERIFY(!r.main->imgSend->bordered());
+        QVERIFY(r.main->imgModem->bordered());
+    }
+
     void modelessWindowsOpenOnce()
     {
         MainRig r;
