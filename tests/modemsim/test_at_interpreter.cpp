@@ -20,7 +20,7 @@ private slots:
     void errorFor();
     void failedCommandStopsTheLine();
     void bytesArriveOneByOne();
-    void settingsSurviveOnlyUntilReset();
+    void survivesRandomLines();
 };
 
 void TestAtInterpreter::answers_data()
@@ -218,19 +218,36 @@ void TestAtInterpreter::bytesArriveOneByOne()
     QVERIFY(pieces.textMode());
 }
 
-void TestAtInterpreter::settingsSurviveOnlyUntilReset()
+// Whatever arrives on the line, the modem keeps answering and keeps its state in bounds.
+void TestAtInterpreter::survivesRandomLines()
 {
-    Modem m;
-    talk(m, "ATE0\r");
-    talk(m, "AT+CMEE=2\r");
-    talk(m, "ATV0\r");
-    QVERIFY(!m.echo());
-    QCOMPARE(m.cmeeMode(), 2);
-    QCOMPARE(talk(m, "ATZ\r"), QByteArray("\r\nOK\r\n"));
-    QVERIFY(m.echo());
-    QCOMPARE(m.cmeeMode(), 0);
-    // The SIM stays as it was.
-    QCOMPARE(m.simState(), SimState::PinRequired);
+    static const QByteArrayList pieces = {
+        "AT", "at", "+CMGR=", "+CMGS=", "+CPBW=", "+CPBR=", "+CPIN=", "+CMGD=", "+CPMS", "+CMGL=",
+        "+CSCS=\"UCS2\"", "+CMGF=0", "+CMGF=1", "E0", "V0", "Q1", "Z", "S3=", "A/", "?", "=?",
+        ",", ";", "\"", " ", "1", "250", "999999999999", "-1", "\"+49170\"", "ALL", "\r", "\n",
+        "\x1a", "\x1b", "\b", "\xff", QByteArray(1, '\0'), "0011000B916407281553F80000AA0AE8",
+    };
+    QRandomGenerator random(4711);
+    Config cfg;
+    cfg.pin.clear();
+    cfg.storageSize = 5;
+    cfg.phonebookSize = 5;
+    Modem m(cfg);
+    for (int i = 0; i < 20000; ++i) {
+        QByteArray in;
+        const int n = int(random.bounded(1, 12));
+        for (int k = 0; k < n; ++k)
+            in += pieces[int(random.bounded(pieces.size()))];
+        if (random.bounded(50) == 0)
+            m.injectSms({"REC UNREAD", "+49170", "24/05/01,12:00:00+08", in});
+        const QByteArray out = talk(m, in);
+        QVERIFY(out.size() < 64 * 1024);
+    }
+    QVERIFY(m.storageUsed() <= 5);
+    QVERIFY(m.phonebookUsed("SM") <= 5);
+    // Still a modem: out of any state, ESC and a fresh line get an answer.
+    talk(m, "\x1b\rATZ\r");
+    QCOMPARE(talk(m, "AT\r"), QByteArray("AT\r\r\nOK\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestAtInterpreter)
