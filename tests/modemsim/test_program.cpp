@@ -87,6 +87,7 @@ private slots:
     void init();
     void cleanup();
     void servesThePty();
+    void controlFifo();
     void refusesToReplaceAFile();
     void replacesAStaleLink();
     void rejectsBadOptions_data();
@@ -196,6 +197,32 @@ void TestProgram::servesThePty()
     QCOMPARE(m_sim->exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_sim->exitCode(), 0);
     QVERIFY(!QFileInfo(m_link).isSymLink());
+}
+
+void TestProgram::controlFifo()
+{
+    const QString fifo = m_dir->filePath("control");
+    QVERIFY(start({"--control", fifo, "--no-pin"}));
+    QVERIFY(m_banner.endsWith(", no PIN\n"));
+    auto send = [&](const QByteArray &lines) {
+        QFile f(fifo);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(lines);
+    };
+    // Nobody has the port open: the announcement is lost, as on a real line, and does not
+    // wait in the pty for the next program that opens it.
+    send("+4915100001\tVorher\n");
+    QTest::qWait(200);
+    Port port;
+    QVERIFY(port.open(m_link));
+    QVERIFY(port.write("ATE0\r"));
+    QCOMPARE(port.read("OK\r\n", 2000), QByteArray("ATE0\r\r\nOK\r\n"));
+
+    send("ring\nthis line is wrong\n+4915100002\tDanach\n");
+    const QByteArray expected = "\r\nRING\r\n\r\n+CMTI: \"SM\",2\r\n";
+    QCOMPARE(port.read(expected, 2000), expected);
+    QVERIFY(port.write("AT+CPMS?\r"));
+    QVERIFY(port.read("OK\r\n", 2000).contains("+CPMS: \"SM\",2,30"));
 }
 
 void TestProgram::refusesToReplaceAFile()
