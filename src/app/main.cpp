@@ -1,11 +1,9 @@
 #include "comm/QtSerialBackend.h"
 #include "main/frmAnfang.h"
 #include "platform/Platform.h"
+#include "platform/Translations.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
@@ -14,11 +12,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(kAppTitle);
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // Standard buttons and file dialogs in German: Ja, Nein, Abbrechen.
-    QTranslator qtGerman;
-    if (qtGerman.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
-                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(&qtGerman);
+    LoadGermanQtTranslations();
 
     SystemClock clock;
     WidgetDialogs dialogs;

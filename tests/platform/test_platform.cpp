@@ -1,6 +1,7 @@
 #include "platform/CodePage.h"
 #include "platform/Platform.h"
 #include "platform/PortMap.h"
+#include "platform/Translations.h"
 #include "platform/Twips.h"
 
 #include <QDir>
@@ -110,6 +111,14 @@ private slots:
         QFETCH(QString, filter);
         QFETCH(QString, qt);
         QCOMPARE(WidgetDialogs::qtFilter(filter), qt);
+    }
+
+    void standardButtonsSpeakGerman()
+    {
+        QVERIFY(LoadGermanQtTranslations());
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Ja"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&No"), QStringLiteral("&Nein"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
     }
 
     void confirmedFileChoiceChangesTheCurrentFolder()

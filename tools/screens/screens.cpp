@@ -4,6 +4,7 @@
 
 #include "modem/frmSMS1.h"
 #include "phonelist/frmTelNr.h"
+#include "platform/Translations.h"
 #include "sms/frmSendSM.h"
 
 #include <QFile>
@@ -28,6 +29,7 @@ void save(QWidget *w, const QString &dir, const QString &name)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    LoadGermanQtTranslations();
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(out);
     QTemporaryDir work;
@@ -62,5 +64,16 @@ int main(int argc, char *argv[])
         tel.cmdEsc->click();
     });
     tel.ShowModal();
+
+    // A question box as the user sees it, with the German standard buttons.
+    QTimer::singleShot(300, [&] {
+        if (QWidget *box = QApplication::activeModalWidget()) {
+            box->grab().save(QDir(out).filePath(QStringLiteral("question.png")));
+            box->close();
+        }
+    });
+    WidgetDialogs widgets;
+    static_cast<Dialogs &>(widgets).message(QStringLiteral("Bestehende Datei ersetzen - /home/anna/modem.log?"), MsgButtons::YesNoCancel,
+                            MsgIcon::Question);
     return 0;
 }
