@@ -20,6 +20,7 @@ int main(int argc, char *argv[])
     platform::install(&clock, &dialogs, &settings);
 
     frmAnfang main(std::make_unique<QtSerialBackend>());
+    main.endProgram = [&clock] { clock.quit(); };
     main.show();
     const int rc = QApplication::exec();
     platform::install(nullptr, nullptr, nullptr);

@@ -5,6 +5,8 @@
 #include <QTime>
 #include <QTimer>
 
+#include <cstdlib>
+
 namespace {
 constexpr double kDay = 24 * 3600.0;
 constexpr int kYieldSliceMs = 5;
@@ -16,8 +18,16 @@ double SystemClock::now() const { return QTime::currentTime().msecsSinceStartOfD
 
 double SystemClock::monotonic() const { return m_started.nsecsElapsed() / 1e9; }
 
+void SystemClock::quit()
+{
+    m_quitting = true;
+    QCoreApplication::exit(0);
+}
+
 void SystemClock::yield()
 {
+    if (m_quitting)
+        std::exit(0);
     QCoreApplication::sendPostedEvents();
     QEventLoop loop;
     QTimer::singleShot(kYieldSliceMs, &loop, &QEventLoop::quit);

@@ -24,9 +24,13 @@ public:
     double now() const override;
     double monotonic() const override;
     void yield() override;
+    // Ends the program. A wait in progress must not go on spinning once the event loops are
+    // told to stop (every yield would return at once), so the next yield ends the process.
+    void quit();
 
 private:
     QElapsedTimer m_started;
+    bool m_quitting = false;
 };
 
 // Test clock: every yield serves events and advances the time by a fixed step. Actions can
