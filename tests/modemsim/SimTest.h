@@ -32,11 +32,4 @@ inline void bringUp(modemsim::Modem &m)
     talk(m, "AT+CMGF=1\r");
 }
 
-inline modemsim::Config quickConfig()
-{
-    modemsim::Config c;
-    c.cregSearchQueries = 0;
-    return c;
-}
-
 } // namespace simtest
