@@ -58,8 +58,8 @@ PhoneRow PhoneListSplit(const QString &line)
 {
     const qsizetype semicolon = line.indexOf(u';');
     if (semicolon < 0)
-        return {QString(), line, false};
-    return {line.left(semicolon), line.mid(semicolon + 1), true};
+        return {QString(), line};
+    return {line.left(semicolon), line.mid(semicolon + 1)};
 }
 
 QStringList PhoneListLinesForSave(const QList<QPair<QString, QString>> &rows)

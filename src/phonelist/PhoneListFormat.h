@@ -10,7 +10,6 @@
 struct PhoneRow {
     QString name;
     QString number;
-    bool hasName = true; // false for a line without ";": the grid keeps its name cell as it was
 };
 
 // The lines worth reading (4 characters or more), sorted by the whole line with letter case
@@ -18,7 +17,8 @@ struct PhoneRow {
 // sorted list box did. Every line is read: there is no limit on the number of entries.
 QStringList PhoneListUsableSorted(const QStringList &lines);
 
-// One line into name and number at its first ";". Without ";" the whole line is the number.
+// One line into name and number at its first ";". Without ";" the whole line is the number
+// and the name is empty.
 PhoneRow PhoneListSplit(const QString &line);
 
 // The file's lines from the grid's (name, number) rows, in grid order. A row is written only when

@@ -73,14 +73,6 @@ private slots:
         QCOMPARE(ComStatusText(*r.comm), text);
     }
 
-    void handshakingOutsideTheRangeIsRefused()
-    {
-        Rig r;
-        QVERIFY(!r.comm->setHandshaking(7));
-        QCOMPARE(r.comm->handshaking(), 0);
-        QVERIFY(!r.comm->lastError().isEmpty());
-    }
-
     void comOpenOnAMissingPortShowsComError()
     {
         Rig r;

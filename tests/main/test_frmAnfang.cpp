@@ -247,18 +247,6 @@ private slots:
         r.main->resize(750, 700);
         QCOMPARE(r.main->txtTerm->height(), r.main->frameGeometry().height() - 305);
     }
-
-    void controlsCarryTheirNames()
-    {
-        MainRig r;
-        for (const char *n : {"txtTerm", "picTerminal", "imgLes", "imgTerm", "imgModem", "imgSend", "imgRec",
-                              "optDisplay(0)", "optDisplay(1)", "StatusBar1", "tbrToolBar"}) {
-            auto *w = r.main->findChild<QWidget *>(QString::fromLatin1(n));
-            QVERIFY2(w, n);
-            QCOMPARE(w->accessibleDescription(), QString::fromLatin1(n));
-        }
-        QVERIFY(!r.main->txtTerm->accessibleName().isEmpty());
-    }
 };
 
 QTEST_MAIN(TestFrmAnfang)

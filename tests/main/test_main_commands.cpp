@@ -28,33 +28,6 @@ private slots:
     void init() { before = QDir::currentPath(); }
     void cleanup() { QDir::setCurrent(before); }
 
-    void menuCaptionsAndShortcuts()
-    {
-        MainRig r;
-        QCOMPARE(r.main->mnuFileLogOpen->text(), QStringLiteral("Logdatei öffnen"));
-        QCOMPARE(r.main->mnuFileLogOpen->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
-        QCOMPARE(r.main->mnuFileTel->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
-        QCOMPARE(r.main->mnuConfigCom->shortcut(), QKeySequence(QStringLiteral("F9")));
-        QCOMPARE(r.main->mnuFileExit->text(), QStringLiteral("Be&enden"));
-        QVERIFY(!r.main->mnuHelpManual->isEnabled());
-        QStringList menus;
-        for (QAction *a : r.main->menuBar()->actions())
-            menus << a->text();
-        QCOMPARE(menus, (QStringList{"&Datei", "&Einstellungen", "&Tools", "&Hilfe"}));
-    }
-
-    void toolbarOrderKeysAndTips()
-    {
-        MainRig r;
-        QStringList keys;
-        for (QAction *a : r.main->tbrToolBar->actions())
-            keys << (a->isSeparator() ? QStringLiteral("|") : a->data().toString());
-        QCOMPARE(keys, (QStringList{"OpenLogFile", "CloseLogFile", "|", "Com Close", "|", "ModemStart",
-                                    "ReadPhoneList", "|", "Properties", "|", "Telefonliste", "", "Ende"}));
-        QCOMPARE(r.main->toolButton(QStringLiteral("ReadPhoneList"))->toolTip(), QStringLiteral("SIM-Card"));
-        QCOMPARE(r.main->toolButton(QStringLiteral("ModemStart"))->whatsThis(), QStringLiteral("Dial Phone Number..."));
-    }
-
     void modemStartDoesNothing()
     {
         MainRig r;

@@ -36,23 +36,6 @@ private slots:
         QFETCH(QByteArray, bytes);
         QCOMPARE(codepage::encode(text), bytes);
     }
-
-    void twipsAt96Dpi_data()
-    {
-        QTest::addColumn<double>("tw");
-        QTest::addColumn<int>("px");
-        QTest::newRow("default width") << 11250.0 << 750;
-        QTest::newRow("default height") << 7000.0 << 467;
-        QTest::newRow("panel 1") << 8819.0 << 588;
-        QTest::newRow("zero") << 0.0 << 0;
-    }
-    void twipsAt96Dpi()
-    {
-        QFETCH(double, tw);
-        QFETCH(int, px);
-        QCOMPARE(twips::toPx(tw), px);
-    }
-
     void portNumbersMapToDevices()
     {
         MemorySettingsStore s;
@@ -61,15 +44,6 @@ private slots:
         s.setValue(QStringLiteral("Ports"), QStringLiteral("COM3"), QStringLiteral("/dev/ttyUSB0"));
         QCOMPARE(PortDevice(3, s), QStringLiteral("/dev/ttyUSB0"));
         QCOMPARE(PortDevice(4, s), QStringLiteral("/dev/ttyS3"));
-    }
-
-    void settingsKeysGiveTheirDefaults()
-    {
-        MemorySettingsStore s;
-        QCOMPARE(s.get(keys::MainWidth), QStringLiteral("11250"));
-        QCOMPARE(s.get(keys::MyDir), QString());
-        s.set(keys::MainWidth, QStringLiteral("9000"));
-        QCOMPARE(s.get(keys::MainWidth), QStringLiteral("9000"));
     }
 
     void qsettingsStorePersistsUnicodeKeys()
