@@ -11,7 +11,6 @@ public:
     QString text(int panel) const;
     void setPicture(const QPixmap &pm, bool portOpen);
     bool pictureShowsOpen() const { return m_open; }
-    QLabel *panel(int panel) const { return m_text[panel - 1]; }
 
 private:
     QLabel *m_picture = nullptr;

@@ -11,7 +11,6 @@ public:
     bool open(const QString &fileName, QString *error);
     bool write(const QString &text, QString *error);
     void close();
-    QString fileName() const { return m_file.fileName(); }
 
 private:
     QFile m_file;

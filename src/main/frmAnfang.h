@@ -86,7 +86,6 @@ public:
     void openReceived();
     void openSimList();
     QWidget *registrationWindow() const;
-    QWidget *sendWindow() const;
 
 protected:
     void closeEvent(QCloseEvent *e) override;

@@ -282,4 +282,3 @@ void frmAnfang::openSimList()
 }
 
 QWidget *frmAnfang::registrationWindow() const { return m_sms1; }
-QWidget *frmAnfang::sendWindow() const { return m_send; }

@@ -43,7 +43,6 @@ public:
     void yield() override;
 
     void setTimeOfDay(double seconds) { m_now = seconds; }
-    void setStep(double step) { m_step = step; }
     void advance(double seconds);
     // Runs fn on the first yield at or after monotonic time `at`.
     void schedule(double at, std::function<void()> fn);
