@@ -158,6 +158,14 @@ bool frmSMS1::safeParameter(const QString &text)
 
 qint16 frmSMS1::exchange(const QString &command, QString &answer) { return Exchange(m_link, command, answer); }
 
+void frmSMS1::echoOnly(const QString &command)
+{
+    if (!mayRun())
+        return;
+    QString answer;
+    exchange(command, answer);
+}
+
 void frmSMS1::cmdModemOn_Click()
 {
     m_link.setReceiveTimer(false);
@@ -209,21 +217,9 @@ void frmSMS1::ModelQuery()
     m_link.setPanelText(3, GmmModelName(answer));
 }
 
-void frmSMS1::MakerQuery()
-{
-    if (!mayRun())
-        return;
-    QString answer;
-    exchange(QStringLiteral("AT+CGMI"), answer);
-}
+void frmSMS1::MakerQuery() { echoOnly(QStringLiteral("AT+CGMI")); }
 
-void frmSMS1::ErrModeSet()
-{
-    if (!mayRun())
-        return;
-    QString answer;
-    exchange(QStringLiteral("AT+CMEE=2"), answer);
-}
+void frmSMS1::ErrModeSet() { echoOnly(QStringLiteral("AT+CMEE=2")); }
 
 void frmSMS1::SignalQuery()
 {
@@ -249,13 +245,7 @@ void frmSMS1::PinSend()
     exchange(QStringLiteral("AT+CPIN=\"%1\"").arg(pin), answer);
 }
 
-void frmSMS1::TextModeSet()
-{
-    if (!mayRun())
-        return;
-    QString answer;
-    exchange(QStringLiteral("AT+CMGF=1"), answer);
-}
+void frmSMS1::TextModeSet() { echoOnly(QStringLiteral("AT+CMGF=1")); }
 
 void frmSMS1::RegQuery()
 {

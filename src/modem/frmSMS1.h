@@ -68,6 +68,8 @@ private:
     // A quoted parameter the user typed must not be able to end the quote or the line.
     bool safeParameter(const QString &text);
     qint16 exchange(const QString &command, QString &answer);
+    // A step whose answer is only shown in the terminal.
+    void echoOnly(const QString &command);
 
     ModemLink &m_link;
 };

@@ -27,30 +27,6 @@ constexpr qsizetype kMaxUnwritten = 64 * 1024;
 
 QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
-QByteArray cEscaped(const QByteArray &bytes)
-{
-    QByteArray out;
-    for (char c : bytes) {
-        const quint8 u = quint8(c);
-        switch (c) {
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        case '\t': out += "\\t"; break;
-        case '\\': out += "\\\\"; break;
-        case '"': out += "\\\""; break;
-        default:
-            if (u < 0x20 || u >= 0x7f) {
-                char hex[5];
-                std::snprintf(hex, sizeof hex, "\\x%02X", unsigned(u));
-                out += hex;
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out;
-}
-
 void warn(const QString &text)
 {
     std::fprintf(stderr, "varnix-modemsim: %s\n", text.toLocal8Bit().constData());
@@ -303,7 +279,7 @@ void PtyServer::log(const char *direction, const QByteArray &bytes)
     std::snprintf(stamp, sizeof stamp, "%10.3f ", double(m_clock.elapsed()) / 1000.0);
     m_transcript.write(stamp);
     m_transcript.write(direction);
-    m_transcript.write(" \"" + cEscaped(bytes) + "\"\n");
+    m_transcript.write(" \"" + escapeField(bytes, Escape::Transcript) + "\"\n");
     m_transcript.flush();
 }
 

@@ -188,8 +188,9 @@ bool readFile(const QString &file, QByteArray *data, QString *error)
 
 } // namespace
 
-QByteArray escapeField(const QByteArray &bytes)
+QByteArray escapeField(const QByteArray &bytes, Escape style)
 {
+    const bool transcript = style == Escape::Transcript;
     QByteArray out;
     for (char c : bytes) {
         const quint8 u = quint8(c);
@@ -198,8 +199,11 @@ QByteArray escapeField(const QByteArray &bytes)
         case '\t': out += "\\t"; break;
         case '\r': out += "\\r"; break;
         case '\n': out += "\\n"; break;
+        case '"':
+            out += transcript ? "\\\"" : "\"";
+            break;
         default:
-            if (u < 0x20 || u == 0x7f)
+            if (u < 0x20 || u == 0x7f || (transcript && u > 0x7f))
                 out += "\\x" + QByteArray::number(u, 16).rightJustified(2, '0');
             else
                 out += c;

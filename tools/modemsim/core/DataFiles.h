@@ -56,7 +56,11 @@ bool loadPhonebook(const QString &file, Modem &modem, QString *error = nullptr);
 bool storeMessages(const QList<MessageRecord> &records, Modem &modem, QString *error = nullptr);
 bool storePhonebook(const QList<PhoneRecord> &records, Modem &modem, QString *error = nullptr);
 
-QByteArray escapeField(const QByteArray &bytes);
+// Backslash escapes for a field of our text files: \\ \t \r \n and \xhh for other control
+// bytes. The transcript also escapes the double quote and every byte from 0x7f up, so each
+// record stays plain ASCII between its quotes.
+enum class Escape { Field, Transcript };
+QByteArray escapeField(const QByteArray &bytes, Escape style = Escape::Field);
 bool unescapeField(const QByteArray &field, QByteArray *out);
 
 // One line of the outbox file: number, TAB, text, LF. The text keeps its bytes; only a
