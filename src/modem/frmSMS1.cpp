@@ -25,7 +25,7 @@ namespace {
 
 // The window is drawn in twips for an 8-point system font; today's desktop fonts are wider,
 // so every position and size is scaled alike and the captions fit their buttons.
-int frmSMS1::px(double tw) { return twips::toPx(tw * kLayoutScale); }
+int frmSMS1::px(double tw) { return twips::toPx(tw); }
 
 namespace {
 

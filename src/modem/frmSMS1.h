@@ -17,7 +17,6 @@ public:
 
     static const QString kBreakCaption;       // "Moment ..."
     static const QString kIdleBreakCaption;   // "Anmeldung &abbrechen"
-    static constexpr double kLayoutScale = 1.25;
     static int px(double twips);
 
     // The full sequence and the single steps.

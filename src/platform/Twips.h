@@ -1,10 +1,12 @@
 #pragma once
 #include <cmath>
 
-// Geometry is stored in twips (1440 per inch) so it moves between systems; on screen we use
-// Qt's logical pixels, which are 96 per inch: 15 twips to the pixel.
+// Geometry is stored and laid out in twips (1440 per inch). The window layouts were drawn
+// for an 8-point system font; today's desktop fonts are wider, so every window is scaled by
+// the same factor here and nowhere else: 15 twips to the logical pixel at 96 dpi, times 1.25.
 namespace twips {
 constexpr double kPerPixel = 15.0;
-inline int toPx(double tw) { return static_cast<int>(std::lround(tw / kPerPixel)); }
-inline double fromPx(int px) { return px * kPerPixel; }
+constexpr double kLayoutScale = 1.25;
+inline int toPx(double tw) { return static_cast<int>(std::lround(tw * kLayoutScale / kPerPixel)); }
+inline double fromPx(int px) { return px * kPerPixel / kLayoutScale; }
 } // namespace twips

@@ -124,7 +124,7 @@ frmSendSM::frmSendSM(ModemLink &link, QWidget *parent) : QWidget(parent, Qt::Win
     textChanged();
     frmTelNr::Instance(parentWidget()).PhListOpen();
     // 6945 x 5265 twips, widened by the same measure as the other windows for today's fonts.
-    resize(twips::toPx(6945 * 1.15), twips::toPx(5265) - 30);
+    resize(twips::toPx(6945), twips::toPx(5265) - 30);
     RecipientsFill();
     showRecipients(false);
 }

@@ -19,8 +19,9 @@ private slots:
         QCOMPARE(r.fake->lastDevice, QStringLiteral("/dev/ttyS0"));
         QCOMPARE(r.main->panelText(1), QStringLiteral("COM1,9600,n,8,1 active"));
         QCOMPARE(r.main->windowTitle(), QStringLiteral("Varnix"));
-        QCOMPARE(r.main->pos(), QPoint(67, 67));
-        QCOMPARE(r.main->size(), QSize(750, 467));
+        // 1000, 1000, 11250 and 7000 twips at 12 twips to the pixel (today's font scale).
+        QCOMPARE(r.main->pos(), QPoint(83, 83));
+        QCOMPARE(r.main->size(), QSize(938, 583));
         QCOMPARE(r.main->Timer1.interval(), 1999);
         QVERIFY(r.main->Timer1.isActive());
         QVERIFY(r.main->optDisplay[0]->isChecked());
@@ -46,9 +47,9 @@ private slots:
         QTest::addColumn<QString>("width");
         QTest::addColumn<QPoint>("pos");
         QTest::addColumn<QSize>("size");
-        QTest::newRow("stored") << "1500" << "9000" << QPoint(100, 67) << QSize(600, 467);
-        QTest::newRow("not a number") << "abc" << "9000" << QPoint(67, 67) << QSize(600, 467);
-        QTest::newRow("off every screen") << "-900000" << "9000" << QPoint(67, 67) << QSize(750, 467);
+        QTest::newRow("stored") << "1500" << "9000" << QPoint(125, 83) << QSize(750, 583);
+        QTest::newRow("not a number") << "abc" << "9000" << QPoint(83, 83) << QSize(750, 583);
+        QTest::newRow("off every screen") << "-900000" << "9000" << QPoint(83, 83) << QSize(938, 583);
     }
     void storedGeometry()
     {
@@ -134,7 +135,7 @@ private slots:
         const int first = r.main->imgLes->y();
         r.main->ReceiveLoop();
         const int second = r.main->imgLes->y();
-        QCOMPARE(QSet<int>({first, second}), QSet<int>({top - 3, top - 10}));
+        QCOMPARE(QSet<int>({first, second}), QSet<int>({top - 4, top - 13}));
     }
 
     void paneIsTrimmedBeforeTheNextAppend()
@@ -196,9 +197,9 @@ private slots:
         r.main->close();
         QDir::setCurrent(before);
         QCOMPARE(r.ended, 1);
-        QCOMPARE(r.p.settings.get(keys::MainLeft), QStringLiteral("1005"));
-        QCOMPARE(r.p.settings.get(keys::MainWidth), QStringLiteral("11250"));
-        QCOMPARE(r.p.settings.get(keys::MainHeight), QStringLiteral("7005"));
+        QCOMPARE(r.p.settings.get(keys::MainLeft), QStringLiteral("996"));
+        QCOMPARE(r.p.settings.get(keys::MainWidth), QStringLiteral("11256"));
+        QCOMPARE(r.p.settings.get(keys::MainHeight), QStringLiteral("6996"));
         QCOMPARE(QDir(r.p.settings.get(keys::MyDir)).canonicalPath(), QDir(dir.path()).canonicalPath());
     }
 
@@ -243,9 +244,9 @@ private slots:
         r.main->show();
         QVERIFY(QTest::qWaitForWindowExposed(r.main.get()));
         r.main->resize(750, 600);
-        QCOMPARE(r.main->txtTerm->height(), r.main->frameGeometry().height() - 305);
+        QCOMPARE(r.main->txtTerm->height(), r.main->frameGeometry().height() - 381); // 4575 twips
         r.main->resize(750, 700);
-        QCOMPARE(r.main->txtTerm->height(), r.main->frameGeometry().height() - 305);
+        QCOMPARE(r.main->txtTerm->height(), r.main->frameGeometry().height() - 381); // 4575 twips
     }
 };
 

@@ -1,5 +1,6 @@
 // varnix-screens OUTDIR: shows each window against the in-process simulated modem and saves
 // a picture of it, so a layout can be looked at without a display or hardware.
+#include "Shots.h"
 #include "support/MainRig.h"
 
 #include "modem/frmSMS1.h"
@@ -17,14 +18,12 @@
 #include <QPushButton>
 #include <QTimer>
 
-namespace {
-void save(QWidget *w, const QString &dir, const QString &name)
+void saveShot(QWidget *w, const QString &dir, const QString &name)
 {
     w->show();
     QApplication::processEvents();
     w->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
 }
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -49,21 +48,26 @@ int main(int argc, char *argv[])
     reg->cmdModemOn->click();
     reg->cmdEigene->click();
     r.main->ReceiveLoop();
-    save(r.main.get(), out, QStringLiteral("frmAnfang"));
-    save(reg, out, QStringLiteral("frmSMS1"));
+    saveShot(r.main.get(), out, QStringLiteral("frmAnfang"));
+    saveShot(reg, out, QStringLiteral("frmSMS1"));
     auto *send = new frmSendSM(*r.main, r.main.get());
     send->Eingabe->setPlainText(QStringLiteral("Hallo Anna, wir treffen uns um 18 Uhr am Bahnhof. Bis später!"));
-    save(send, out, QStringLiteral("frmSendSM"));
+    saveShot(send, out, QStringLiteral("frmSendSM"));
     send->cmdNext->click();
-    save(send, out, QStringLiteral("frmSendSM-recipients"));
+    saveShot(send, out, QStringLiteral("frmSendSM-recipients"));
     send->Eingabe->setPlainText(QString(170, QLatin1Char('x')));
-    save(send, out, QStringLiteral("frmSendSM-long"));
+    saveShot(send, out, QStringLiteral("frmSendSM-long"));
     frmTelNr &tel = frmTelNr::Instance(r.main.get());
     QTimer::singleShot(300, [&] {
         tel.grab().save(QDir(out).filePath(QStringLiteral("frmTelNr.png")));
         tel.cmdEsc->click();
     });
     tel.ShowModal();
+
+    shotsReceive(r, out);
+    shotsSimBook(r, out);
+    shotsConfig(r, out);
+    shotsText(r, out);
 
     // A question box as the user sees it, with the German standard buttons.
     QTimer::singleShot(300, [&] {

@@ -1,0 +1,3 @@
+#include "Shots.h"
+
+void shotsConfig(MainRig &, const QString &) {}

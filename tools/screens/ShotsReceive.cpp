@@ -1,0 +1,3 @@
+#include "Shots.h"
+
+void shotsReceive(MainRig &, const QString &) {}

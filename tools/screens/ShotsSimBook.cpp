@@ -1,0 +1,3 @@
+#include "Shots.h"
+
+void shotsSimBook(MainRig &, const QString &) {}

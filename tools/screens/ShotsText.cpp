@@ -1,0 +1,3 @@
+#include "Shots.h"
+
+void shotsText(MainRig &, const QString &) {}
