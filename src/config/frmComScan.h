@@ -1,0 +1,40 @@
+#pragma once
+#include <QDialog>
+#include <QTimer>
+#include <functional>
+
+class ModemLink;
+class QLabel;
+class QPushButton;
+class QStatusBar;
+
+// "Baudrate scannen": each press of "&Scan All" reopens the port at the next lower speed,
+// from 56000 down to 110 ("n,8,1"), and TimerSchreib sends "AT" on every other tick and
+// fetches the answer into the terminal on the ticks between. The user stops at the speed
+// where the modem's OK shows; the port stays open at it. Nothing is stored.
+class frmComScan final : public QDialog {
+    Q_OBJECT
+public:
+    // receiveLoop moves what the modem sent into the main window's terminal.
+    frmComScan(ModemLink &link, std::function<void()> receiveLoop, QWidget *parent = nullptr);
+
+    void btnScan_Click();
+    void TimerSchreib_Timer();
+
+    QPushButton *btnScan = nullptr;
+    QLabel *lblCounter = nullptr;
+    QLabel *lblBaudrate = nullptr;
+    QStatusBar *sbrStatus = nullptr;
+    QTimer TimerSchreib;
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void hideEvent(QHideEvent *e) override;
+
+private:
+    void showPortStatus();
+
+    ModemLink &m_link;
+    std::function<void()> m_receiveLoop;
+    bool m_sendPhase = false;
+};

@@ -1,0 +1,269 @@
+#include "../support/MainRig.h"
+
+#include "comm/QtSerialBackend.h"
+#include "config/frmProperties.h"
+#include "platform/PortMap.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace {
+
+struct PropRig : MainRig {
+    int statusRefreshes = 0;
+    explicit PropRig(const QString &stored = QString())
+    {
+        if (!stored.isNull())
+            p.settings.set(keys::PortSettings, stored);
+    }
+    std::unique_ptr<frmProperties> dialog()
+    {
+        auto w = std::make_unique<frmProperties>(*main, [this] {
+            ++statusRefreshes;
+            main->ComStatus();
+        }, main.get());
+        w->setDeviceChoices({});
+        return w;
+    }
+    QString stored(const QString &section, const QString &key) { return p.settings.value(section, key, "<none>"); }
+};
+
+void choose(QComboBox *c, const QString &item)
+{
+    const int i = c->findText(item);
+    QVERIFY2(i >= 0, qPrintable(item));
+    c->setCurrentIndex(i);
+}
+
+// A pseudo-terminal whose slave a serial port can open.
+struct Pty {
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    Pty()
+    {
+        grantpt(master);
+        unlockpt(master);
+    }
+    ~Pty() { ::close(master); }
+    QString slave() const { return QString::fromLocal8Bit(ptsname(master)); }
+};
+
+} // namespace
+
+class TestFrmProperties : public QObject {
+    Q_OBJECT
+private slots:
+    void listsPreselectedFromTheStoredString_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("shown"); // speed, parity, data bits, stop bits
+        const QStringList none{"", "", "", ""};
+        QTest::newRow("9600,n,8,1") << "9600,n,8,1" << QStringList{"9600", "None", "8", "1"};
+        QTest::newRow("19200,e,7,1.5") << "19200,e,7,1.5" << QStringList{"19200", "Even", "7", "1.5"};
+        QTest::newRow("4800,m,8,2") << "4800,m,8,2" << QStringList{"4800", "Mark", "8", "2"};
+        QTest::newRow("4800,o,8,2") << "4800,o,8,2" << QStringList{"4800", "Odd", "8", "2"};
+        QTest::newRow("speed not offered") << "12345,s,8,1" << QStringList{"", "Space", "8", "1"};
+        QTest::newRow("nothing stored") << QString() << none;
+        QTest::newRow("empty") << "" << none;
+        QTest::newRow("short") << "1.5" << none;
+        QTest::newRow("garbage") << "n,8,1,9600,x" << none;
+    }
+    void listsPreselectedFromTheStoredString()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QStringList, shown);
+        PropRig r(stored);
+        r.comm().setPortOpen(false);
+        r.comm().setCommPort(4);
+        r.comm().setHandshaking(3);
+        auto w = r.dialog();
+        w->show();
+        QCOMPARE((QStringList{w->cboSpeed->currentText(), w->cboParity->currentText(), w->cboDataBits->currentText(),
+                              w->cboStopBits->currentText()}),
+                 shown);
+        QCOMPARE(w->cboPort->currentText(), QStringLiteral("Com4"));
+        QCOMPARE(w->cboDevice->currentText(), QStringLiteral("/dev/ttyS3"));
+        QVERIFY(w->optFlow[3]->isChecked());
+        QVERIFY(w->optEcho[0]->isChecked());
+        QVERIFY(r.p.dialogs.shown.isEmpty());
+    }
+
+    void okAppliesStoresAndHides()
+    {
+        PropRig r("9600,n,8,1");
+        auto w = r.dialog();
+        w->show();
+        choose(w->cboPort, "Com2");
+        choose(w->cboSpeed, "19200");
+        choose(w->cboParity, "Even");
+        choose(w->cboDataBits, "7");
+        choose(w->cboStopBits, "1");
+        w->optFlow[2]->setChecked(true);
+        w->cmdOK->click();
+
+        QCOMPARE(r.comm().commPort(), 2);
+        QCOMPARE(r.comm().settings(), QStringLiteral("19200,e,7,1"));
+        QCOMPARE(r.comm().handshaking(), 2);
+        QVERIFY(r.comm().portOpen());
+        QCOMPARE(r.fake->lastDevice, QStringLiteral("/dev/ttyS1"));
+        QCOMPARE(r.stored("Einstellungen", "Einstellungen"), QStringLiteral("19200,e,7,1"));
+        QCOMPARE(r.stored("Einstellungen", "COM-Anschluß"), QStringLiteral("2"));
+        QCOMPARE(r.stored("Einstellungen", "Handshaking"), QStringLiteral("2"));
+        QCOMPARE(r.stored("Einstellungen", "Echo"), QStringLiteral("False"));
+        // The device of an untouched number stays unmapped.
+        QCOMPARE(r.stored("Ports", "COM2"), QStringLiteral("<none>"));
+        QCOMPARE(r.main->panelText(1), QStringLiteral("COM2,19200,e,7,1 , RTS/CTS active"));
+        QVERIFY(r.main->panel1ShowsOpen());
+        QCOMPARE(r.statusRefreshes, 1);
+        QVERIFY(w->isHidden());
+        QVERIFY(!w->discarded());
+        QVERIFY(r.p.dialogs.shown.isEmpty());
+
+        // Shown again: the choices are kept and the port in use is selected.
+        r.comm().setPortOpen(false);
+        r.comm().setCommPort(5);
+        w->show();
+        QCOMPARE(w->cboPort->currentText(), QStringLiteral("Com5"));
+        QCOMPARE(w->cboParity->currentText(), QStringLiteral("Even"));
+        QVERIFY(w->optFlow[2]->isChecked());
+    }
+
+    void okMapsANumberToAnotherDevice()
+    {
+        PropRig r;
+        auto w = r.dialog();
+        w->setDeviceChoices({{"/dev/ttyUSB0", "Huawei", "E3372"}, {"/dev/ttyS0", "", ""}});
+        w->show();
+        QCOMPARE(w->cboDevice->currentText(), QStringLiteral("/dev/ttyS0"));
+        choose(w->cboPort, "Com3");
+        QCOMPARE(w->cboDevice->currentText(), QStringLiteral("/dev/ttyS2"));
+        // Picking the entry with maker and product leaves the bare path in the field.
+        w->cboDevice->setCurrentIndex(0);
+        emit w->cboDevice->activated(0);
+        QCOMPARE(w->cboDevice->currentText(), QStringLiteral("/dev/ttyUSB0"));
+        // Another number and back: the choice for COM3 is remembered until OK.
+        choose(w->cboPort, "Com1");
+        w->cboDevice->setEditText(QStringLiteral("/dev/ttyACM0"));
+        choose(w->cboPort, "Com3");
+        QCOMPARE(w->cboDevice->currentText(), QStringLiteral("/dev/ttyUSB0"));
+        w->cmdOK->click();
+
+        QCOMPARE(r.stored("Ports", "COM3"), QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(r.stored("Ports", "COM1"), QStringLiteral("/dev/ttyACM0"));
+        QCOMPARE(r.stored("Ports", "COM2"), QStringLiteral("<none>"));
+        QCOMPARE(r.comm().commPort(), 3);
+        QCOMPARE(r.fake->lastDevice, QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(r.stored("Einstellungen", "COM-Anschluß"), QStringLiteral("3"));
+    }
+
+    void okOnAMissingDeviceStoresAndReports()
+    {
+        PropRig r;
+        r.fake->missing << QStringLiteral("/dev/ttyUSB7");
+        auto w = r.dialog();
+        w->show();
+        w->cboDevice->setEditText(QStringLiteral("/dev/ttyUSB7"));
+        w->cmdOK->click();
+        QCOMPARE(r.p.dialogs.texts(), QStringList{"Schnittstelle COM1 (/dev/ttyUSB7) nicht vorhanden"});
+        QCOMPARE(r.p.dialogs.shown[0].title, QStringLiteral("Com-Error"));
+        QCOMPARE(r.stored("Ports", "COM1"), QStringLiteral("/dev/ttyUSB7"));
+        QCOMPARE(r.stored("Einstellungen", "Einstellungen"), QStringLiteral("9600,n,8,1"));
+        QCOMPARE(r.main->panelText(1), QStringLiteral("COM1,9600,n,8,1 not active"));
+        QVERIFY(!r.main->panel1ShowsOpen());
+        QVERIFY(w->isHidden());
+    }
+
+    void cancelDiscardsAndLeavesThePort()
+    {
+        PropRig r;
+        QPointer<frmProperties> kept;
+        QTimer::singleShot(0, r.main.get(), [&] {
+            kept->cboDevice->setEditText(QStringLiteral("/dev/ttyUSB0"));
+            kept->cmdCancel->click();
+        });
+        frmProperties::ShowModal(kept, *r.main, [] {}, r.main.get());
+        QVERIFY(kept.isNull());
+        QVERIFY(r.comm().portOpen());
+        QCOMPARE(r.stored("Ports", "COM1"), QStringLiteral("<none>"));
+        QCOMPARE(r.stored("Einstellungen", "Einstellungen"), QStringLiteral("<none>"));
+
+        // OK keeps the one dialog for the next showing.
+        QTimer::singleShot(0, r.main.get(), [&] { kept->cmdOK->click(); });
+        frmProperties::ShowModal(kept, *r.main, [] {}, r.main.get());
+        QPointer<frmProperties> first = kept;
+        QVERIFY(!first.isNull());
+        QTimer::singleShot(0, r.main.get(), [&] { kept->close(); });
+        frmProperties::ShowModal(kept, *r.main, [] {}, r.main.get());
+        QVERIFY(first.isNull());
+        QVERIFY(kept.isNull());
+    }
+
+    void portTestReportsWhatOpens_data()
+    {
+        QTest::addColumn<QList<int>>("present");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("none") << QList<int>{} << "Keine freie COM verfügbar ";
+        QTest::newRow("1 and 3") << QList<int>{1, 3} << " COM 1 verfügbar!\r COM 3 verfügbar!\r";
+        QTest::newRow("all but one") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}
+                                     << " COM 1 verfügbar!\r COM 2 verfügbar!\r COM 3 verfügbar!\r COM 4 verfügbar!\r"
+                                        " COM 5 verfügbar!\r COM 6 verfügbar!\r COM 7 verfügbar!\r COM 8 verfügbar!\r"
+                                        " COM 9 verfügbar!\r COM 10 verfügbar!\r COM 11 verfügbar!\r"
+                                        " COM 12 verfügbar!\r COM 13 verfügbar!\r COM 14 verfügbar!\r"
+                                        " COM 15 verfügbar!\r";
+    }
+    void portTestReportsWhatOpens()
+    {
+        QFETCH(QList<int>, present);
+        QFETCH(QString, report);
+        PropRig r;
+        for (int n = 1; n <= 16; ++n)
+            if (!present.contains(n))
+                r.fake->busy << QStringLiteral("/dev/ttyS%1").arg(n - 1);
+        auto w = r.dialog();
+        w->show();
+        bool busyDuringTest = false;
+        r.p.dialogs.onMessage = [&](const ShownMessage &) { busyDuringTest = r.p.dialogs.busyNow; };
+        w->cmdTest->click();
+        QCOMPARE(r.p.dialogs.texts(), QStringList{report});
+        QCOMPARE(r.p.dialogs.shown[0].title, QStringLiteral("Einstellungen"));
+        QCOMPARE(r.p.dialogs.shown[0].icon, MsgIcon::Information);
+        QVERIFY(busyDuringTest);
+        QVERIFY(!r.p.dialogs.busyNow);
+        QVERIFY(!r.comm().portOpen());
+        QCOMPARE(r.comm().commPort(), 16);
+        QVERIFY(w->lblComNr->isHidden());
+        QVERIFY(w->cmdOK->isEnabled());
+        // Cancel after the test leaves the port closed.
+        w->cmdCancel->click();
+        QVERIFY(!r.comm().portOpen());
+    }
+
+    void portTestOverPseudoTerminals()
+    {
+        TestPlatform p;
+        QTemporaryDir dir;
+        Pty a, b;
+        for (int n = 1; n <= 16; ++n)
+            p.settings.setValue("Ports", PortMapKey(n), dir.filePath(QStringLiteral("gone%1").arg(n)));
+        p.settings.setValue("Ports", "COM1", a.slave());
+        p.settings.setValue("Ports", "COM3", b.slave());
+        frmAnfang main(std::make_unique<QtSerialBackend>());
+        main.endProgram = [] {};
+        QVERIFY(main.comm().portOpen());
+        frmProperties w(main, [] {}, &main);
+        w.cmdTest->click();
+        QCOMPARE(p.dialogs.texts(), QStringList{" COM 1 verfügbar!\r COM 3 verfügbar!\r"});
+        QVERIFY(!main.comm().portOpen());
+    }
+};
+
+QTEST_MAIN(TestFrmProperties)
+#include "test_frmProperties.moc"
