@@ -1,0 +1,178 @@
+// What goes to the modem for the SIM phonebook, what is read out of its answers, and the
+// lines of the SIM list files.
+#include "simbook/SimBookAnswers.h"
+#include "simbook/SimListFormat.h"
+
+#include <QtTest>
+
+class TestSimBookFormat : public QObject {
+    Q_OBJECT
+private slots:
+    void cpbrEntry_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("index");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("text");
+        const QString ok = QStringLiteral("\r\n\r\nOK\r\n");
+        QTest::newRow("international") << "\r\n+CPBR: 1,\"+491701234567\",145,\"Anna\"" + ok << "1"
+                                       << "+491701234567" << "Anna";
+        QTest::newRow("national") << "\r\n+CPBR: 3,\"0123\",129,\"Hans\"" + ok << "3" << "0123" << "Hans";
+        QTest::newRow("comma in name") << "\r\n+CPBR: 7,\"0171\",129,\"Meier, Hans\"" + ok << "7" << "0171"
+                                       << "Meier, Hans";
+        QTest::newRow("umlauts") << QStringLiteral("\r\n+CPBR: 12,\"0301234\",129,\"Jürgen Weiß\"") + ok << "12"
+                                 << "0301234" << QStringLiteral("Jürgen Weiß");
+        QTest::newRow("empty location") << "\r\nOK\r\n" << "" << "" << "";
+        QTest::newRow("empty fields") << "\r\n+CPBR: 6,\"\",129,\"\"" + ok << "6" << "" << "";
+        QTest::newRow("blanks around fields") << "\r\n+CPBR:  10 , \"0123\" ,129, \"Eva\" " + ok << "10" << "0123"
+                                              << "Eva";
+        QTest::newRow("extra blank lines") << "\r\n\r\n\r\n+CPBR: 9,\"112\",129,\"Notruf\"\r\n\r\n\r\n\r\nOK\r\n"
+                                           << "9" << "112" << "Notruf";
+        QTest::newRow("echo on") << "AT+CPBR= 4, 4\r\n\r\n+CPBR: 4,\"0301\",129,\"Büro\"" + ok << "4" << "0301"
+                                 << QStringLiteral("Büro");
+        QTest::newRow("echo on, empty location") << "AT+CPBR= 5, 5\r\n\r\nOK\r\n" << "" << "" << "";
+        QTest::newRow("unsolicited line first") << "\r\n+CMTI: \"SM\",3\r\n\r\n+CPBR: 2,\"0123\",129,\"Ute\"" + ok
+                                                << "2" << "0123" << "Ute";
+        QTest::newRow("number missing its closing quote") << "\r\n+CPBR: 2,\"0123,129,\"Hans\"" + ok << "2"
+                                                          << "0123" << "Hans";
+        QTest::newRow("quote inside the name") << "\r\n+CPBR: 8,\"0123\",129,\"Ha\"ns\"" + ok << "8" << "0123"
+                                               << "Ha ns";
+        QTest::newRow("no comma after +CPBR") << "\r\n+CPBR: 5" + ok << "" << "" << "";
+        QTest::newRow("error") << "\r\n+CME ERROR: invalid index\r\n" << "" << "" << "";
+    }
+    void cpbrEntry()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, index);
+        QFETCH(QString, number);
+        QFETCH(QString, text);
+        QCOMPARE(CpbrEntry(answer), (SimBookEntry{index, number, text}));
+    }
+
+    void readCount_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("count");
+        QTest::newRow("default") << "100" << 100;
+        QTest::newRow("empty") << "" << 0;
+        QTest::newRow("letters") << "abc" << 0;
+        QTest::newRow("zero") << "0" << 0;
+        QTest::newRow("negative") << "-3" << 0;
+        QTest::newRow("2.5 to even") << "2.5" << 2;
+        QTest::newRow("3.5 to even") << "3.5" << 4;
+        QTest::newRow("0.5 to even") << "0.5" << 0;
+        QTest::newRow("0.6") << "0.6" << 1;
+        QTest::newRow("leading blanks, trailing text") << "  12 Stück" << 12;
+        QTest::newRow("largest") << "32766" << 32766;
+        QTest::newRow("above the largest") << "32767" << 32766;
+        QTest::newRow("far above") << "999999999999999999999999" << 32766;
+    }
+    void readCount()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, count);
+        QCOMPARE(SimReadCount(text), count);
+    }
+
+    void commands_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("national") << "0123" << "Hans" << R"(AT+CPBW=,"0123",129,"Hans")";
+        QTest::newRow("international") << "+491701234567" << "Anna" << R"(AT+CPBW=,"+491701234567",145,"Anna")";
+        QTest::newRow("empty number") << "" << "Notiz" << R"(AT+CPBW=,"",129,"Notiz")";
+        QTest::newRow("plus later") << "0049+1" << "X" << R"(AT+CPBW=,"0049+1",129,"X")";
+        QTest::newRow("comma in name") << "0171" << "Meier, Hans" << R"(AT+CPBW=,"0171",129,"Meier, Hans")";
+        QTest::newRow("percent signs") << "%2" << "%1 %3" << R"(AT+CPBW=,"%2",129,"%1 %3")";
+    }
+    void commands()
+    {
+        QFETCH(QString, number);
+        QFETCH(QString, name);
+        QFETCH(QString, line);
+        QCOMPARE(CpbwCommand(number, name), line);
+        QCOMPARE(CpbrCommand(7), QStringLiteral("AT+CPBR= 7, 7"));
+    }
+
+    void sendable_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("plain") << QStringLiteral("Jürgen Weiß") << "+4917012345678" << true;
+        QTest::newRow("empty") << "" << "" << true;
+        QTest::newRow("euro sign") << QStringLiteral("Kasse €") << "0123" << true;
+        QTest::newRow("quote in name") << "Hans \"Hansi\"" << "0123" << false;
+        QTest::newRow("quote in number") << "Hans" << "0123\"" << false;
+        QTest::newRow("CR") << "Hans\r" << "0123" << false;
+        QTest::newRow("LF in number") << "Hans" << "01\n23" << false;
+        QTest::newRow("tab") << "Ha\tns" << "0123" << false;
+        QTest::newRow("semicolon") << "Hans;+CMGD=1,4" << "0123" << false;
+        QTest::newRow("outside the code page") << QStringLiteral("Łukasz") << "0123" << false;
+    }
+    void sendable()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, number);
+        QFETCH(bool, ok);
+        QCOMPARE(SimEntryIsSendable(name, number), ok);
+    }
+
+    void listSplit_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("index");
+        QTest::newRow("three fields") << "Anna;+49170;3" << "Anna" << "+49170" << "3";
+        QTest::newRow("phone.lst line") << "Hans;0123" << "Hans" << "" << "0123";
+        QTest::newRow("phone.lst, one-digit number") << "Hans;1" << "Hans" << "" << "";
+        QTest::newRow("empty name") << ";0123;4" << "" << "0123" << "4";
+        QTest::newRow("blanks: first two trimmed") << "  Anna  ;  0123  ; 3 " << "Anna" << "0123" << " 3 ";
+        QTest::newRow("more semicolons") << "Meier;0171;privat;x" << "Meier" << "0171" << "privat;x";
+        QTest::newRow("empty index") << "Berta;0123;" << "Berta" << "0123" << "";
+    }
+    void listSplit()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, name);
+        QFETCH(QString, number);
+        QFETCH(QString, index);
+        QCOMPARE(SimListSplit(line), (SimListRow{name, number, index}));
+    }
+
+    void linesForSave()
+    {
+        const QList<SimListRow> rows = {
+            {"Anna", "+49170", "1"}, {"", "", ""}, {"", "", "7"}, {"Berta", "", ""}, {"Zoë", "0123", ""}};
+        QCOMPARE(SimListLinesForSave(rows),
+                 (QStringList{"Anna;+49170;1", ";;7", "Berta;;", QStringLiteral("Zoë;0123;")}));
+    }
+
+    void refusal_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("message");
+        const QString control = QStringLiteral(
+            "Name und Nummer dürfen keine Zeilenumbrüche, Steuerzeichen oder Zeichen enthalten, die in der "
+            "Telefonliste nicht gespeichert werden können. ");
+        QTest::newRow("fine") << "Hans" << "0123" << "";
+        QTest::newRow("quote is fine in a file") << "Hans \"H\"" << "0123" << "";
+        QTest::newRow("semicolon in name") << "Hans;Eva" << "0123" << "Der Name darf kein Semikolon (;) enthalten. ";
+        QTest::newRow("semicolon in number") << "Hans" << "0123;4" << "Die Nummer darf kein Semikolon (;) enthalten. ";
+        QTest::newRow("line break") << "Ha\nns" << "0123" << control;
+        QTest::newRow("control in number") << "Hans" << QString("01\x01" "23") << control;
+    }
+    void refusal()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, number);
+        QFETCH(QString, message);
+        QCOMPARE(SimListEntryRefusal(name, number), message);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimBookFormat)
+#include "test_format.moc"
