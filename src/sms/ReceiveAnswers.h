@@ -1,0 +1,59 @@
+#pragma once
+#include <QString>
+#include <QtGlobal>
+
+#include <optional>
+
+// What the read cycle takes out of the modem's answers. Each function takes the whole answer as
+// the terminal has given it back: every LF removed, then an LF put after every CR, so every
+// line ends in CR LF and a lone LF from the modem is gone. None of them fails.
+
+// AT+CPMS? -> +CPMS: <mem1>,<used1>,<total1>,<mem2>,<used2>,<total2>,...
+// The two counts of the first storage: the leading number after the first comma behind
+// "+CPMS:" and the one after the next comma, rounded. Only the first storage counts; it is the
+// one AT+CMGR and AT+CMGD work on. No "+CPMS:" at all, or a count that is negative or beyond
+// 16 bits, gives nothing: such an answer says nothing usable about the SIM.
+struct StorageCounts {
+    qint16 used = 0;
+    qint16 max = 0;
+};
+std::optional<StorageCounts> CpmsStorageCounts(const QString &answer);
+
+// The status line after a good storage query: "SMS vorhanden:  3   SMS maximal:  10".
+QString StorageStatusText(const StorageCounts &counts);
+
+// AT+CMGR=<index> in text mode ->
+//   +CMGR: <stat>,<oa>,[<alpha>],<scts> CR LF <data> CR LF CR LF OK CR LF
+// An empty slot answers OK alone (or an error); in PDU mode the state is a number, and
+// "+CMGR: 0" is an unread message the program cannot file.
+enum class SlotKind {
+    NoMessage,  // no "+CMGR:" in the answer
+    StateZero,  // "+CMGR: 0"
+    Incomplete, // the final OK is missing: the modem paused longer than the quiet second
+    Message,
+};
+
+struct SlotMessage {
+    SlotKind kind = SlotKind::NoMessage;
+    // From the character after the comma that ends the state field to the end of the answer:
+    // the rest of the header line, the text and the modem's closing CR LF "OK" CR LF.
+    QString record;
+    // The header line without the state: "<oa>",<alpha>,"<scts>".
+    QString header;
+    // The first line of the text, double quotes shown as blanks.
+    QString firstLine;
+    // 4 when nothing is left behind the header line, 5 when less than 4 characters are,
+    // otherwise 0.
+    qint16 textStatus = 0;
+};
+SlotMessage CmgrSlotMessage(const QString &answer);
+
+// The header line "<oa>",<alpha>,"yy/MM/dd,HH:MM:SS+zz" split into the originator, the date as
+// dd.MM.yy and the time as HH:MM:SS. Fields are cut at commas, so a comma inside the alias
+// shifts the later ones; a field whose comma is missing stays empty.
+struct MessageHeader {
+    QString number;
+    QString date;
+    QString time;
+};
+MessageHeader CmgrHeaderFields(QString header);

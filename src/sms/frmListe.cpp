@@ -1,0 +1,398 @@
+#include "sms/frmListe.h"
+
+#include "comm/CommPort.h"
+#include "comm/ModemLink.h"
+#include "modem/ModemCommand.h"
+#include "platform/ControlName.h"
+#include "platform/Platform.h"
+#include "platform/Twips.h"
+#include "sms/ReceiveAnswers.h"
+#include "sms/SmsDataFile.h"
+#include "sms/frmZyklus.h"
+#include "text/StringUtil.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <algorithm>
+
+namespace {
+
+const QString kShutOff = QStringLiteral("Modemabfrage wird abgeschaltet, weil es nicht antwortet. \r\n"
+                                        "Für neuen Start bitte Fensterschließen und erneut öffnen.");
+const QString kInfo = QStringLiteral("Dieses Fenster enthält eine Tabelle, in der die aktuell eingegangenen SMS  "
+                                     "eingetragen sind.");
+// Shown when the note above the table is clicked.
+const QString kSampleNumber = QStringLiteral("+491701234567");
+
+// Geometry in twips.
+constexpr int kWindowWidth = 6950;
+constexpr int kWindowHeight = 5145;
+constexpr int kTableWidth = 6615;
+constexpr int kColumnWidth[] = {300, 800, 800, 1400};
+constexpr int kColumnsBeforeText = 300 + 800 + 800 + 1400;
+constexpr int kMinInnerWidth = 5700;
+constexpr int kMinInnerHeight = 2400;
+constexpr int kMargin = 100;
+constexpr int kButtonTop = 120;
+constexpr int kButtonHigh = 420;
+constexpr int kButtonGap = 120;
+constexpr int kLabelTop = 660;
+constexpr int kLabelHigh = 300;
+constexpr int kTableTop = 1080;
+constexpr int kStatusHigh = 360;
+
+const char *const kHeaders[] = {"Nr", "Datum", "Uhrzeit", "Telefonnr.", "Text"};
+
+} // namespace
+
+frmListe::frmListe(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(link)
+{
+    Named(this, QStringLiteral("frmListe"));
+    setWindowTitle(QStringLiteral("SMS-Datei"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    cmdLes = Named(new QPushButton(QStringLiteral("&Lesen"), this), QStringLiteral("cmdLes"));
+    cmdInfo = Named(new QPushButton(QStringLiteral("&Info"), this), QStringLiteral("cmdInfo"));
+    cmdZyklus = Named(new QPushButton(QStringLiteral("Lese&zyklus ändern"), this), QStringLiteral("cmdZyklus"));
+    cmdClose = Named(new QPushButton(QStringLiteral("S&chließen"), this), QStringLiteral("cmdClose"));
+    lblMeldung = Named(new QLabel(this), QStringLiteral("lblMeldung"));
+    lblMeldung->installEventFilter(this);
+    sbrMeldung = Named(new QLabel(this), QStringLiteral("sbrMeldung"));
+    sbrMeldung->setFrameShape(QFrame::Panel);
+    sbrMeldung->setFrameShadow(QFrame::Sunken);
+    flSMSFile = Named(new QListWidget(this), QStringLiteral("flSMSFile"), QStringLiteral("SMS-Dateien"));
+    flSMSFile->hide();
+
+    grSMSListe = Named(new QTableWidget(2, 5, this), QStringLiteral("grSMSListe"), QStringLiteral("Empfangene SMS"));
+    grSMSListe->horizontalHeader()->hide();
+    grSMSListe->verticalHeader()->hide();
+    grSMSListe->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    grSMSListe->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grSMSListe->setSelectionMode(QAbstractItemView::SingleSelection);
+    grSMSListe->setTabKeyNavigation(false);
+    grSMSListe->setWordWrap(false);
+    for (int c = 0; c < 5; ++c)
+        setCell(0, c, QString::fromUtf8(kHeaders[c]));
+    setCell(1, 0, QString());
+
+    connect(cmdLes, &QPushButton::clicked, this, &frmListe::SMSLesen);
+    connect(cmdInfo, &QPushButton::clicked, this, [] { platform::dialogs().message(kInfo); });
+    connect(cmdZyklus, &QPushButton::clicked, this, &frmListe::cmdZyklus_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(&Timer1, &QTimer::timeout, this, &frmListe::SMSLesen);
+
+    // Load: only the read cycle may take the modem's answers while the window is there.
+    resize(twips::toPx(kWindowWidth), twips::toPx(kWindowHeight) - 30);
+    m_link.setReceiveTimer(false);
+    m_interval = StoredPollInterval();
+    m_polling = true;
+    applyPolling();
+    grSMSListe->resize(twips::toPx(kTableWidth), grSMSListe->height());
+    for (int c = 0; c < 4; ++c)
+        grSMSListe->setColumnWidth(c, twips::toPx(kColumnWidth[c]));
+    grSMSListe->setColumnWidth(4, twips::toPx(kTableWidth - 20 - kColumnsBeforeText));
+    flSMSFile->addItems(SmsFileList(SmsFolder()));
+    TitelRefresh();
+}
+
+bool frmListe::event(QEvent *e)
+{
+    if (e->type() == QEvent::WindowActivate)
+        TitelRefresh();
+    return QWidget::event(e);
+}
+
+bool frmListe::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == lblMeldung && e->type() == QEvent::MouseButtonRelease)
+        lblMeldung_Click();
+    return QWidget::eventFilter(watched, e);
+}
+
+QWidget *frmListe::host()
+{
+    auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget());
+    return sub ? static_cast<QWidget *>(sub) : this;
+}
+
+void frmListe::closeEvent(QCloseEvent *e)
+{
+    if (m_cycle) {
+        // The cycle is waiting for the modem inside this window: it ends at its next step and
+        // the close is finished then.
+        m_closing = true;
+        m_polling = false;
+        applyPolling();
+        host()->hide();
+        e->ignore();
+        return;
+    }
+    closeSteps();
+    e->accept();
+}
+
+void frmListe::closeSteps()
+{
+    m_polling = false;
+    applyPolling();
+    m_link.setReceiveTimer(true);
+    platform::settings().set(keys::PollInterval, QString::number(m_interval));
+}
+
+void frmListe::resizeEvent(QResizeEvent *e)
+{
+    QWidget::resizeEvent(e);
+    const int w = int(twips::fromPx(width()));
+    const int h = int(twips::fromPx(height()));
+    if (host()->isMinimized() || w < kMinInnerWidth || h < kMinInnerHeight)
+        return;
+    layoutControls(w, h);
+}
+
+void frmListe::layoutControls(int w, int h)
+{
+    const int tableWidth = w - 2 * kMargin;
+    grSMSListe->setGeometry(twips::toPx(kMargin), twips::toPx(kTableTop), twips::toPx(tableWidth),
+                            twips::toPx(h - 1800));
+    grSMSListe->setColumnWidth(4, twips::toPx(tableWidth - 100 - kColumnsBeforeText));
+    lblMeldung->setGeometry(twips::toPx(kMargin), twips::toPx(kLabelTop), twips::toPx(tableWidth),
+                            twips::toPx(kLabelHigh));
+    const int buttonWidth = (tableWidth - 3 * kButtonGap) / 4;
+    QPushButton *const buttons[] = {cmdLes, cmdInfo, cmdZyklus, cmdClose};
+    for (int i = 0; i < 4; ++i)
+        buttons[i]->setGeometry(twips::toPx(kMargin + i * (buttonWidth + kButtonGap)), twips::toPx(kButtonTop),
+                                twips::toPx(buttonWidth), twips::toPx(kButtonHigh));
+    sbrMeldung->setGeometry(0, height() - twips::toPx(kStatusHigh), width(), twips::toPx(kStatusHigh));
+}
+
+void frmListe::TitelRefresh()
+{
+    lblMeldung->setText(QStringLiteral("Automatische Abfrage alle %1 s").arg(m_interval / 1000));
+}
+
+void frmListe::lblMeldung_Click()
+{
+    QString number = u'"' + kSampleNumber + u'"';
+    lblMeldung->setText(StripQuotes(number));
+}
+
+void frmListe::setPollInterval(int ms)
+{
+    m_interval = std::clamp(ms, 0, kMaxPollInterval);
+    applyPolling();
+}
+
+void frmListe::applyPolling()
+{
+    // An interval of 0 never fires: only the button reads the SIM then.
+    if (m_polling && m_interval > 0)
+        Timer1.start(m_interval);
+    else
+        Timer1.stop();
+}
+
+void frmListe::cmdZyklus_Click()
+{
+    QPointer<frmListe> self(this);
+    frmZyklus dialog(m_interval, window());
+    if (dialog.exec() != QDialog::Accepted || !self)
+        return;
+    setPollInterval(dialog.interval());
+    TitelRefresh();
+}
+
+void frmListe::setCell(int row, int column, const QString &text)
+{
+    QTableWidgetItem *item = grSMSListe->item(row, column);
+    if (!item) {
+        item = new QTableWidgetItem;
+        // The header row and the number column are fixed, as on a flex grid.
+        if (row == 0 || column == 0) {
+            item->setBackground(palette().button());
+            item->setFlags(Qt::ItemIsEnabled);
+        }
+        grSMSListe->setItem(row, column, item);
+    }
+    item->setText(text);
+}
+
+QString frmListe::cell(int row, int column) const
+{
+    const QTableWidgetItem *item = grSMSListe->item(row, column);
+    return item ? item->text() : QString();
+}
+
+int frmListe::GridRowAdd()
+{
+    int row = 1;
+    if (grSMSListe->rowCount() > 2) {
+        row = grSMSListe->rowCount();
+        grSMSListe->setRowCount(row + 1);
+    } else if (LeadingNumber(cell(1, 0)) > 0) {
+        // The empty data row the table starts with is used by the first message.
+        row = 2;
+        grSMSListe->setRowCount(3);
+    }
+    setCell(row, 0, QString::number(row));
+    grSMSListe->setCurrentCell(row, 1);
+    return row;
+}
+
+// --- The read cycle --------------------------------------------------------------------------
+
+void frmListe::SMSLesen()
+{
+    if (m_cycle || m_closing)
+        return;
+    m_cycle = true;
+    m_failure.clear();
+    // A send in another window switches the main receive timer back on at its end.
+    m_link.setReceiveTimer(false);
+    if (!readCycle() && !m_failure.isEmpty() && !m_closing)
+        reportFailure();
+    m_cycle = false;
+    if (m_closing) {
+        closeSteps();
+        host()->close();
+    }
+}
+
+void frmListe::reportFailure()
+{
+    auto &ui = platform::dialogs();
+    switch (m_status) {
+    case 1: ui.message(QStringLiteral("keine Antwort")); break;
+    case 2:
+    case 4: ui.message(QStringLiteral("Antwort: ERROR")); break;
+    case 5: ui.message(QStringLiteral("SMS-Text zu kurz")); break;
+    case 6: ui.message(QStringLiteral("Keine SMS auf dem Platz in der Sim-Card")); break;
+    default: break;
+    }
+    if (m_status != 1)
+        ui.message(m_failure);
+    m_status = 0;
+}
+
+bool frmListe::readCycle()
+{
+    qint16 used = 0;
+    qint16 max = 0;
+    m_status = 0;
+    if (!SMSAnzahl(used, max))
+        return false;
+    // The bound is read anew on every pass: every query after a deletion may change it.
+    for (int index = 1; used != 0 && index <= max; ++index) {
+        if (!readSlot(index, used, max))
+            return false;
+    }
+    return true;
+}
+
+bool frmListe::readSlot(int index, qint16 &used, qint16 &max)
+{
+    QString answer;
+    if (!ModemAbfrage(QStringLiteral("AT+CMGR=") + NumberText(index), m_status, answer))
+        return false;
+    const SlotMessage slot = CmgrSlotMessage(answer);
+    if (slot.kind == SlotKind::NoMessage)
+        m_status = 6;
+    // An unread PDU, or a message the modem had not finished sending: it stays on the SIM
+    // and the next cycle reads it again.
+    if (slot.kind != SlotKind::Message)
+        return true;
+    // The record must be on disk before the message may leave the SIM.
+    if (!SMSDateiSchreiben(slot.record))
+        return false;
+    const int row = KopfEintragen(slot.header);
+    if (slot.textStatus != 0)
+        m_status = slot.textStatus;
+    setCell(row, 4, slot.firstLine);
+    if (!ModemAbfrage(QStringLiteral("AT+CMGD=") + NumberText(index), m_status, answer))
+        return false;
+    return SMSAnzahl(used, max);
+}
+
+bool frmListe::SMSAnzahl(qint16 &used, qint16 &max)
+{
+    qint16 status = 0;
+    QString answer;
+    for (int attempt = 0; attempt <= 1; ++attempt) {
+        if (!ModemAbfrage(QStringLiteral("AT+CPMS?"), status, answer))
+            return false;
+        if (answer.contains(QLatin1String("+CPMS:")))
+            break;
+        sbrMeldung->setText(QStringLiteral(" 2. Versuch"));
+        if (!pause(1))
+            return false;
+    }
+    const auto counts = status == kStatusOk ? CpmsStorageCounts(answer) : std::nullopt;
+    if (counts) {
+        used = counts->used;
+        max = counts->max;
+        sbrMeldung->setText(StorageStatusText(*counts));
+    } else {
+        platform::dialogs().message(kShutOff);
+        sbrMeldung->setText(QStringLiteral(" abgebrochen ..."));
+        m_polling = false;
+        applyPolling();
+    }
+    return pause(1);
+}
+
+bool frmListe::ModemAbfrage(const QString &command, qint16 &status, QString &answer)
+{
+    QString line = command + QLatin1Char('\r');
+    CommPort &comm = m_link.comm();
+    if (!comm.output(line)) {
+        m_failure = comm.lastError();
+        return false;
+    }
+    m_link.ShowData(line);
+    ModemCommand(comm, answer, status);
+    m_link.ShowData(answer);
+    return !m_closing;
+}
+
+bool frmListe::pause(double seconds)
+{
+    WaitSeconds(seconds);
+    return !m_closing;
+}
+
+int frmListe::KopfEintragen(const QString &header)
+{
+    const MessageHeader h = CmgrHeaderFields(header);
+    const int row = GridRowAdd();
+    setCell(row, 3, h.number);
+    setCell(row, 1, h.date);
+    setCell(row, 2, h.time);
+    return row;
+}
+
+bool frmListe::SMSDateiSchreiben(const QString &record)
+{
+    if (smsrun::currentFile().isEmpty() && !NeueSMSDateiAnlegen())
+        return false;
+    return AppendSmsRecord(smsrun::currentFile(), record, &m_failure);
+}
+
+bool frmListe::NeueSMSDateiAnlegen()
+{
+    QStringList known;
+    for (int i = 0; i < flSMSFile->count(); ++i)
+        known << flSMSFile->item(i)->text();
+    const QString path = CreateSmsFile(SmsFolder(), known, QDateTime::currentDateTime(), &m_failure);
+    if (path.isEmpty())
+        return false;
+    setWindowTitle(QStringLiteral(" SMS-Datei [") + QFileInfo(path).fileName() + u']');
+    smsrun::setCurrentFile(path);
+    return true;
+}

@@ -1,0 +1,81 @@
+#pragma once
+#include <QTimer>
+#include <QWidget>
+
+class ModemLink;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTableWidget;
+
+// "SMS-Datei": empties the SIM's message storage into the SMS data file of this run, one read
+// cycle on "&Lesen" and on every tick of its own polling timer, and lists what arrived in a
+// table. While the window is loaded the main window's receive timer is off, so that only the
+// read cycle takes the modem's answers; closing the window (which unloads it) turns it on
+// again and stores the polling interval.
+class frmListe final : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmListe(ModemLink &link, QWidget *parent = nullptr);
+
+    // One read cycle. A call while a cycle runs (a tick, a click) is refused quietly.
+    void SMSLesen();
+    bool cycleRunning() const { return m_cycle; }
+
+    // The note above the table: "Automatische Abfrage alle <seconds> s".
+    void TitelRefresh();
+    // A new table row for a message, numbered in column 0.
+    int GridRowAdd();
+
+    // Polling interval in milliseconds, 0 to 60000; 0 stops automatic polling.
+    int pollInterval() const { return m_interval; }
+    void setPollInterval(int ms);
+
+    QPushButton *cmdLes = nullptr;
+    QPushButton *cmdInfo = nullptr;
+    QPushButton *cmdZyklus = nullptr;
+    QPushButton *cmdClose = nullptr;
+    // Row 0 holds the headers, column 0 the row numbers; rows 1 .. rowCount()-1 the messages.
+    QTableWidget *grSMSListe = nullptr;
+    QLabel *lblMeldung = nullptr;
+    QLabel *sbrMeldung = nullptr;
+    // The SMS files of the working folder when the window was loaded.
+    QListWidget *flSMSFile = nullptr;
+    QTimer Timer1;
+
+protected:
+    bool event(QEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+
+private:
+    // The steps of a cycle return false when the cycle must end: after a failure (its
+    // description is in m_failure) or because the window is closing.
+    bool readCycle();
+    bool readSlot(int index, qint16 &used, qint16 &max);
+    bool SMSAnzahl(qint16 &used, qint16 &max);
+    bool ModemAbfrage(const QString &command, qint16 &status, QString &answer);
+    int KopfEintragen(const QString &header);
+    bool SMSDateiSchreiben(const QString &record);
+    bool NeueSMSDateiAnlegen();
+    bool pause(double seconds);
+    void reportFailure();
+
+    void cmdZyklus_Click();
+    void lblMeldung_Click();
+    void applyPolling();
+    void layoutControls(int widthTw, int heightTw);
+    void setCell(int row, int column, const QString &text);
+    QString cell(int row, int column) const;
+    QWidget *host();
+    void closeSteps();
+
+    ModemLink &m_link;
+    int m_interval = 0;
+    bool m_polling = false; // the timer's switch; a failed storage query turns it off for good
+    bool m_cycle = false;
+    bool m_closing = false; // closed while a cycle ran: the close is finished when it ends
+    qint16 m_status = 0;    // the cycle's status code: the exchanges' codes and 4, 5, 6
+    QString m_failure;
+};

@@ -1,0 +1,418 @@
+#include "../support/MainRig.h"
+
+#include "sms/SmsDataFile.h"
+#include "sms/frmListe.h"
+#include "sms/frmZyklus.h"
+#include "platform/Twips.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString kShutOff = QStringLiteral("Modemabfrage wird abgeschaltet, weil es nicht antwortet. \r\n"
+                                        "Für neuen Start bitte Fensterschließen und erneut öffnen.");
+
+struct ReceiveRig : MainRig {
+    QTemporaryDir dir;
+    QPointer<frmListe> w;
+
+    // Automatic polling is off unless a test asks for it: the window's timer runs on the
+    // wall clock, the cycles on the virtual one.
+    explicit ReceiveRig(modemsim::Config cfg = {}, const QString &interval = QStringLiteral("0"))
+    {
+        p.settings.set(keys::MyDir, dir.path());
+        if (!interval.isNull())
+            p.settings.set(keys::PollInterval, interval);
+        smsrun::setCurrentFile({});
+        modemsim::Modem &m = attachModem(std::move(cfg));
+        m.receive("AT+CPIN=\"1234\"\r");
+        m.receive("AT+CMGF=1\r");
+        open();
+    }
+    ~ReceiveRig() { delete w; }
+    void open() { w = new frmListe(*main, main.get()); }
+    modemsim::Modem &modem() { return sim->modem(); }
+    void store(int slot, const QByteArray &text, const QByteArray &number = "+4917012345678",
+               const QByteArray &stamp = "02/11/19,09:57:28+04")
+    {
+        modem().storeSms({"REC UNREAD", number, stamp, text}, slot);
+    }
+    // The command lines one read cycle sends.
+    QStringList read()
+    {
+        fake->takeWritten();
+        w->cmdLes->click();
+        QStringList lines = sent().split(u'\r');
+        lines.removeLast();
+        return lines;
+    }
+    QString cell(int row, int column) const
+    {
+        const QTableWidgetItem *it = w->grSMSListe->item(row, column);
+        return it ? it->text() : QString();
+    }
+    QStringList row(int r) const { return {cell(r, 0), cell(r, 1), cell(r, 2), cell(r, 3), cell(r, 4)}; }
+    QByteArray file(const QString &name = QStringLiteral("SMS00001.Dat")) const
+    {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QStringList filesInFolder() const { return QDir(dir.path()).entryList(QDir::Files); }
+    void closeAndUnload()
+    {
+        w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+};
+
+QByteArray record(const QByteArray &text)
+{
+    return "\"+4917012345678\",,\"02/11/19,09:57:28+04\"\r\n" + text + "\r\n\r\nOK\r\n\r\n";
+}
+
+// Runs fn on the next modal dialog that opens.
+template <typename Fn> void onModal(Fn fn)
+{
+    QTimer::singleShot(0, [fn] {
+        if (auto *d = qobject_cast<frmZyklus *>(QApplication::activeModalWidget()))
+            fn(d);
+    });
+}
+
+} // namespace
+
+class TestReceive : public QObject {
+    Q_OBJECT
+private slots:
+    void loadingSwitchesTheReceiveTimerOffAndClosingOn()
+    {
+        ReceiveRig r({}, QString());
+        QVERIFY(!r.main->receiveTimer());
+        QVERIFY(r.w->Timer1.isActive());
+        QCOMPARE(r.w->Timer1.interval(), 9999);
+        QCOMPARE(r.w->lblMeldung->text(), QStringLiteral("Automatische Abfrage alle 9 s"));
+        QCOMPARE(r.w->windowTitle(), QStringLiteral("SMS-Datei"));
+        QCOMPARE(r.w->grSMSListe->rowCount(), 2);
+        QCOMPARE(r.row(0), (QStringList{"Nr", "Datum", "Uhrzeit", "Telefonnr.", "Text"}));
+        r.closeAndUnload();
+        QVERIFY(r.w.isNull());
+        QVERIFY(r.main->receiveTimer());
+        QCOMPARE(r.p.settings.get(keys::PollInterval), QStringLiteral("9999"));
+    }
+
+    void anEmptySimIsOnlyAskedForItsCounts()
+    {
+        ReceiveRig r;
+        QCOMPARE(r.read(), QStringList{"AT+CPMS?"});
+        QCOMPARE(r.w->sbrMeldung->text(), QStringLiteral("SMS vorhanden:  0   SMS maximal:  30"));
+        QVERIFY(r.filesInFolder().isEmpty());
+        QVERIFY(r.p.dialogs.shown.isEmpty());
+    }
+
+    void messagesAreFiledListedAndDeletedUntilTheSimIsEmpty()
+    {
+        modemsim::Config cfg;
+        cfg.storageSize = 10;
+        ReceiveRig r(cfg);
+        r.store(3, "Hallo");
+        r.store(7, "Gru\xDF aus K\xF6ln", "0301234", "24/05/01,23:59:59-08");
+        QCOMPARE(r.read(), (QStringList{"AT+CPMS?", "AT+CMGR= 1", "AT+CMGR= 2", "AT+CMGR= 3", "AT+CMGD= 3",
+                                        "AT+CPMS?", "AT+CMGR= 4", "AT+CMGR= 5", "AT+CMGR= 6", "AT+CMGR= 7",
+                                        "AT+CMGD= 7", "AT+CPMS?"}));
+        QCOMPARE(r.modem().storageUsed(), 0);
+        QCOMPARE(r.w->grSMSListe->rowCount(), 3);
+        QCOMPARE(r.row(1), (QStringList{"1", "19.11.02", "09:57:28", "+4917012345678", "Hallo"}));
+        QCOMPARE(r.row(2), (QStringList{"2", "01.05.24", "23:59:59", "0301234", "Gruß aus Köln"}));
+        QCOMPARE(r.w->windowTitle(), QStringLiteral(" SMS-Datei [SMS00001.Dat]"));
+        QCOMPARE(r.w->sbrMeldung->text(), QStringLiteral("SMS vorhanden:  0   SMS maximal:  10"));
+        const QByteArray bytes = r.file();
+        QVERIFY(QRegularExpression("^Datei angelegt am: \\d\\d-\\d\\d-\\d{4}, \\d\\d:\\d\\d:\\d\\d\r\n\"")
+                    .match(QString::fromLatin1(bytes))
+                    .hasMatch());
+        QVERIFY(bytes.endsWith(record("Hallo") + "\"0301234\",,\"24/05/01,23:59:59-08\"\r\nGru\xDF aus K\xF6ln"
+                                                 "\r\n\r\nOK\r\n\r\n"));
+        QVERIFY(r.p.dialogs.shown.isEmpty());
+    }
+
+    void slotsWithoutAMessageAreSkipped_data()
+    {
+        QTest::addColumn<bool>("errorForEmpty");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("OK only") << false << "\r\nOK\r\n";
+        QTest::newRow("ERROR") << true << "\r\nERROR\r\n";
+    }
+    void slotsWithoutAMessageAreSkipped()
+    {
+        QFETCH(bool, errorForEmpty);
+        QFETCH(QString, answer);
+        modemsim::Config cfg;
+        cfg.storageSize = 3;
+        cfg.emptySlotCmsError = errorForEmpty;
+        ReceiveRig r(cfg);
+        r.store(2, "Hallo");
+        QCOMPARE(r.read(), (QStringList{"AT+CPMS?", "AT+CMGR= 1", "AT+CMGR= 2", "AT+CMGD= 2", "AT+CPMS?"}));
+        QVERIFY(r.main->terminalText().contains("AT+CMGR= 1\r\n" + answer));
+        QCOMPARE(r.file(), r.file().left(r.file().indexOf('\n') + 1) + record("Hallo"));
+        QCOMPARE(r.w->grSMSListe->rowCount(), 2);
+    }
+
+    void anUnreadPduIsLeftOnTheSim()
+    {
+        modemsim::Config cfg;
+        cfg.storageSize = 2;
+        ReceiveRig r(cfg);
+        r.modem().receive("AT+CMGF=0\r");
+        r.store(1, "Hallo");
+        QCOMPARE(r.read(), (QStringList{"AT+CPMS?", "AT+CMGR= 1", "AT+CMGR= 2"}));
+        QVERIFY(r.modem().slot(1).has_value());
+        QVERIFY(r.filesInFolder().isEmpty());
+    }
+
+    void theTableShowsTheFirstLineAndTheFileKeepsAll_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QByteArray>("filed");
+        QTest::newRow("empty") << QByteArray() << "" << QByteArray();
+        QTest::newRow("CR LF") << QByteArray("Eins\r\nZwei") << "Eins" << QByteArray("Eins\r\nZwei");
+        QTest::newRow("CR alone") << QByteArray("Eins\rZwei") << "Eins" << QByteArray("Eins\r\nZwei");
+        QTest::newRow("LF alone is lost") << QByteArray("Eins\nZwei") << "EinsZwei" << QByteArray("EinsZwei");
+        QTest::newRow("quotes") << QByteArray("Sag \"ja\"") << "Sag  ja" << QByteArray("Sag \"ja\"");
+    }
+    void theTableShowsTheFirstLineAndTheFileKeepsAll()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, shown);
+        QFETCH(QByteArray, filed);
+        ReceiveRig r;
+        r.store(1, text);
+        r.read();
+        QCOMPARE(r.cell(1, 4), shown);
+        QVERIFY(r.file().endsWith(record(filed)));
+        QCOMPARE(r.modem().storageUsed(), 0);
+    }
+
+    // The modem pauses in the middle of the text for longer than the quiet second: the
+    // exchange ends without the final OK, and the message must stay on the SIM.
+    void aMessageCutShortIsNeitherFiledNorDeleted()
+    {
+        ReceiveRig r;
+        r.fake->setResponder([&r](const QByteArray &line) {
+            if (line.startsWith("AT+CPMS?"))
+                r.fake->deliver("\r\n+CPMS: \"SM\",1,1,\"SM\",1,1,\"SM\",1,1\r\n\r\nOK\r\n");
+            if (line.startsWith("AT+CMGR")) {
+                r.fake->deliver("\r\n+CMGR: \"REC UNREAD\",\"+4930\",,\"24/05/01,12:30:05+08\"\r\nDer Anf");
+                r.fake->deliver("ang und der Rest\r\n\r\nOK\r\n", 2.5);
+            }
+        });
+        QCOMPARE(r.read(), (QStringList{"AT+CPMS?", "AT+CMGR= 1"}));
+        QVERIFY(r.filesInFolder().isEmpty());
+        QCOMPARE(r.w->grSMSListe->rowCount(), 2);
+        QCOMPARE(r.cell(1, 0), QString());
+    }
+
+    void twoFailedStorageQueriesStopAutomaticPolling()
+    {
+        modemsim::Config cfg;
+        cfg.errorFor = "AT+CPMS";
+        ReceiveRig r(cfg, QStringLiteral("15000"));
+        QVERIFY(r.w->Timer1.isActive());
+        QCOMPARE(r.read(), (QStringList{"AT+CPMS?", "AT+CPMS?"}));
+        QCOMPARE(r.p.dialogs.texts(), QStringList{kShutOff});
+        QCOMPARE(r.w->sbrMeldung->text(), QStringLiteral(" abgebrochen ..."));
+        QVERIFY(!r.w->Timer1.isActive());
+        // The button still works; a new interval does not start the timer again.
+        QCOMPARE(r.read(), (QStringList{"AT+CPMS?", "AT+CPMS?"}));
+        r.w->setPollInterval(20000);
+        QVERIFY(!r.w->Timer1.isActive());
+    }
+
+    void aSecondCycleIsRefusedWhileOneRuns()
+    {
+        ReceiveRig r;
+        r.store(1, "Hallo");
+        r.p.clock.scheduleIn(0.5, [&r] {
+            r.w->cmdLes->click();
+            QMetaObject::invokeMethod(&r.w->Timer1, "timeout");
+            QVERIFY(r.w->cycleRunning());
+        });
+        QCOMPARE(r.read(), (QStringList{"AT+CPMS?", "AT+CMGR= 1", "AT+CMGD= 1", "AT+CPMS?"}));
+        QCOMPARE(r.w->grSMSListe->rowCount(), 2);
+        QVERIFY(!r.w->cycleRunning());
+    }
+
+    void closingDuringACycleEndsItAtItsNextStep()
+    {
+        ReceiveRig r;
+        r.store(1, "Hallo");
+        r.p.clock.scheduleIn(2.5, [&r] { r.w->close(); }); // while slot 1 is read
+        const QStringList sent = r.read();
+        QCOMPARE(sent, (QStringList{"AT+CPMS?", "AT+CMGR= 1"}));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(r.w.isNull());
+        QVERIFY(r.main->receiveTimer());
+        QVERIFY(r.modem().slot(1).has_value());
+        QVERIFY(r.filesInFolder().isEmpty());
+        QVERIFY(r.p.dialogs.shown.isEmpty());
+    }
+
+    void reopeningTheWindowGoesOnWithTheSameFile()
+    {
+        ReceiveRig r;
+        r.store(1, "Eins");
+        r.read();
+        r.closeAndUnload();
+        r.store(1, "Zwei");
+        r.open();
+        QCOMPARE(r.w->windowTitle(), QStringLiteral("SMS-Datei"));
+        r.read();
+        QCOMPARE(r.filesInFolder(), QStringList{"SMS00001.Dat"});
+        QCOMPARE(r.file().count("Datei angelegt am: "), 1);
+        QVERIFY(r.file().endsWith(record("Eins") + record("Zwei")));
+        QCOMPARE(r.row(1).first(), QStringLiteral("1"));
+    }
+
+    // The disk fills up between two messages: the second stays on the SIM.
+    void aFailedWriteDeletesNothing()
+    {
+        if (!QFile::exists("/dev/full"))
+            QSKIP("no /dev/full here");
+        ReceiveRig r;
+        r.store(1, "Eins");
+        r.read();
+        const QString path = r.dir.filePath("SMS00001.Dat");
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QFile::link("/dev/full", path));
+        r.store(1, "Zwei");
+        QCOMPARE(r.read(), (QStringList{"AT+CPMS?", "AT+CMGR= 1"}));
+        QCOMPARE(r.p.dialogs.texts(), QStringList{"Die SMS-Datei " + path + " kann nicht geschrieben werden: Der "
+                                                  "Datenträger ist voll. Die SMS bleibt auf der SIM-Karte."});
+        QCOMPARE(r.modem().slot(1)->text, QByteArray("Zwei"));
+        QCOMPARE(r.w->grSMSListe->rowCount(), 2);
+    }
+
+    void noFileNumberLeftDeletesNothing()
+    {
+        ReceiveRig r;
+        QFile stray(r.dir.filePath("SMS32767.DAT"));
+        QVERIFY(stray.open(QIODevice::WriteOnly));
+        stray.close();
+        r.store(1, "Hallo");
+        QCOMPARE(r.read(), (QStringList{"AT+CPMS?", "AT+CMGR= 1"}));
+        QCOMPARE(r.p.dialogs.texts().size(), 1);
+        QVERIFY(r.p.dialogs.texts()[0].startsWith("Es kann keine neue SMS-Datei angelegt werden"));
+        QVERIFY(r.modem().slot(1).has_value());
+    }
+
+    // The failure handler names the last status first: here the empty slot 1 (6), then the
+    // closed port that ends the cycle.
+    void aClosedPortEndsTheCycleWithTheLastStatus()
+    {
+        ReceiveRig r;
+        r.store(2, "Hallo");
+        r.fake->setResponder([&r](const QByteArray &line) {
+            if (line.startsWith("AT+CPMS?"))
+                r.fake->deliver("\r\n+CPMS: \"SM\",1,5\r\n\r\nOK\r\n");
+            if (line.startsWith("AT+CMGR= 1")) {
+                r.fake->deliver("\r\nOK\r\n");
+                r.p.clock.scheduleIn(0.3, [&r] { r.comm().setPortOpen(false); });
+            }
+        });
+        QCOMPARE(r.read(), (QStringList{"AT+CPMS?", "AT+CMGR= 1"}));
+        QCOMPARE(r.p.dialogs.texts(), (QStringList{"Keine SMS auf dem Platz in der Sim-Card",
+                                                   "Schnittstelle COM1 (/dev/ttyS0) ist nicht geöffnet"}));
+    }
+
+    void threeMessagesAreNumberedOneToThree()
+    {
+        ReceiveRig r;
+        for (int slot = 1; slot <= 3; ++slot)
+            r.store(slot, "Nachricht");
+        r.read();
+        QCOMPARE(r.w->grSMSListe->rowCount(), 4);
+        QCOMPARE((QStringList{r.cell(1, 0), r.cell(2, 0), r.cell(3, 0)}), (QStringList{"1", "2", "3"}));
+    }
+
+    void intervalDialog_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("15") << "15" << true << 15000 << QStringList{};
+        QTest::newRow("fraction") << "12.5 s" << true << 12500 << QStringList{};
+        QTest::newRow("90 capped") << "90" << true << 60000 << QStringList{"Maximalwert = 60s wird eingestellt!"};
+        QTest::newRow("empty stops polling") << "" << true << 0 << QStringList{};
+        QTest::newRow("negative stops polling") << "-5" << true << 0 << QStringList{};
+        QTest::newRow("text stops polling") << "abc" << true << 0 << QStringList{};
+        QTest::newRow("Abbrechen") << "30" << false << 9999 << QStringList{};
+    }
+    void intervalDialog()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, ok);
+        QFETCH(int, interval);
+        QFETCH(QStringList, messages);
+        ReceiveRig r({}, QString());
+        onModal([&](frmZyklus *d) {
+            QCOMPARE(d->windowTitle(), QStringLiteral("Einstellung der Zykluszeit"));
+            QCOMPARE(d->edZyklus->text(), QStringLiteral("9.999"));
+            QCOMPARE(d->sldZyklus->value(), 10);
+            d->edZyklus->setText(typed);
+            (ok ? d->cmdOK : d->cmdClose)->click();
+        });
+        r.w->cmdZyklus->click();
+        QCOMPARE(r.p.dialogs.texts(), messages);
+        QCOMPARE(r.w->pollInterval(), interval);
+        QCOMPARE(r.w->Timer1.isActive(), interval > 0);
+        QCOMPARE(r.w->lblMeldung->text(), QStringLiteral("Automatische Abfrage alle %1 s").arg(interval / 1000));
+        r.closeAndUnload();
+        QCOMPARE(r.p.settings.get(keys::PollInterval), QString::number(interval));
+    }
+
+    void sliderAndTextFollowEachOther()
+    {
+        frmZyklus d(15000);
+        QCOMPARE(d.sldZyklus->value(), 15);
+        d.sldZyklus->setValue(42);
+        QCOMPARE(d.edZyklus->text(), QStringLiteral("42"));
+        d.edZyklus->setText(QStringLiteral("90"));
+        QCOMPARE(d.sldZyklus->value(), 60);
+        QCOMPARE(d.edZyklus->text(), QStringLiteral("90"));
+    }
+
+    void infoAndLabelClick()
+    {
+        ReceiveRig r;
+        r.w->cmdInfo->click();
+        QCOMPARE(r.p.dialogs.texts(), QStringList{"Dieses Fenster enthält eine Tabelle, in der die aktuell "
+                                                  "eingegangenen SMS  eingetragen sind."});
+        QTest::mouseClick(r.w->lblMeldung, Qt::LeftButton);
+        QCOMPARE(r.w->lblMeldung->text(), QStringLiteral("+491701234567"));
+    }
+
+    void resizingBelowTheLeastSizeLeavesTheTable()
+    {
+        ReceiveRig r;
+        r.main->show();
+        r.w->show();
+        r.w->resize(700, 500);
+        const QRect big = r.w->grSMSListe->geometry();
+        r.w->resize(twips::toPx(5600), 500);
+        QCOMPARE(r.w->grSMSListe->geometry(), big);
+        r.w->resize(700, twips::toPx(2300));
+        QCOMPARE(r.w->grSMSListe->geometry(), big);
+        r.w->resize(800, 600);
+        QCOMPARE(r.w->grSMSListe->width(), 800 - twips::toPx(200));
+    }
+};
+
+QTEST_MAIN(TestReceive)
+#include "test_receive.moc"

@@ -1,0 +1,121 @@
+#include "platform/Platform.h"
+#include "sms/SmsDataFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void put(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+const QDateTime kCreated(QDate(2002, 11, 19), QTime(9, 5, 8));
+
+} // namespace
+
+class TestSmsFile : public QObject {
+    Q_OBJECT
+private slots:
+    // What is in the folder, and which file the next run creates. Nothing there before may
+    // change: a stray name must never lead to a file being created over another.
+    void nextFile_data()
+    {
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QString>("created");
+        QTest::newRow("empty folder") << QStringList{} << "SMS00001.Dat";
+        QTest::newRow("two numbered") << QStringList{"SMS00001.Dat", "SMS00002.DAT"} << "SMS00003.DAT";
+        QTest::newRow("gap is not filled") << QStringList{"SMS00001.Dat", "SMS00007.DAT"} << "SMS00008.DAT";
+        QTest::newRow("stray name sorts last") << QStringList{"SMS00001.Dat", "SMSbackup.DAT"} << "SMS00002.DAT";
+        QTest::newRow("stray name alone") << QStringList{"SMS.DAT"} << "SMS00001.DAT";
+        QTest::newRow("stray and first in other case") << QStringList{"sms00001.dat", "SMSalt.DAT"} << "SMS00002.DAT";
+        QTest::newRow("other files ignored") << QStringList{"phone.lst", "SMS00004.txt"} << "SMS00001.Dat";
+        QTest::newRow("six digits") << QStringList{"SMS123456.DAT"} << "";
+        QTest::newRow("last number taken") << QStringList{"SMS32767.DAT"} << "";
+        QTest::newRow("just below") << QStringList{"SMS32766.DAT"} << "SMS32767.DAT";
+    }
+    void nextFile()
+    {
+        QFETCH(QStringList, present);
+        QFETCH(QString, created);
+        QTemporaryDir dir;
+        for (const QString &name : present)
+            put(dir.filePath(name), "alt " + name.toLatin1());
+        QString error;
+        const QString path = CreateSmsFile(dir.path(), {}, kCreated, &error);
+        QCOMPARE(QFileInfo(path).fileName(), created);
+        if (created.isEmpty())
+            QVERIFY(error.contains(QLatin1String("Es kann keine neue SMS-Datei angelegt werden")));
+        else
+            QCOMPARE(readAll(path), QByteArray("Datei angelegt am: 11-19-2002, 09:05:08\r\n"));
+        for (const QString &name : present)
+            QCOMPARE(readAll(dir.filePath(name)), "alt " + name.toLatin1());
+    }
+
+    // The list taken when the window was loaded may be stale: a file made since then, in
+    // whatever case, is passed over.
+    void fileMadeSinceTheListingIsPassedOver()
+    {
+        QTemporaryDir dir;
+        put(dir.filePath("SMS00001.Dat"), "eins");
+        put(dir.filePath("sms00002.dat"), "zwei");
+        QString error;
+        const QString path = CreateSmsFile(dir.path(), {"SMS00001.Dat"}, kCreated, &error);
+        QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("SMS00003.DAT"));
+        QCOMPARE(readAll(dir.filePath("sms00002.dat")), QByteArray("zwei"));
+    }
+
+    void recordsAreAppendedAsWindows1252WithCrLf()
+    {
+        QTemporaryDir dir;
+        QString error;
+        const QString path = CreateSmsFile(dir.path(), {}, kCreated, &error);
+        QVERIFY(AppendSmsRecord(path, "\"+49\",,\"02/11/19,09:57:28+04\"\r\nGrüße\r\n\r\nOK\r\n", &error));
+        QVERIFY(AppendSmsRecord(path, "zwei", &error));
+        QCOMPARE(readAll(path), QByteArray("Datei angelegt am: 11-19-2002, 09:05:08\r\n"
+                                           "\"+49\",,\"02/11/19,09:57:28+04\"\r\nGr\xFC\xDF" "e\r\n\r\nOK\r\n\r\n"
+                                           "zwei\r\n"));
+    }
+
+    void aFolderThatIsGoneIsReportedInGerman()
+    {
+        QString error;
+        QCOMPARE(CreateSmsFile("/nonexistent/varnix", {}, kCreated, &error), QString());
+        QCOMPARE(error, QStringLiteral("Die SMS-Datei /nonexistent/varnix/SMS00001.Dat kann nicht angelegt werden: "
+                                       "Der Ordner ist nicht vorhanden. Die SMS bleibt auf der SIM-Karte."));
+    }
+
+    void aFullDiskIsReportedAndLeavesNoHalfRecord()
+    {
+        if (!QFile::exists("/dev/full"))
+            QSKIP("no /dev/full here");
+        QString error;
+        QVERIFY(!AppendSmsRecord("/dev/full", "Hallo", &error));
+        QCOMPARE(error, QStringLiteral("Die SMS-Datei /dev/full kann nicht geschrieben werden: Der Datenträger ist "
+                                       "voll. Die SMS bleibt auf der SIM-Karte."));
+    }
+
+    void folderIsTheStoredWorkingFolderWhenItExists()
+    {
+        TestPlatform p;
+        QTemporaryDir dir;
+        p.settings.set(keys::MyDir, dir.path());
+        QCOMPARE(SmsFolder(), QDir(dir.path()).absolutePath());
+        p.settings.set(keys::MyDir, dir.filePath("gone"));
+        QCOMPARE(SmsFolder(), QDir::currentPath());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSmsFile)
+#include "test_sms_file.moc"
