@@ -95,30 +95,6 @@ private slots:
         QCOMPARE(CpbrCommand(7), QStringLiteral("AT+CPBR= 7, 7"));
     }
 
-    void sendable_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<bool>("ok");
-        QTest::newRow("plain") << QStringLiteral("Jürgen Weiß") << "+4917012345678" << true;
-        QTest::newRow("empty") << "" << "" << true;
-        QTest::newRow("euro sign") << QStringLiteral("Kasse €") << "0123" << true;
-        QTest::newRow("quote in name") << "Hans \"Hansi\"" << "0123" << false;
-        QTest::newRow("quote in number") << "Hans" << "0123\"" << false;
-        QTest::newRow("CR") << "Hans\r" << "0123" << false;
-        QTest::newRow("LF in number") << "Hans" << "01\n23" << false;
-        QTest::newRow("tab") << "Ha\tns" << "0123" << false;
-        QTest::newRow("semicolon") << "Hans;+CMGD=1,4" << "0123" << false;
-        QTest::newRow("outside the code page") << QStringLiteral("Łukasz") << "0123" << false;
-    }
-    void sendable()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, number);
-        QFETCH(bool, ok);
-        QCOMPARE(SimEntryIsSendable(name, number), ok);
-    }
-
     void listSplit_data()
     {
         QTest::addColumn<QString>("line");
@@ -148,29 +124,6 @@ private slots:
             {"Anna", "+49170", "1"}, {"", "", ""}, {"", "", "7"}, {"Berta", "", ""}, {"Zoë", "0123", ""}};
         QCOMPARE(SimListLinesForSave(rows),
                  (QStringList{"Anna;+49170;1", ";;7", "Berta;;", QStringLiteral("Zoë;0123;")}));
-    }
-
-    void refusal_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<QString>("message");
-        const QString control = QStringLiteral(
-            "Name und Nummer dürfen keine Zeilenumbrüche, Steuerzeichen oder Zeichen enthalten, die in der "
-            "Telefonliste nicht gespeichert werden können. ");
-        QTest::newRow("fine") << "Hans" << "0123" << "";
-        QTest::newRow("quote is fine in a file") << "Hans \"H\"" << "0123" << "";
-        QTest::newRow("semicolon in name") << "Hans;Eva" << "0123" << "Der Name darf kein Semikolon (;) enthalten. ";
-        QTest::newRow("semicolon in number") << "Hans" << "0123;4" << "Die Nummer darf kein Semikolon (;) enthalten. ";
-        QTest::newRow("line break") << "Ha\nns" << "0123" << control;
-        QTest::newRow("control in number") << "Hans" << QString("01\x01" "23") << control;
-    }
-    void refusal()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, number);
-        QFETCH(QString, message);
-        QCOMPARE(SimListEntryRefusal(name, number), message);
     }
 };
 

@@ -1,0 +1,52 @@
+#pragma once
+#include "simbook/SimBookAnswers.h"
+#include "simbook/SimListFormat.h"
+
+#include <QList>
+#include <functional>
+
+class ModemLink;
+
+// How a read-out or a write ended.
+struct SimRunResult {
+    enum class End {
+        NotStarted, // port closed, nothing to read, or a row that cannot be sent: nothing went out
+        Done,
+        Failed,     // the modem answered with an error, with neither OK nor ERROR, or not at all
+        Stopped,    // the caller asked to stop before the next step
+    };
+    End end = End::NotStarted;
+    int step = 0;  // the location (read-out) or entry (write) it ended at; 0 before the first
+    int count = 0; // how many it set out to do
+};
+
+// The SIM card's phonebook "SM" over the main window's port, one synchronous exchange per
+// command. Reading goes one location per command, so a large count takes minutes: the hooks
+// let the window show where it is and stop the run between two commands.
+class SimPhonebook {
+public:
+    explicit SimPhonebook(ModemLink &link) : m_link(link) {}
+
+    // Before each location or entry, with its number and the count; false stops the run there.
+    std::function<bool(int step, int count)> onStep;
+    // Read-out: the count is known and the first location is about to be read.
+    std::function<void(int count)> onCount;
+    // Read-out: location i has been read.
+    std::function<void(int location, const SimBookEntry &entry)> onEntry;
+
+    // AT+CPBS="SM", AT+CPBR=? (shown in the terminal only), then locations 1 to the count
+    // taken from countText. Stops at the first failed command; what was read so far stays.
+    SimRunResult readOut(const QString &countText);
+
+    // AT+CPBS="SM", then one AT+CPBW per row, each as a new entry in the first free location.
+    // Rows with neither name nor number are passed over: there is nothing to store, and the
+    // modem would refuse them. Every row is checked before anything is sent. Stops at the
+    // first failed command; what was written so far stays on the card.
+    SimRunResult write(const QList<SimListRow> &rows);
+
+private:
+    bool selectStorage();
+    ModemLink &m_link;
+};
+
+extern const QString kSimUnsafeEntryMessage;

@@ -1,0 +1,466 @@
+#include "simbook/frmSimList.h"
+
+#include "comm/ModemLink.h"
+#include "phonelist/PhoneListFile.h"
+#include "phonelist/PhoneListFormat.h"
+#include "platform/ControlName.h"
+#include "platform/Platform.h"
+#include "platform/Twips.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+
+namespace {
+
+const QString kAskSave = QStringLiteral("Daten geändert. Abspeichern?");
+const QString kListEmpty = QStringLiteral("Telefonliste leer");
+const QString kFilter = QStringLiteral("Telefonliste (*.LST)|*.lst|Alle Dateien (*.*)|*.*");
+const QString kSaveFailed = QStringLiteral("Die Telefonliste konnte nicht gespeichert werden.\n\n%1\n%2");
+const QString kOldFileKept = QStringLiteral("\n\nDie bisherige Datei ist unverändert geblieben.");
+
+// Geometry in twips.
+constexpr int kOuterWidth = 6570;
+constexpr int kOuterHeight = 6515;
+constexpr int kTitleBarPx = 30;
+constexpr int kColumnWidth[] = {550, 2000, 2200, 800};
+constexpr int kMargin = 120;
+constexpr int kGap = 90;
+constexpr int kLineHigh = 315;
+constexpr int kInputHigh = 330;
+constexpr int kButtonHigh = 375;
+constexpr int kLabelWide = 3700;
+constexpr int kCountWide = 700;
+
+int px(int tw) { return twips::toPx(tw); }
+
+} // namespace
+
+frmSimList::frmSimList(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(link), m_book(link)
+{
+    Named(this, QStringLiteral("frmSimList"));
+    setWindowTitle(QStringLiteral("Telefonliste aus SIM-Card"));
+
+    lblAnzahl = Named(new QLabel(QStringLiteral("Anzahl der Telefonnummern auf der Sim-Card"), this),
+                      QStringLiteral("lblAnzahl"));
+    edTZahl = Named(new QLineEdit(QStringLiteral("100"), this), QStringLiteral("edTZahl"),
+                    QStringLiteral("Anzahl der Telefonnummern auf der Sim-Card"));
+    lblAnzahl->setBuddy(edTZahl);
+    // No fixed accessible name: a screen reader reads the current text.
+    lblPlatz = Named(new QLabel(this), QStringLiteral("lblPlatz"));
+
+    buildGrid();
+
+    cmdOK = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("cmdOK"));
+    edName = Named(new QLineEdit(this), QStringLiteral("edName"), QStringLiteral("Name"));
+    edName->setPlaceholderText(QStringLiteral("Name"));
+    edNr = Named(new QLineEdit(this), QStringLiteral("edNr"), QStringLiteral("Handynummer"));
+    edNr->setPlaceholderText(QStringLiteral("Handynummer"));
+
+    const auto button = [this](const char *name, const QString &caption) {
+        return Named(new QPushButton(caption, this), QString::fromLatin1(name));
+    };
+    cmdEsc = button("cmdEsc", QStringLiteral("S&chließen"));
+    cmdNew = button("cmdNew", QStringLiteral("&Neuer Eintrag"));
+    cmdEdit = button("cmdEdit", QStringLiteral("&Bearbeiten"));
+    cmdDel = button("cmdDel", QStringLiteral("&Löschen"));
+    cmdReadOut = button("cmdReadOut", QStringLiteral("SIM-&Auslesen"));
+    cmdWrite = button("cmdWrite", QStringLiteral("S&IM-Schreiben"));
+    cmdOpen = button("cmdOpen", QStringLiteral("PC-Ö&ffnen"));
+    cmdPcSave = button("cmdPcSave", QStringLiteral("&PC-Speichern"));
+
+    lstTelNr = Named(new QListWidget(this), QStringLiteral("lstTelNr"), QStringLiteral("Sortierte Einträge"));
+    lstTelNr->hide();
+    showInput(false);
+
+    setTabOrder(edTZahl, edName);
+    setTabOrder(edName, edNr);
+    setTabOrder(edNr, cmdOK);
+    setTabOrder(cmdOK, tabTelefon);
+    setTabOrder(tabTelefon, cmdEsc);
+    setTabOrder(cmdEsc, cmdNew);
+    setTabOrder(cmdNew, cmdEdit);
+    setTabOrder(cmdEdit, cmdDel);
+    setTabOrder(cmdDel, cmdReadOut);
+    setTabOrder(cmdReadOut, cmdWrite);
+    setTabOrder(cmdWrite, cmdOpen);
+    setTabOrder(cmdOpen, cmdPcSave);
+
+    // The window has no dialog default button: Enter in either input field is "OK".
+    connect(edName, &QLineEdit::returnPressed, this, &frmSimList::cmdOK_Click);
+    connect(edNr, &QLineEdit::returnPressed, this, &frmSimList::cmdOK_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &frmSimList::cmdOK_Click);
+    connect(cmdNew, &QPushButton::clicked, this, &frmSimList::cmdNew_Click);
+    connect(cmdEdit, &QPushButton::clicked, this, &frmSimList::cmdEdit_Click);
+    connect(cmdDel, &QPushButton::clicked, this, &frmSimList::cmdDel_Click);
+    connect(cmdEsc, &QPushButton::clicked, this, &QWidget::close);
+    connect(cmdReadOut, &QPushButton::clicked, this, &frmSimList::SimReadOut);
+    connect(cmdWrite, &QPushButton::clicked, this, &frmSimList::SimWrite);
+    connect(cmdOpen, &QPushButton::clicked, this, &frmSimList::cmdOpen_Click);
+    connect(cmdPcSave, &QPushButton::clicked, this, &frmSimList::cmdPcSave_Click);
+    connect(tabTelefon, &QTableWidget::cellClicked, this, [this](int row, int) { tabTelefon_Click(row); });
+
+    m_book.onStep = [this](int step, int count) {
+        if (m_stop)
+            return false;
+        lblPlatz->setText(QStringLiteral("%1 %2 von %3").arg(m_unit).arg(step).arg(count));
+        return true;
+    };
+    m_book.onCount = [this](int count) { tabTelefon->setRowCount(count + 1); };
+    m_book.onEntry = [this](int location, const SimBookEntry &entry) {
+        setCell(location, 0, QString::number(location));
+        setRow(location, {entry.text, entry.number, entry.index});
+    };
+
+    resize(px(kOuterWidth), px(kOuterHeight) - kTitleBarPx);
+}
+
+void frmSimList::buildGrid()
+{
+    tabTelefon = Named(new QTableWidget(2, 4, this), QStringLiteral("tabTelefon"),
+                       QStringLiteral("Telefonliste der SIM-Karte"));
+    tabTelefon->horizontalHeader()->hide();
+    tabTelefon->verticalHeader()->hide();
+    tabTelefon->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    tabTelefon->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tabTelefon->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tabTelefon->setSelectionMode(QAbstractItemView::SingleSelection);
+    tabTelefon->setTabKeyNavigation(false);
+    tabTelefon->setWordWrap(false);
+    for (int c = 0; c < 4; ++c)
+        tabTelefon->setColumnWidth(c, px(kColumnWidth[c]));
+    setRow(0, {QStringLiteral("Name"), QStringLiteral("Handynummer"), QStringLiteral("SIM-Nr")});
+    setCell(0, 0, QString());
+    setCell(1, 0, QStringLiteral("1"));
+    setRow(1, {});
+    tabTelefon->setCurrentCell(1, 1);
+}
+
+void frmSimList::resizeEvent(QResizeEvent *e)
+{
+    QWidget::resizeEvent(e);
+    arrange();
+}
+
+// Top to bottom: the count, the input row over the grid's columns, the grid, two rows of buttons.
+void frmSimList::arrange()
+{
+    const int margin = px(kMargin);
+    const int gap = px(kGap);
+    const int inner = width() - 2 * margin;
+
+    const int lineHigh = px(kLineHigh);
+    lblAnzahl->setGeometry(margin, margin, px(kLabelWide), lineHigh);
+    const int countLeft = margin + px(kLabelWide) + gap;
+    edTZahl->setGeometry(countLeft, margin, px(kCountWide), lineHigh);
+    const int platzLeft = countLeft + px(kCountWide) + gap;
+    lblPlatz->setGeometry(platzLeft, margin, width() - margin - platzLeft, lineHigh);
+
+    const int inputTop = margin + lineHigh + gap;
+    const int inputHigh = px(kInputHigh);
+    const int nameLeft = margin + tabTelefon->frameWidth() + tabTelefon->columnWidth(0);
+    const int nrLeft = nameLeft + tabTelefon->columnWidth(1);
+    cmdOK->setGeometry(margin, inputTop, nameLeft - margin - 2, inputHigh);
+    edName->setGeometry(nameLeft, inputTop, tabTelefon->columnWidth(1) - 2, inputHigh);
+    edNr->setGeometry(nrLeft, inputTop, tabTelefon->columnWidth(2) - 2, inputHigh);
+
+    const int buttonHigh = px(kButtonHigh);
+    const int secondRow = height() - margin - buttonHigh;
+    const int firstRow = secondRow - gap - buttonHigh;
+    const int gridTop = inputTop + inputHigh + gap;
+    tabTelefon->setGeometry(margin, gridTop, inner, firstRow - gap - gridTop);
+
+    const int buttonWide = (inner - 3 * gap) / 4;
+    QPushButton *const rowsOfButtons[2][4] = {{cmdEsc, cmdNew, cmdEdit, cmdDel},
+                                              {cmdReadOut, cmdWrite, cmdOpen, cmdPcSave}};
+    for (int r = 0; r < 2; ++r) {
+        for (int i = 0; i < 4; ++i)
+            rowsOfButtons[r][i]->setGeometry(margin + i * (buttonWide + gap), r == 0 ? firstRow : secondRow,
+                                             buttonWide, buttonHigh);
+    }
+}
+
+void frmSimList::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    m_shown = true;
+    m_link.setReceiveTimer(false);
+}
+
+void frmSimList::closeEvent(QCloseEvent *e)
+{
+    // Kept, not destroyed: the grid is there at the next showing, and a run still waiting for
+    // the modem goes on in this object until its next command.
+    e->ignore();
+    if (m_closing || !mayClose())
+        return;
+    hide();
+    m_shown = false;
+    if (m_busy)
+        m_stop = true; // the timer goes on when the run has ended
+    else
+        m_link.setReceiveTimer(true);
+}
+
+bool frmSimList::mayClose()
+{
+    if (!DataChanged)
+        return true;
+    m_closing = true;
+    const MsgAnswer answer = platform::dialogs().message(kAskSave, MsgButtons::YesNoCancel, MsgIcon::Question);
+    // Yes closes only once the list is saved: a cancelled dialog or a failed save keeps the window.
+    const bool close = answer == MsgAnswer::No || (answer == MsgAnswer::Yes && cmdPcSave_Click());
+    m_closing = false;
+    return close;
+}
+
+void frmSimList::SimReadOut()
+{
+    if (m_busy)
+        return;
+    setRunning(true, QStringLiteral("Platz"));
+    const SimRunResult result = m_book.readOut(edTZahl->text());
+    setRunning(false, {});
+    showEnd(result, QStringLiteral("Platz"));
+    if (tabTelefon->currentRow() < 1 && tabTelefon->rowCount() > 1)
+        tabTelefon->setCurrentCell(1, 1);
+}
+
+void frmSimList::SimWrite()
+{
+    if (m_busy)
+        return;
+    setRunning(true, QStringLiteral("Eintrag"));
+    const SimRunResult result = m_book.write(rows());
+    setRunning(false, {});
+    showEnd(result, QStringLiteral("Eintrag"));
+}
+
+void frmSimList::setRunning(bool on, const QString &unit)
+{
+    m_busy = on;
+    m_stop = false;
+    m_unit = unit;
+    // A second run would share the port's input with this one; a list file opened now would
+    // be overwritten by the rows still to come.
+    cmdReadOut->setEnabled(!on);
+    cmdWrite->setEnabled(!on);
+    cmdOpen->setEnabled(!on);
+    if (on)
+        lblPlatz->clear();
+    else if (!m_shown)
+        m_link.setReceiveTimer(true);
+}
+
+void frmSimList::showEnd(const SimRunResult &result, const QString &unit)
+{
+    using End = SimRunResult::End;
+    if (result.end == End::NotStarted || (result.end == End::Done && result.count == 0)) {
+        lblPlatz->clear();
+        return;
+    }
+    if (result.step == 0) {
+        lblPlatz->setText(QStringLiteral("Abbruch"));
+        return;
+    }
+    const QString outcome = result.end == End::Done     ? QStringLiteral("fertig")
+                            : result.end == End::Failed ? QStringLiteral("Abbruch")
+                                                        : QStringLiteral("angehalten");
+    lblPlatz->setText(QStringLiteral("%1 %2 von %3 – %4").arg(unit).arg(result.step).arg(result.count).arg(outcome));
+}
+
+void frmSimList::cmdNew_Click()
+{
+    const int r = tabTelefon->rowCount();
+    tabTelefon->setRowCount(r + 1);
+    setCell(r, 0, QString::number(r));
+    setRow(r, {});
+    tabTelefon->setCurrentCell(r, 1);
+    tabTelefon->scrollToItem(tabTelefon->item(r, 1));
+    showInput(true);
+    edName->clear();
+    edNr->clear();
+    edName->setFocus();
+    DataChanged = true;
+}
+
+void frmSimList::cmdEdit_Click()
+{
+    const int r = currentEntryRow();
+    showInput(true);
+    edName->setText(cell(r, 1));
+    edNr->setText(cell(r, 2));
+    edName->setFocus();
+    DataChanged = true;
+}
+
+void frmSimList::tabTelefon_Click(int row)
+{
+    if (row < 1)
+        return; // the header row
+    DataChanged = true;
+    cmdEdit_Click();
+}
+
+void frmSimList::cmdOK_Click()
+{
+    if (!cmdOK->isVisible())
+        return;
+    const QString refusal = SimListEntryRefusal(edName->text(), edNr->text());
+    if (!refusal.isEmpty()) {
+        platform::dialogs().message(refusal, MsgButtons::Ok, MsgIcon::Exclamation);
+        edName->setFocus();
+        return;
+    }
+    const int r = currentEntryRow();
+    if (r >= 1) {
+        setCell(r, 1, edName->text());
+        setCell(r, 2, edNr->text());
+    }
+    showInput(false);
+    tabTelefon->setFocus();
+    DataChanged = true;
+}
+
+void frmSimList::cmdDel_Click()
+{
+    const int r = currentEntryRow();
+    if (r < 1)
+        return;
+    const QString question = QStringLiteral("Eintrag ") + cell(r, 1) + QStringLiteral(" wirklich löschen?");
+    if (platform::dialogs().message(question, MsgButtons::YesNo, MsgIcon::Information) != MsgAnswer::Yes)
+        return;
+    // The rows below move up; the row count and the row numbers stay, so the last row is left
+    // empty and saving writes no line for it.
+    const int last = tabTelefon->rowCount() - 1;
+    for (int i = r; i < last; ++i)
+        setRow(i, {cell(i + 1, 1), cell(i + 1, 2), cell(i + 1, 3)});
+    setRow(last, {});
+    // Otherwise a confirmed delete followed by "S&chließen" would pass without the save question.
+    DataChanged = true;
+}
+
+void frmSimList::cmdOpen_Click()
+{
+    const QString name = platform::dialogs().chooseFile(FileRequest{QStringLiteral("Telefonliste öffnen"), kFilter});
+    if (name.isEmpty())
+        return;
+    // A file that cannot be read counts as one without entries.
+    QStringList lines;
+    PhoneListReadFile(name, lines);
+    lstTelNr->clear();
+    lstTelNr->addItems(PhoneListUsableSorted(lines));
+    const int n = lstTelNr->count();
+    if (n == 0) {
+        platform::dialogs().message(kListEmpty);
+        return;
+    }
+    tabTelefon->setRowCount(n + 1);
+    for (int r = 1; r <= n; ++r) {
+        setCell(r, 0, QString::number(r));
+        setRow(r, SimListSplit(lstTelNr->item(r - 1)->text()));
+    }
+    if (tabTelefon->currentRow() < 1)
+        tabTelefon->setCurrentCell(1, 1);
+}
+
+bool frmSimList::cmdPcSave_Click()
+{
+    for (;;) {
+        const QString name = platform::dialogs().chooseFile(
+            FileRequest{QStringLiteral("Telefonliste speichern"), kFilter, true});
+        if (name.isEmpty())
+            return false;
+        if (QFileInfo::exists(name)) {
+            const QString question = QStringLiteral("Bestehende Datei ersetzen - ") +
+                                     QDir::toNativeSeparators(name) + QStringLiteral("?");
+            const MsgAnswer answer =
+                platform::dialogs().message(question, MsgButtons::YesNoCancel, MsgIcon::Question);
+            if (answer == MsgAnswer::Cancel)
+                continue;
+            if (answer != MsgAnswer::Yes)
+                return false;
+        }
+        // The old file is replaced by the rename at the end of SimListSave, not deleted first.
+        if (!SimListSave(name))
+            return false;
+        DataChanged = false;
+        return true;
+    }
+}
+
+bool frmSimList::SimListSave(const QString &fileName)
+{
+    const bool existed = QFileInfo::exists(fileName);
+    QString error;
+    if (PhoneListWriteFile(fileName, SimListLinesForSave(rows()), &error))
+        return true;
+    const QString text =
+        kSaveFailed.arg(QDir::toNativeSeparators(fileName), error) + (existed ? kOldFileKept : QString());
+    platform::dialogs().message(text, MsgButtons::Ok, MsgIcon::Exclamation);
+    return false;
+}
+
+QList<SimListRow> frmSimList::rows() const
+{
+    QList<SimListRow> list;
+    for (int r = 1; r < tabTelefon->rowCount(); ++r)
+        list.append({cell(r, 1), cell(r, 2), cell(r, 3)});
+    return list;
+}
+
+void frmSimList::showInput(bool on)
+{
+    cmdOK->setVisible(on);
+    edName->setVisible(on);
+    edNr->setVisible(on);
+}
+
+int frmSimList::currentEntryRow() const
+{
+    const int r = tabTelefon->currentRow();
+    if (r >= 1)
+        return r;
+    return tabTelefon->rowCount() > 1 ? 1 : -1;
+}
+
+void frmSimList::setRow(int row, const SimListRow &entry)
+{
+    setCell(row, 1, entry.name);
+    setCell(row, 2, entry.number);
+    setCell(row, 3, entry.index);
+}
+
+QString frmSimList::cell(int row, int column) const
+{
+    const QTableWidgetItem *item = tabTelefon->item(row, column);
+    return item ? item->text() : QString();
+}
+
+void frmSimList::setCell(int row, int column, const QString &text)
+{
+    if (row >= tabTelefon->rowCount())
+        return;
+    QTableWidgetItem *item = tabTelefon->item(row, column);
+    if (!item) {
+        item = new QTableWidgetItem;
+        // Row 0 and the number column look like the fixed header of a grid; row 0 cannot be
+        // selected, so no button ever acts on it. The SIM location sits on the left.
+        if (row == 0 || column == 0) {
+            item->setBackground(palette().button());
+            item->setForeground(palette().buttonText());
+            item->setTextAlignment(Qt::AlignCenter);
+        } else if (column == 3) {
+            item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        }
+        item->setFlags(row == 0 ? Qt::NoItemFlags : Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        tabTelefon->setItem(row, column, item);
+    }
+    item->setText(text);
+}

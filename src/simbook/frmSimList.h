@@ -1,0 +1,86 @@
+#pragma once
+#include "simbook/SimListFormat.h"
+#include "simbook/SimPhonebook.h"
+
+#include <QWidget>
+
+class ModemLink;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTableWidget;
+
+// "Telefonliste aus SIM-Card": a copy of the SIM card's phonebook in a grid, filled from the
+// card or from a list file on the PC, edited row by row, written to the card or saved as a
+// list file. A child window of the main window that keeps its grid when closed: closing hides
+// it. While it is shown it talks to the modem itself, so the main window's receive timer is off.
+class frmSimList final : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmSimList(ModemLink &link, QWidget *parent = nullptr);
+
+    void SimReadOut();
+    void SimWrite();
+    // Writes the grid to the named file through a temporary file; false, after telling the user,
+    // when it could not (the old file is then unchanged).
+    bool SimListSave(const QString &fileName);
+    // A read-out or a write is under way.
+    bool busy() const { return m_busy; }
+
+    // Row 0 of the grid is its header row; rows 1 .. rowCount()-1 are the entries.
+    QTableWidget *tabTelefon = nullptr;
+    QLineEdit *edName = nullptr;
+    QLineEdit *edNr = nullptr;
+    QPushButton *cmdOK = nullptr;
+    QPushButton *cmdNew = nullptr;
+    QPushButton *cmdEdit = nullptr;
+    QPushButton *cmdDel = nullptr;
+    QPushButton *cmdEsc = nullptr;
+    QPushButton *cmdReadOut = nullptr;
+    QPushButton *cmdWrite = nullptr;
+    QPushButton *cmdOpen = nullptr;
+    QPushButton *cmdPcSave = nullptr;
+    QLineEdit *edTZahl = nullptr;
+    QLabel *lblAnzahl = nullptr;
+    // Where a read-out or write is ("Platz 37 von 100") and how it ended.
+    QLabel *lblPlatz = nullptr;
+    QListWidget *lstTelNr = nullptr;
+    bool DataChanged = false;
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+
+private:
+    void buildGrid();
+    void arrange();
+    void cmdNew_Click();
+    void cmdEdit_Click();
+    void cmdOK_Click();
+    void cmdDel_Click();
+    void cmdOpen_Click();
+    // The save dialog with the replace question; true when the list was saved.
+    bool cmdPcSave_Click();
+    void tabTelefon_Click(int row);
+    // Asks about unsaved changes; false when the window is to stay open.
+    bool mayClose();
+
+    void setRunning(bool on, const QString &unit);
+    void showEnd(const SimRunResult &result, const QString &unit);
+    QList<SimListRow> rows() const;
+    void setRow(int row, const SimListRow &entry);
+    void setCell(int row, int column, const QString &text);
+    QString cell(int row, int column) const;
+    int currentEntryRow() const;
+    void showInput(bool on);
+
+    ModemLink &m_link;
+    SimPhonebook m_book;
+    bool m_busy = false;
+    bool m_stop = false;  // closed during a run: end it before its next command
+    bool m_shown = false; // shown and not closed since: the receive timer stays off
+    bool m_closing = false;
+    QString m_unit; // "Platz" while reading, "Eintrag" while writing
+};

@@ -1,0 +1,403 @@
+// The SIM list window against the in-process simulated modem on the virtual clock.
+#include "../support/MainRig.h"
+
+#include "comm/ComProcs.h"
+#include "simbook/frmSimList.h"
+
+#include <QAccessible>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+using modemsim::PhoneEntry;
+
+struct SimRig : MainRig {
+    QTemporaryDir dir;
+    QString before = QDir::currentPath();
+    std::unique_ptr<frmSimList> w;
+
+    explicit SimRig(modemsim::Config cfg = {}, const QList<PhoneEntry> &book = {})
+    {
+        QDir::setCurrent(dir.path());
+        cfg.pin.clear();
+        modemsim::Modem &m = attachModem(std::move(cfg));
+        m.receive("ATE0\r");
+        for (const PhoneEntry &e : book)
+            m.writePhoneEntry("SM", e);
+        w = std::make_unique<frmSimList>(*main);
+        w->show();
+        fake->takeWritten();
+    }
+    ~SimRig() { QDir::setCurrent(before); }
+    QStringList lines() { return sent().split(u'\r', Qt::SkipEmptyParts); }
+    QStringList row(int r)
+    {
+        QStringList cells;
+        for (int c = 0; c < 4; ++c)
+            cells << (w->tabTelefon->item(r, c) ? w->tabTelefon->item(r, c)->text() : QString());
+        return cells;
+    }
+    void add(const QString &name, const QString &number)
+    {
+        w->cmdNew->click();
+        w->edName->setText(name);
+        w->edNr->setText(number);
+        w->cmdOK->click();
+    }
+    QString path(const QString &name) { return dir.filePath(name); }
+    void write(const QString &name, const QByteArray &bytes)
+    {
+        QFile f(path(name));
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+    }
+    QByteArray read(const QString &name)
+    {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void open(const QString &name)
+    {
+        p.dialogs.fileAnswers << path(name);
+        w->cmdOpen->click();
+    }
+};
+
+const PhoneEntry kAnna{"+491701234567", 145, "Anna"};
+const PhoneEntry kHans{"0123", 129, "Hans"};
+
+} // namespace
+
+class TestSimList : public QObject {
+    Q_OBJECT
+private slots:
+    void readOutWithTheDefaultCount()
+    {
+        SimRig r({}, {kAnna});
+        r.sim->modem().writePhoneEntry("SM", kHans, 3); // location 2 stays empty
+        QString during;
+        bool startable = true;
+        r.p.clock.scheduleIn(40, [&] {
+            during = r.w->lblPlatz->text();
+            startable = r.w->cmdReadOut->isEnabled() || r.w->cmdWrite->isEnabled() || r.w->cmdOpen->isEnabled();
+            r.w->SimReadOut(); // refused while one runs
+            r.w->SimWrite();
+        });
+        r.w->cmdReadOut->click();
+
+        const QStringList lines = r.lines();
+        QCOMPARE(lines.size(), 102);
+        QCOMPARE(lines.mid(0, 3), (QStringList{R"(AT+CPBS="SM")", "AT+CPBR=?", "AT+CPBR= 1, 1"}));
+        QCOMPARE(lines.last(), QStringLiteral("AT+CPBR= 100, 100"));
+        QVERIFY2(QRegularExpression(QStringLiteral("^Platz [1-9][0-9] von 100$")).match(during).hasMatch(),
+                 qPrintable(during));
+        QVERIFY(!startable);
+        QCOMPARE(r.w->tabTelefon->rowCount(), 101);
+        QCOMPARE(r.row(1), (QStringList{"1", "Anna", "+491701234567", "1"}));
+        QCOMPARE(r.row(2), (QStringList{"2", "", "", ""}));
+        QCOMPARE(r.row(3), (QStringList{"3", "Hans", "0123", "3"}));
+        QVERIFY(!r.w->DataChanged);
+        QVERIFY(!r.main->receiveTimer());
+        QVERIFY(r.w->cmdReadOut->isEnabled() && r.w->cmdWrite->isEnabled() && r.w->cmdOpen->isEnabled());
+
+        // A screen reader hears the label's text and the grid's cells.
+        QCOMPARE(QAccessible::queryAccessibleInterface(r.w->lblPlatz)->text(QAccessible::Name),
+                 QStringLiteral("Platz 100 von 100 – fertig"));
+        QAccessibleInterface *grid = QAccessible::queryAccessibleInterface(r.w->tabTelefon);
+        QCOMPARE(grid->tableInterface()->cellAt(3, 1)->text(QAccessible::Name), QStringLiteral("Hans"));
+    }
+
+    void readCount_data()
+    {
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("0") << "0" << 2 << 7;
+        QTest::newRow("empty") << "" << 2 << 7;
+        QTest::newRow("letters") << "abc" << 2 << 7;
+        QTest::newRow("2.5 reads 2, drops the rest") << "2.5" << 4 << 3;
+        QTest::newRow("3.5 reads 4") << "3.5" << 6 << 5;
+    }
+    void readCount()
+    {
+        QFETCH(QString, count);
+        QFETCH(int, lines);
+        QFETCH(int, rows);
+        SimRig r({}, {kAnna});
+        for (int i = 0; i < 5; ++i)
+            r.add(QStringLiteral("Alt"), QStringLiteral("0"));
+        r.w->edTZahl->setText(count);
+        r.w->cmdReadOut->click();
+        QCOMPARE(r.lines().size(), lines);
+        QCOMPARE(r.w->tabTelefon->rowCount(), rows);
+        QCOMPARE(r.row(1).at(1), rows == 7 ? QString() : QStringLiteral("Anna"));
+        QCOMPARE(r.row(2).at(1), rows == 7 ? QStringLiteral("Alt") : QString());
+    }
+
+    void readOutStopsAtTheFirstError()
+    {
+        modemsim::Config cfg;
+        cfg.phonebookSize = 4; // location 5 answers +CME ERROR: invalid index
+        SimRig r(cfg, {kAnna, kHans, kAnna, kHans});
+        QByteArray old;
+        for (int i = 1; i <= 10; ++i)
+            old += QStringLiteral("Alt %1;0;%1\r\n").arg(i, 2, 10, QLatin1Char('0')).toLatin1();
+        r.write("alt.lst", old);
+        r.open("alt.lst");
+        r.w->edTZahl->setText(QStringLiteral("10"));
+        r.w->cmdReadOut->click();
+        QCOMPARE(r.lines().size(), 7);
+        QCOMPARE(r.row(4), (QStringList{"4", "Hans", "0123", "4"}));
+        QCOMPARE(r.row(5), (QStringList{"5", "Alt 05", "0", "05"}));
+        QCOMPARE(r.row(10), (QStringList{"10", "Alt 10", "0", "10"}));
+        QCOMPARE(r.w->lblPlatz->text(), QStringLiteral("Platz 5 von 10 – Abbruch"));
+        QVERIFY(r.p.dialogs.shown.isEmpty());
+    }
+
+    void writeSendsQuotedEntries()
+    {
+        SimRig r;
+        r.add(QStringLiteral("Anna"), QStringLiteral("+491701234567"));
+        r.add(QStringLiteral("Hans"), QStringLiteral("0123"));
+        r.add(QStringLiteral("Meier, Hans"), QStringLiteral("0171"));
+        r.w->cmdWrite->click(); // row 1 is the empty row the window starts with: passed over
+        QCOMPARE(r.lines(), (QStringList{R"(AT+CPBS="SM")", R"(AT+CPBW=,"+491701234567",145,"Anna")",
+                                         R"(AT+CPBW=,"0123",129,"Hans")", R"(AT+CPBW=,"0171",129,"Meier, Hans")"}));
+        const modemsim::Modem &m = r.sim->modem();
+        QCOMPARE(m.phoneEntry("SM", 1), kAnna);
+        QCOMPARE(m.phoneEntry("SM", 3), (PhoneEntry{"0171", 129, "Meier, Hans"}));
+        QCOMPARE(r.w->lblPlatz->text(), QStringLiteral("Eintrag 3 von 3 – fertig"));
+    }
+
+    void writeStopsAtTheFirstError()
+    {
+        modemsim::Config cfg;
+        cfg.phonebookSize = 2;
+        SimRig r(cfg, {kAnna});
+        for (const char *name : {"Eva", "Ute", "Uwe"})
+            r.add(QString::fromLatin1(name), QStringLiteral("0123"));
+        r.w->cmdWrite->click();
+        QCOMPARE(r.lines().size(), 3); // the storage, Eva, Ute (memory full); Uwe is not sent
+        QCOMPARE(r.w->lblPlatz->text(), QStringLiteral("Eintrag 2 von 3 – Abbruch"));
+    }
+
+    void unsafeRowSendsNothing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("number");
+        QTest::newRow("quote") << "Hans \"Hansi\"" << "0123";
+        QTest::newRow("semicolon") << "Hans;+CMGD=1,4" << "0123";
+        QTest::newRow("CR") << "Hans" << "0123\r";
+        QTest::newRow("LF") << "Ha\nns" << "0123";
+        QTest::newRow("tab") << "Ha\tns" << "0123";
+    }
+    void unsafeRowSendsNothing()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, number);
+        SimRig r;
+        r.add(QStringLiteral("Anna"), QStringLiteral("0171"));
+        r.w->tabTelefon->item(1, 1)->setText(QStringLiteral("Eva")); // rows 1 and 2 are fine
+        r.w->tabTelefon->setRowCount(4);
+        r.w->tabTelefon->setItem(3, 1, new QTableWidgetItem(name));
+        r.w->tabTelefon->setItem(3, 2, new QTableWidgetItem(number));
+        r.w->cmdWrite->click();
+        QCOMPARE(r.sent(), QString());
+        QCOMPARE(r.p.dialogs.texts(),
+                 QStringList(QStringLiteral("Eintrag 3 (") + name +
+                             QStringLiteral(") kann nicht auf die SIM-Karte geschrieben werden: Name und Nummer "
+                                            "dürfen keine Anführungszeichen, Semikolons, Zeilenumbrüche, "
+                                            "Steuerzeichen oder nicht übertragbaren Sonderzeichen enthalten. Es "
+                                            "wurde nichts gesendet. ")));
+    }
+
+    void closedPortSendsNothing()
+    {
+        SimRig r;
+        r.add(QStringLiteral("Hans"), QStringLiteral("0123"));
+        ComClose(r.comm());
+        r.w->cmdReadOut->click();
+        r.w->cmdWrite->click();
+        QCOMPARE(r.sent(), QString());
+        QCOMPARE(r.p.dialogs.texts(), QStringList(2, QStringLiteral("  Com-Schnittstelle ist geschlossen!  ")));
+    }
+
+    void savedListOpensAgainSorted()
+    {
+        SimRig r({}, {{"0171", 129, "Zorro"}, kAnna, {"", 129, "Berta"}});
+        r.w->edTZahl->setText(QStringLiteral("3"));
+        r.w->cmdReadOut->click();
+        r.w->tabTelefon->setCurrentCell(1, 1);
+        r.w->cmdEdit->click();
+        r.w->cmdOK->click();
+        r.p.dialogs.fileAnswers << r.path(QStringLiteral("sim.lst"));
+        r.w->cmdPcSave->click();
+        QCOMPARE(r.read(QStringLiteral("sim.lst")), QByteArray("Zorro;0171;1\r\nAnna;+491701234567;2\r\nBerta;;3\r\n"));
+        QVERIFY(!r.w->DataChanged);
+        QCOMPARE(r.p.dialogs.fileRequests.at(0).title, QStringLiteral("Telefonliste speichern"));
+        QCOMPARE(r.p.dialogs.fileRequests.at(0).filter, QStringLiteral("Telefonliste (*.LST)|*.lst|Alle Dateien (*.*)|*.*"));
+
+        r.w = std::make_unique<frmSimList>(*r.main);
+        r.open(QStringLiteral("sim.lst"));
+        QCOMPARE(r.w->tabTelefon->rowCount(), 4);
+        QCOMPARE(r.row(1), (QStringList{"1", "Anna", "+491701234567", "2"}));
+        QCOMPARE(r.row(2), (QStringList{"2", "Berta", "", "3"}));
+        QCOMPARE(r.row(3), (QStringList{"3", "Zorro", "0171", "1"}));
+        QVERIFY(!r.w->DataChanged);
+    }
+
+    void openReadsEveryLine()
+    {
+        SimRig r;
+        QByteArray bytes = "Hans;0123\r\n;0171;4\r\n  Eva  ;  0555  ; 9 \r\nab\r\n\r\n";
+        for (int i = 0; i < 250; ++i)
+            bytes += "Name " + QByteArray::number(1000 + i) + ";0;1\r\n";
+        r.write("phone.lst", bytes);
+        r.open(QStringLiteral("phone.lst"));
+        QCOMPARE(r.w->tabTelefon->rowCount(), 254);
+        QCOMPARE(r.row(1), (QStringList{"1", "Eva", "0555", " 9 "})); // sorted by the whole line
+        QCOMPARE(r.row(2), (QStringList{"2", "", "0171", "4"}));
+        QCOMPARE(r.row(3), (QStringList{"3", "Hans", "", "0123"})); // a phone.lst line
+        QCOMPARE(r.row(253).at(1), QStringLiteral("Name 1249"));
+
+        r.write("empty.lst", "abc\r\n\r\n");
+        r.open(QStringLiteral("empty.lst"));
+        QCOMPARE(r.p.dialogs.texts(), QStringList(QStringLiteral("Telefonliste leer")));
+        QCOMPARE(r.w->tabTelefon->rowCount(), 254);
+    }
+
+    void deleteMovesRowsUp()
+    {
+        SimRig r;
+        r.write("four.lst", "Anna;1;1\r\nBernd;2;2\r\nCarla;3;3\r\nDora;4;4\r\n");
+        r.open(QStringLiteral("four.lst"));
+        r.w->tabTelefon->setCurrentCell(2, 1);
+        r.w->cmdDel->click();
+        QCOMPARE(r.p.dialogs.shown.last().text, QStringLiteral("Eintrag Bernd wirklich löschen?"));
+        QCOMPARE(r.p.dialogs.shown.last().buttons, MsgButtons::YesNo);
+        QCOMPARE(r.row(2), (QStringList{"2", "Carla", "3", "3"}));
+        QCOMPARE(r.row(4), (QStringList{"4", "", "", ""}));
+        QVERIFY(r.w->SimListSave(r.path(QStringLiteral("three.lst"))));
+        QCOMPARE(r.read(QStringLiteral("three.lst")), QByteArray("Anna;1;1\r\nCarla;3;3\r\nDora;4;4\r\n"));
+    }
+
+    void replaceQuestion_data()
+    {
+        QTest::addColumn<QList<MsgAnswer>>("answers");
+        QTest::addColumn<int>("dialogs");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("yes") << QList<MsgAnswer>{MsgAnswer::Yes} << 1 << true;
+        QTest::newRow("no") << QList<MsgAnswer>{MsgAnswer::No} << 1 << false;
+        QTest::newRow("cancel, then the dialog is cancelled") << QList<MsgAnswer>{MsgAnswer::Cancel} << 2 << false;
+        QTest::newRow("cancel, then yes") << QList<MsgAnswer>{MsgAnswer::Cancel, MsgAnswer::Yes} << 2 << true;
+    }
+    void replaceQuestion()
+    {
+        QFETCH(QList<MsgAnswer>, answers);
+        QFETCH(int, dialogs);
+        QFETCH(bool, replaced);
+        SimRig r;
+        r.add(QStringLiteral("Hans"), QStringLiteral("0123"));
+        r.write("old.lst", "Alt;0;1\r\n");
+        // The file dialog chooses the old file as often as there are answers to the question.
+        r.p.dialogs.fileAnswers = QStringList(answers.size(), r.path(QStringLiteral("old.lst")));
+        r.p.dialogs.answers = answers;
+        r.w->cmdPcSave->click();
+        QCOMPARE(r.p.dialogs.fileRequests.size(), dialogs);
+        QCOMPARE(r.p.dialogs.shown.first().text,
+                 QStringLiteral("Bestehende Datei ersetzen - ") + r.path(QStringLiteral("old.lst")) + u'?');
+        QCOMPARE(r.p.dialogs.shown.first().buttons, MsgButtons::YesNoCancel);
+        QCOMPARE(r.read(QStringLiteral("old.lst")), replaced ? QByteArray("Hans;0123;\r\n") : QByteArray("Alt;0;1\r\n"));
+        QCOMPARE(r.w->DataChanged, !replaced);
+    }
+
+    void editingRefusesWhatCannotBeStored_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("semicolon in name") << "Hans;Eva" << "0123" << "Der Name darf kein Semikolon (;) enthalten. ";
+        QTest::newRow("semicolon in number") << "Hans" << "01;23" << "Die Nummer darf kein Semikolon (;) enthalten. ";
+        QTest::newRow("line break") << "Ha\nns" << "0123"
+                                    << "Name und Nummer dürfen keine Zeilenumbrüche, Steuerzeichen oder Zeichen "
+                                       "enthalten, die in der Telefonliste nicht gespeichert werden können. ";
+    }
+    void editingRefusesWhatCannotBeStored()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, number);
+        QFETCH(QString, message);
+        SimRig r;
+        r.add(name, number);
+        QCOMPARE(r.p.dialogs.texts(), QStringList(message));
+        QVERIFY(r.w->cmdOK->isVisible());
+        QCOMPARE(r.row(2), (QStringList{"2", "", "", ""}));
+        r.w->edName->setText(QStringLiteral("Hans"));
+        r.w->edNr->setText(QStringLiteral("0123"));
+        QTest::keyClick(r.w->edNr, Qt::Key_Return);
+        QCOMPARE(r.row(2), (QStringList{"2", "Hans", "0123", ""}));
+    }
+
+    void closing_data()
+    {
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<QList<MsgAnswer>>("answers");
+        QTest::addColumn<QString>("file"); // chosen in the save dialog; empty: cancelled
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("unchanged: no question") << false << QList<MsgAnswer>{} << "" << true;
+        QTest::newRow("no") << true << QList<MsgAnswer>{MsgAnswer::No} << "" << true;
+        QTest::newRow("cancel") << true << QList<MsgAnswer>{MsgAnswer::Cancel} << "" << false;
+        QTest::newRow("yes, saved") << true << QList<MsgAnswer>{MsgAnswer::Yes} << "neu.lst" << true;
+        QTest::newRow("yes, save cancelled") << true << QList<MsgAnswer>{MsgAnswer::Yes} << "" << false;
+    }
+    void closing()
+    {
+        QFETCH(bool, changed);
+        QFETCH(QList<MsgAnswer>, answers);
+        QFETCH(QString, file);
+        QFETCH(bool, closed);
+        SimRig r({}, {kAnna});
+        r.w->edTZahl->setText(QStringLiteral("2"));
+        r.w->cmdReadOut->click(); // a read-out changes nothing
+        if (changed)
+            r.w->tabTelefon->cellClicked(1, 1);
+        r.p.dialogs.answers = answers;
+        if (!file.isEmpty())
+            r.p.dialogs.fileAnswers << r.path(file);
+        r.w->cmdEsc->click();
+        QCOMPARE(r.p.dialogs.texts(), changed ? QStringList(QStringLiteral("Daten geändert. Abspeichern?")) : QStringList());
+        QCOMPARE(r.w->isHidden(), closed);
+        QCOMPARE(r.main->receiveTimer(), closed);
+        QCOMPARE(r.read(QStringLiteral("neu.lst")), file.isEmpty() ? QByteArray() : QByteArray("Anna;+491701234567;1\r\n"));
+        if (!closed)
+            return;
+        r.w->show(); // shown again: its grid and count, and the timer off
+        QVERIFY(!r.main->receiveTimer());
+        QCOMPARE(r.row(1), (QStringList{"1", "Anna", "+491701234567", "1"}));
+        QCOMPARE(r.w->edTZahl->text(), QStringLiteral("2"));
+    }
+
+    void closedDuringReadOut()
+    {
+        SimRig r({}, {kAnna});
+        bool timerAtClose = true;
+        r.p.clock.scheduleIn(20, [&] {
+            r.w->close();
+            timerAtClose = r.main->receiveTimer();
+        });
+        r.w->cmdReadOut->click();
+        QVERIFY(!timerAtClose); // the run still waits for its answer
+        QVERIFY(r.main->receiveTimer());
+        QVERIFY(r.w->isHidden());
+        QVERIFY(r.lines().size() < 30);
+        QVERIFY(r.w->lblPlatz->text().endsWith(QStringLiteral(" von 100 – angehalten")));
+    }
+};
+
+QTEST_MAIN(TestSimList)
+#include "test_frmSimList.moc"
