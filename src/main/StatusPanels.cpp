@@ -9,13 +9,12 @@ struct PanelSpec {
     const char *initial;
     const char *tip;
     int widthTwips;
-    const char *name;
 };
 const PanelSpec kPanels[4] = {
-    {"", "Meldungen", 8819, "Meldungen"},
-    {"Netz", "Netzbetreiber", 3528, "Netzbetreiber"},
-    {"Modem", "Modem", 2540, "Modem"},
-    {"Feld", "Feldstärke der Funkverbindung", 2540, "Feldstärke"},
+    {"", "Meldungen", 8819},
+    {"Netz", "Netzbetreiber", 3528},
+    {"Modem", "Modem", 2540},
+    {"Feld", "Feldstärke der Funkverbindung", 2540},
 };
 } // namespace
 
@@ -32,7 +31,8 @@ StatusPanels::StatusPanels(QStatusBar *bar)
         const QString name = QStringLiteral("Panel%1").arg(i + 1);
         label->setObjectName(name);
         label->setAccessibleDescription(name);
-        label->setAccessibleName(QString::fromUtf8(s.name));
+        // No fixed spoken name: a screen reader reads the panel's current text
+        // ("Feldstärke: 21"), the tooltip says what the panel is for.
         label->setToolTip(QString::fromUtf8(s.tip));
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
         QWidget *w = label;

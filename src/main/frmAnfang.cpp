@@ -4,6 +4,7 @@
 #include "main/IconLabel.h"
 #include "main/Icons.h"
 #include "main/TerminalText.h"
+#include "modem/frmSMS1.h"
 #include "platform/ControlName.h"
 #include "platform/PortMap.h"
 #include "platform/Platform.h"
@@ -15,6 +16,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
@@ -56,6 +58,18 @@ frmAnfang::frmAnfang(std::unique_ptr<SerialBackend> backend, QWidget *parent)
     column->addWidget(picTerminal);
     mdiArea = new QMdiArea(central);
     Named(mdiArea, QStringLiteral("mdiArea"), QStringLiteral("Arbeitsbereich"));
+    // The terminal takes most of the height; a child window taller than what is left can
+    // still be reached.
+    mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    connect(mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
+        // Only a change of window counts: the return from a message box is none.
+        if (!sub || sub == m_lastActive)
+            return;
+        m_lastActive = sub;
+        if (m_sms1 && sub->widget() == m_sms1)
+            m_sms1->broughtToFront();
+    });
     column->addWidget(mdiArea, 1);
     setCentralWidget(central);
 
@@ -148,8 +162,7 @@ void frmAnfang::load()
 {
     int fehler = 0;
     ComOpen(m_comm, fehler); // a failure has been shown in the "Com-Error" box
-    m_panels->setText(1, ComStatusText(m_comm));
-    m_panels->setPicture(imgConnected->pixmap(), true);
+    ComStatus();
     restoreGeometry();
     applyMyDir();
     updateLogCommands();
@@ -213,6 +226,11 @@ void frmAnfang::resizeEvent(QResizeEvent *e)
 
 bool frmAnfang::eventFilter(QObject *watched, QEvent *e)
 {
+    if (e->type() == QEvent::HideToParent || e->type() == QEvent::ShowToParent) {
+        auto *w = qobject_cast<QWidget *>(watched);
+        if (auto *sub = w ? qobject_cast<QMdiSubWindow *>(w->parentWidget()) : nullptr)
+            sub->setVisible(e->type() == QEvent::ShowToParent);
+    }
     if (watched == txtTerm && e->type() == QEvent::KeyPress) {
         terminalKey(static_cast<QKeyEvent *>(e));
     } else if (watched == picTerminal) {

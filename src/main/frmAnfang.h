@@ -13,6 +13,7 @@ class IconLabel;
 class QAction;
 class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
 class QPlainTextEdit;
 class QRadioButton;
 class QToolBar;
@@ -102,14 +103,16 @@ private:
     void saveSettings();
     void updateLogCommands();
     void writeLog(const QString &text);
-    void showModeless(QWidget *w);
+    // Hosts a modeless window in a frame of the work area and brings it to the front.
+    QMdiSubWindow *showChild(QWidget *w);
     void terminalKey(QKeyEvent *e);
 
     CommPort m_comm;
     TrafficLog m_log;
     std::unique_ptr<StatusPanels> m_panels;
     QList<QAction *> m_toolActions;
-    QPointer<QWidget> m_sms1;
+    QPointer<frmSMS1> m_sms1;
+    QPointer<QMdiSubWindow> m_lastActive;
     QPointer<QWidget> m_send;
     QPointer<QWidget> m_received;
     QPointer<QWidget> m_simList;

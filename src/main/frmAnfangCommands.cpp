@@ -14,6 +14,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -212,13 +214,32 @@ void frmAnfang::writeLog(const QString &text)
     }
 }
 
-void frmAnfang::showModeless(QWidget *w)
+QMdiSubWindow *frmAnfang::showChild(QWidget *w)
 {
+    auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget());
+    if (!sub) {
+        const QSize inner = w->size();
+        sub = mdiArea->addSubWindow(w);
+        sub->setObjectName(w->objectName() + QStringLiteral("Frame"));
+        sub->setWindowIcon(windowIcon());
+        // Closing the frame closes the window inside it; a window that only hides itself
+        // keeps its frame for the next showing, one that goes takes its frame along.
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        connect(w, &QObject::destroyed, sub, &QObject::deleteLater);
+        // A window that hides itself (its own close button, or the end of its work) takes
+        // its frame along; the frame does not follow on its own.
+        w->installEventFilter(this);
+        sub->show();
+        const QMargins m = sub->contentsMargins();
+        sub->resize(inner.width() + m.left() + m.right(), inner.height() + m.top() + m.bottom());
+    }
     w->show();
-    if (w->isMinimized())
-        w->showNormal();
-    w->raise();
-    w->activateWindow();
+    sub->show();
+    if (sub->isMinimized())
+        sub->showNormal();
+    mdiArea->setActiveSubWindow(sub);
+    sub->raise();
+    return sub;
 }
 
 void frmAnfang::openPhoneList()
@@ -256,29 +277,30 @@ void frmAnfang::openAbout()
 void frmAnfang::openRegistration()
 {
     if (!m_sms1)
-        m_sms1 = new frmSMS1(*this, this);
-    showModeless(m_sms1);
+        m_sms1 = new frmSMS1(*this);
+    showChild(m_sms1);
+    m_sms1->broughtToFront();
 }
 
 void frmAnfang::openSend()
 {
     if (!m_send)
-        m_send = new frmSendSM(*this, this);
-    showModeless(m_send);
+        m_send = new frmSendSM(*this);
+    showChild(m_send);
 }
 
 void frmAnfang::openReceived()
 {
     if (!m_received)
-        m_received = new PendingWindow(QStringLiteral("frmListe"), QStringLiteral("SMS empfangen"), this);
-    showModeless(m_received);
+        m_received = new PendingWindow(QStringLiteral("frmListe"), QStringLiteral("SMS empfangen"), nullptr);
+    showChild(m_received);
 }
 
 void frmAnfang::openSimList()
 {
     if (!m_simList)
-        m_simList = new PendingWindow(QStringLiteral("frmSimList"), QStringLiteral("SIM-Karte"), this);
-    showModeless(m_simList);
+        m_simList = new PendingWindow(QStringLiteral("frmSimList"), QStringLiteral("SIM-Karte"), nullptr);
+    showChild(m_simList);
 }
 
 QWidget *frmAnfang::registrationWindow() const { return m_sms1; }

@@ -55,7 +55,7 @@ const Operator kOperators[] = {
 
 } // namespace
 
-frmSMS1::frmSMS1(ModemLink &link, QWidget *parent) : QWidget(parent, Qt::Window), m_link(link)
+frmSMS1::frmSMS1(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(link)
 {
     Named(this, QStringLiteral("frmSMS1"));
     setWindowTitle(QStringLiteral("Modem anmelden"));
@@ -70,7 +70,6 @@ frmSMS1::frmSMS1(ModemLink &link, QWidget *parent) : QWidget(parent, Qt::Window)
     cmdStep = button(QStringLiteral("cmdStep"), QStringLiteral("Anmeldung &prüfen"), 480, 2520, kWide);
     lblAngemeldet = place(new QLabel(QStringLiteral("Anmeldung nicht korrekt"), this),
                           QStringLiteral("lblAngemeldet"), 480, 3240, kWide, kButtonHigh);
-    lblAngemeldet->setAccessibleName(QStringLiteral("Anmeldezustand"));
     lblAngemeldet->setAlignment(Qt::AlignCenter);
     lblAngemeldet->setFrameShape(QFrame::Panel);
     lblAngemeldet->setFrameShadow(QFrame::Sunken);
@@ -101,7 +100,6 @@ frmSMS1::frmSMS1(ModemLink &link, QWidget *parent) : QWidget(parent, Qt::Window)
     cmdEigene = button(QStringLiteral("cmdEigene"), QStringLiteral("Eigene Nummer"), 3360, 2760, kWide);
 
     lblModCount = place(new QLabel(QStringLiteral("0"), this), QStringLiteral("lblModCount"), 2520, 120, 300, 255);
-    lblModCount->setAccessibleName(QStringLiteral("Zähler"));
     Eingabe = place(new QLineEdit(this), QStringLiteral("Eingabe"), 0, 0, 100, kBoxHigh);
     Eingabe->setAccessibleName(QStringLiteral("Eingabe"));
     Eingabe->hide();
@@ -109,29 +107,50 @@ frmSMS1::frmSMS1(ModemLink &link, QWidget *parent) : QWidget(parent, Qt::Window)
     picRegister->setAccessibleName(QStringLiteral("Bild"));
     picRegister->hide();
 
-    connect(cmdModemOn, &QPushButton::clicked, this, &frmSMS1::cmdModemOn_Click);
+    const auto starts = [this](QPushButton *b, void (frmSMS1::*step)()) {
+        connect(b, &QPushButton::clicked, this, [this, step] { runAlone(step); });
+    };
+    starts(cmdModemOn, &frmSMS1::cmdModemOn_Click);
+    starts(cmdFeld, &frmSMS1::SignalQuery);
+    starts(cmdStep, &frmSMS1::cmdStep_Click);
+    starts(cmdPinTest, &frmSMS1::PinSend);
+    starts(cmdSMSCneu, &frmSMS1::SmscSend);
+    starts(cmdEigene, &frmSMS1::cmdEigene_Click);
     connect(cmdBreak, &QPushButton::clicked, this, [this] { breakOff(); });
-    connect(cmdFeld, &QPushButton::clicked, this, &frmSMS1::SignalQuery);
-    connect(cmdStep, &QPushButton::clicked, this, &frmSMS1::cmdStep_Click);
-    connect(cmdPinTest, &QPushButton::clicked, this, &frmSMS1::PinSend);
-    connect(cmdSMSCneu, &QPushButton::clicked, this, &frmSMS1::SmscSend);
-    connect(cmdEigene, &QPushButton::clicked, this, &frmSMS1::cmdEigene_Click);
 
     // The window's outer size is 6945 x 5265 twips; the title bar takes its share.
     resize(px(6945), px(5265) - 30);
 }
 
-bool frmSMS1::event(QEvent *e)
+void frmSMS1::broughtToFront() { lblAngemeldet->clear(); }
+
+void frmSMS1::runAlone(void (frmSMS1::*step)())
 {
-    if (e->type() == QEvent::WindowActivate)
-        lblAngemeldet->clear();
-    return QWidget::event(e);
+    // The exchanges yield to the event queue, so a click can arrive in the middle of a run;
+    // a nested run would switch the receive timer back on under the outer one.
+    if (m_running)
+        return;
+    m_running = true;
+    (this->*step)();
+    m_running = false;
+    if (m_brokenByClose) {
+        // The user closed the window, not pressed the break button: the next opening starts
+        // afresh, and the terminal reads the modem again.
+        m_brokenByClose = false;
+        cmdBreak->setText(kIdleBreakCaption);
+        m_link.setReceiveTimer(true);
+    }
 }
 
 void frmSMS1::closeEvent(QCloseEvent *e)
 {
     // Hidden, not destroyed: a sequence may still be waiting for the modem, and the inputs
-    // are kept for the next opening.
+    // are kept for the next opening. A run must not go on unseen (an AT+CREG? loop without
+    // network would never end): it is broken off at its next step.
+    if (m_running && !broken()) {
+        breakOff();
+        m_brokenByClose = true;
+    }
     hide();
     e->ignore();
 }
@@ -235,7 +254,8 @@ void frmSMS1::PinSend()
     if (!mayRun())
         return;
     const QString pin = txtPIN->text();
-    if (pin.size() != 4) {
+    // SIM PINs have 4 to 8 digits; the box takes no more than 8.
+    if (pin.size() < 4) {
         platform::dialogs().message(QStringLiteral("PIN ist zu kurz! "));
         return;
     }

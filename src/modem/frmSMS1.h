@@ -23,6 +23,9 @@ public:
     void cmdModemOn_Click();
     void cmdStep_Click();
     void cmdEigene_Click();
+    // The user brought the window to the front (not the return from one of its own boxes).
+    void broughtToFront();
+    bool running() const { return m_running; }
 
     void ModemInit();
     void ModelQuery();
@@ -56,7 +59,6 @@ public:
     QLabel *picRegister = nullptr;
 
 protected:
-    bool event(QEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
 
 private:
@@ -70,5 +72,10 @@ private:
     // A step whose answer is only shown in the terminal.
     void echoOnly(const QString &command);
 
+    // Runs one button's work unless another is still going.
+    void runAlone(void (frmSMS1::*step)());
+
     ModemLink &m_link;
+    bool m_running = false;
+    bool m_brokenByClose = false;
 };

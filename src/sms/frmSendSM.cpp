@@ -38,7 +38,7 @@ QString trimBlanks(const QString &s)
 
 } // namespace
 
-frmSendSM::frmSendSM(ModemLink &link, QWidget *parent) : QWidget(parent, Qt::Window), m_link(link)
+frmSendSM::frmSendSM(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(link)
 {
     Named(this, QStringLiteral("frmSendSM"));
     setWindowTitle(QStringLiteral("SM senden"));
@@ -218,9 +218,12 @@ void frmSendSM::send()
     UmlautReplace(text);
     text = trimBlanks(text);
 
-    // Echoed before it is written, so the line goes out as the terminal shows it: CR LF.
-    QString line = QStringLiteral("AT+CMGS=\"%1\"\r").arg(number);
-    m_link.ShowData(line);
+    // The command line ends with CR alone: a modem enters text entry at that CR and would
+    // take an LF after it as the message's first character. The terminal's echo gets its
+    // own copy, which ShowData rewrites to CR LF.
+    const QString line = QStringLiteral("AT+CMGS=\"%1\"\r").arg(number);
+    QString echo = line;
+    m_link.ShowData(echo);
     m_link.comm().output(line);
     QString answer;
     qint16 status = kStatusNoResult;

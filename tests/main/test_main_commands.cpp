@@ -9,6 +9,8 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QtTest>
 
 namespace {
@@ -88,16 +90,30 @@ private slots:
         QVERIFY(r.main->imgModem->bordered());
     }
 
-    void modelessWindowsOpenOnce()
+    void modelessWindowsOpenOnceInsideTheWorkArea()
     {
         MainRig r;
+        r.main->show();
         r.main->openRegistration();
         QWidget *first = r.main->registrationWindow();
         QVERIFY(first && first->isVisible());
-        first->hide();
+        // A child of the work area with its caption, not a window of its own.
+        auto *frame = qobject_cast<QMdiSubWindow *>(first->parentWidget());
+        QVERIFY(frame);
+        QCOMPARE(r.main->mdiArea->subWindowList(), QList<QMdiSubWindow *>{frame});
+        QCOMPARE(frame->windowTitle(), QStringLiteral("Modem anmelden"));
+        QVERIFY(!first->isWindow());
+        // The frame's close box hides it; the next opening shows the same window again.
+        frame->close();
+        QVERIFY(!frame->isVisible());
         r.main->openRegistration();
         QCOMPARE(r.main->registrationWindow(), first);
-        QVERIFY(first->isVisible());
+        QVERIFY(first->isVisible() && frame->isVisible());
+        QCOMPARE(r.main->mdiArea->activeSubWindow(), frame);
+
+        r.main->openSend();
+        QCOMPARE(r.main->mdiArea->subWindowList().size(), 2);
+        QCOMPARE(r.main->mdiArea->activeSubWindow()->windowTitle(), QStringLiteral("SM senden"));
     }
 
     void logCommandsFollowTheLog()

@@ -4,7 +4,10 @@
 #include "modem/frmSMS1.h"
 #include "text/AtInput.h"
 
+#include <QAccessible>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -133,7 +136,9 @@ private slots:
         QTest::addColumn<QStringList>("boxes");
         QTest::newRow("good") << "1234" << "+491710760000"
                               << QStringList{"AT+CPIN=\"1234\"", "AT+CSCA=\"+491710760000\""} << QStringList{};
-        QTest::newRow("6-digit PIN") << "123456" << "+491710760000" << QStringList{"AT+CSCA=\"+491710760000\""}
+        QTest::newRow("8-digit PIN") << "12345678" << "+491710760000"
+                                     << QStringList{"AT+CPIN=\"12345678\"", "AT+CSCA=\"+491710760000\""} << QStringList{};
+        QTest::newRow("3-digit PIN") << "123" << "+491710760000" << QStringList{"AT+CSCA=\"+491710760000\""}
                                      << QStringList{"PIN ist zu kurz! "};
         QTest::newRow("12-char SMSC") << "1234" << "+49171076000" << QStringList{"AT+CPIN=\"1234\""}
                                       << QStringList{"SMSC-Nummer ist falsch! "};
@@ -209,17 +214,120 @@ private slots:
         QCOMPARE(r.w->txtEigene->text(), QString());
     }
 
-    void registrationCheckTogglesTheTimerAndActivationClearsTheLabel()
+    void theLabelIsClearedWhenTheUserBringsTheWindowUpNotWhenABoxCloses()
     {
         RegRig r;
         r.sim->modem().receive("AT+CPIN=\"1234\"\r");
-        r.fake->takeWritten();
-        r.w->cmdStep->click();
-        QVERIFY(r.main->receiveTimer());
-        QVERIFY(!r.w->lblAngemeldet->text().isEmpty());
+        r.main->show();
+        r.main->openRegistration();
+        frmSMS1 *w = static_cast<frmSMS1 *>(r.main->registrationWindow());
+        w->txtPIN->setText(QStringLiteral("1234"));
+        w->txtSMSC->setText(QStringLiteral("+49"));
+        w->cmdModemOn->click();
+        QCOMPARE(r.p.dialogs.texts(), QStringList{QStringLiteral("SMSC-Nummer ist falsch! ")});
+        QCOMPARE(w->lblAngemeldet->text(), QStringLiteral("angemeldet"));
+        // The window is activated again when the box it opened closes.
         QEvent activate(QEvent::WindowActivate);
-        QApplication::sendEvent(r.w.get(), &activate);
-        QCOMPARE(r.w->lblAngemeldet->text(), QString());
+        QApplication::sendEvent(w, &activate);
+        QCOMPARE(w->lblAngemeldet->text(), QStringLiteral("angemeldet"));
+        // The user brings it to the front with the icon.
+        r.main->openRegistration();
+        QCOMPARE(w->lblAngemeldet->text(), QString());
+    }
+
+    void aScreenReaderHearsTheCurrentState()
+    {
+        RegRig r;
+        r.sim->modem().receive("AT+CPIN=\"1234\"\r");
+        r.w->cmdStep->click();
+        r.w->cmdFeld->click();
+        const auto spoken = [](QWidget *w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
+        QCOMPARE(spoken(r.w->lblAngemeldet), QStringLiteral("angemeldet"));
+        QCOMPARE(spoken(r.main->findChild<QLabel *>(QStringLiteral("Panel4"))), QStringLiteral("Feldstärke: 21"));
+        QCOMPARE(spoken(r.w->lblModCount), QStringLiteral("0"));
+    }
+
+    void closingTheWindowDuringTheSearchStopsTheQueries()
+    {
+        modemsim::Config cfg;
+        cfg.cregSearchQueries = 100000; // no network, ever
+        RegRig r(cfg);
+        r.main->show();
+        r.main->openRegistration();
+        auto *w = static_cast<frmSMS1 *>(r.main->registrationWindow());
+        w->txtPIN->setText(QStringLiteral("1234"));
+        w->txtSMSC->setText(QStringLiteral("+491710760000"));
+        int queries = 0;
+        r.fake->setResponder([&](const QByteArray &b) {
+            if (b.startsWith("AT+CREG?") && ++queries == 3)
+                r.main->mdiArea->activeSubWindow()->close();
+            r.sim->send(r.sim->modem().receive(b));
+        });
+        w->cmdModemOn->click();
+        QCOMPARE(queries, 3);
+        QVERIFY(!w->isVisible());
+        QVERIFY(!r.commands().contains(QStringLiteral("AT+COPS?")));
+        QVERIFY(r.main->receiveTimer());
+        // The next opening starts afresh.
+        QCOMPARE(w->cmdBreak->text(), QStringLiteral("Anmeldung &abbrechen"));
+    }
+
+    void aSecondClickDuringARunStartsNothing_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("Modem anmelden") << "cmdModemOn";
+        QTest::newRow("Anmeldung prüfen") << "cmdStep";
+        QTest::newRow("Feldstärke") << "cmdFeld";
+        QTest::newRow("PIN testen") << "cmdPinTest";
+        QTest::newRow("SMSC neu") << "cmdSMSCneu";
+        QTest::newRow("Eigene Nummer") << "cmdEigene";
+    }
+    void aSecondClickDuringARunStartsNothing()
+    {
+        QFETCH(QString, button);
+        RegRig r;
+        bool clicked = false;
+        bool timerOn = false;
+        r.fake->setResponder([&](const QByteArray &b) {
+            timerOn = timerOn || r.main->receiveTimer();
+            if (b.startsWith("AT+CGMI") && !clicked) {
+                clicked = true;
+                r.w->findChild<QPushButton *>(button)->click();
+            }
+            r.sim->send(r.sim->modem().receive(b));
+        });
+        r.w->cmdModemOn->click();
+        QVERIFY(clicked);
+        QVERIFY(!timerOn);
+        QStringList expected = kFullSequence;
+        expected << "AT+CREG?" << "AT+CREG?" << "AT+CREG?" << "AT+COPS?" << "AT+CSCA=\"+491710760000\"";
+        QCOMPARE(r.commands(), expected);
+        QVERIFY(r.main->receiveTimer());
+    }
+
+    void onlyErrorsToTheFirstStepsBreakTheRunOff_data()
+    {
+        QTest::addColumn<QByteArray>("failing");
+        QTest::addColumn<QStringList>("sent");
+        QTest::newRow("AT E0") << QByteArray("AT E0") << QStringList{"AT", "AT E0"};
+        QTest::newRow("AT+GMM") << QByteArray("AT+GMM") << QStringList{"AT", "AT E0", "AT+GMM"};
+        QStringList all = kFullSequence;
+        all << "AT+CREG?" << "AT+CREG?" << "AT+CREG?" << "AT+COPS?" << "AT+CSCA=\"+491710760000\"";
+        QTest::newRow("AT+CGMI") << QByteArray("AT+CGMI") << all;
+        QTest::newRow("AT+CSQ") << QByteArray("AT+CSQ") << all;
+        QTest::newRow("AT+COPS") << QByteArray("AT+COPS") << all;
+    }
+    void onlyErrorsToTheFirstStepsBreakTheRunOff()
+    {
+        QFETCH(QByteArray, failing);
+        QFETCH(QStringList, sent);
+        modemsim::Config cfg;
+        cfg.errorFor = failing;
+        RegRig r(cfg);
+        r.w->cmdModemOn->click();
+        QCOMPARE(r.commands(), sent);
+        QVERIFY(r.main->receiveTimer());
+        QCOMPARE(r.w->cmdBreak->text(), QStringLiteral("Anmeldung &abbrechen"));
     }
 
     void everyCaptionFitsItsButton()

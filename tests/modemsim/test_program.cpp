@@ -90,7 +90,7 @@ private slots:
         // sent, and before the answer.
         const QByteArray threeOks = "AT E0\r\r\nOK\r\n\r\nOK\r\n\r\nOK\r\n";
         QCOMPARE(exchange(fd, "AT E0\rAT+CPIN=\"1234\"\rAT+CMGF=1\r", threeOks), threeOks);
-        QCOMPARE(exchange(fd, "AT+CMGS=\"+4917012345\"\r\n", "> "), QByteArray("\r\n> "));
+        QCOMPARE(exchange(fd, "AT+CMGS=\"+4917012345\"\r", "> "), QByteArray("\r\n> "));
         QCOMPARE(exchange(fd, "Gr\xfc\xdf" "e \x80\x1a", "OK\r\n"), QByteArray("\r\n+CMGS: 1\r\n\r\nOK\r\n"));
         QCOMPARE(contents(outbox), QByteArray("+4917012345\tGr\xfc\xdf" "e \x80\n"));
 

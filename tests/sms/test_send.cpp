@@ -31,7 +31,7 @@ struct SendRig : MainRig {
             f.write(phoneList);
         }
         readyModem();
-        w = std::make_unique<frmSendSM>(*main, main.get());
+        w = std::make_unique<frmSendSM>(*main);
     }
     // A modem with its PIN given and text mode on, as after "Modem anmelden".
     void readyModem(modemsim::Config cfg = {})
@@ -99,7 +99,7 @@ private slots:
     {
         SendRig r;
         const QByteArray wire = r.send(QStringLiteral("Grüße aus Köln, ß!"));
-        QCOMPARE(wire, QByteArray("AT+CMGS=\"+4917012345678\"\r\nGr\xFE\xFD" "e aus K\xFC" "ln, \xFD!\x1A"));
+        QCOMPARE(wire, QByteArray("AT+CMGS=\"+4917012345678\"\rGr\xFE\xFD" "e aus K\xFC" "ln, \xFD!\x1A"));
         QVERIFY(r.p.dialogs.shown.isEmpty());
         QVERIFY(r.main->receiveTimer());
         QCOMPARE(r.sim->modem().outbox().size(), 1);
@@ -148,7 +148,7 @@ private slots:
         QFETCH(QByteArray, body);
         SendRig r;
         const QByteArray wire = r.send(typed);
-        QCOMPARE(wire, QByteArray("AT+CMGS=\"+4917012345678\"\r\n") + body);
+        QCOMPARE(wire, QByteArray("AT+CMGS=\"+4917012345678\"\r") + body);
     }
 
     void anErrorAnswerSendsNoText()
@@ -158,7 +158,7 @@ private slots:
         cfg.errorFor = "AT+CMGS";
         r.readyModem(cfg);
         const QByteArray wire = r.send(QStringLiteral("Hallo"));
-        QCOMPARE(wire, QByteArray("AT+CMGS=\"+4917012345678\"\r\n"));
+        QCOMPARE(wire, QByteArray("AT+CMGS=\"+4917012345678\"\r"));
         QVERIFY(r.main->terminalText().contains(QLatin1String("ERROR")));
         QVERIFY(r.main->receiveTimer());
     }
@@ -170,7 +170,7 @@ private slots:
         cfg.silent = true;
         r.attachModem(cfg);
         const QByteArray wire = r.send(QStringLiteral("Hallo"));
-        QCOMPARE(wire, QByteArray("AT+CMGS=\"+4917012345678\"\r\n"));
+        QCOMPARE(wire, QByteArray("AT+CMGS=\"+4917012345678\"\r"));
         QCOMPARE(r.p.dialogs.texts(), QStringList{kTimeoutMessage});
         QVERIFY(r.main->receiveTimer());
     }

@@ -187,11 +187,12 @@ QList<Chunk> Modem::receive(const QByteArray &fromHost)
         return finish(out);
     }
     for (char c : fromHost) {
-        // The LF of a CR LF line end is no part of the next line (nor of an SMS text: the
-        // program sends AT+CMGS="..." with CR LF and the text right after the prompt).
+        // The LF of a CR LF line end is no part of the next command line. A modem that enters
+        // text entry at the CR of AT+CMGS takes that LF as the message's first character, as a
+        // strict one does: command lines end with CR alone.
         if (m_skipLf) {
             m_skipLf = false;
-            if (c == '\n')
+            if (c == '\n' && !m_entry.active)
                 continue;
         }
         if (m_entry.active)
