@@ -1,0 +1,55 @@
+#pragma once
+#include <QDialog>
+#include <QList>
+#include <QPointer>
+#include <QStringList>
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+// "Special characters": the user's table of PC characters and their SMS substitutes, edited in a
+// grid and kept in Umlaut.ini. Loaded once, on first use; closing only hides it, so unsaved edits
+// are still there at the next showing in the same run.
+class frmUmlaute final : public QDialog {
+    Q_OBJECT
+public:
+    // path: where the table is read and saved; empty for the program's fixed place.
+    explicit frmUmlaute(QWidget *parent = nullptr, const QString &path = {});
+
+    // The one window of the program, made (and so loaded) on first use.
+    static frmUmlaute &Instance(QWidget *parent = nullptr);
+    int ShowModal() { return exec(); }
+
+    void GridBuild();
+    // Reads the file into the grid; a missing file leaves the grid empty.
+    void UmlautLoad();
+    // Packs the complete pairs of the grid into UmlautPc/UmlautGsm; returns how many.
+    int UmlautCollect();
+
+    // Row 0 is the heading row; rows 1 .. 24 hold the pairs (column 0 PC, column 1 substitute).
+    QTableWidget *grdUmlaute = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label4 = nullptr;
+    QPushButton *cmdSave = nullptr;
+    QPushButton *cmdClose = nullptr;
+
+    QStringList UmlautPc;
+    QStringList UmlautGsm;
+
+    QString cell(int row, int column) const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void cmdSave_Click();
+    void grdUmlaute_KeyPress(int k);
+    void setCell(int row, int column, const QString &text);
+
+    QString m_path;
+    QList<int> m_leftOut; // grid rows of complete pairs beyond the 11 the file takes
+    static QPointer<frmUmlaute> s_instance;
+};

@@ -1,0 +1,222 @@
+#include "platform/CodePage.h"
+#include "platform/Platform.h"
+#include "text/UmlautTable.h"
+#include "text/frmUmlaute.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+namespace {
+
+QString ch(int code)
+{
+    return codepage::decode(QByteArray(1, static_cast<char>(code)));
+}
+
+// The test doubles and a folder for Umlaut.ini.
+struct Rig : TestPlatform {
+    void write(const QByteArray &bytes) const
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    }
+    QByteArray read() const
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    QTemporaryDir dir;
+    QString file = dir.filePath(QStringLiteral("Umlaut.ini"));
+};
+
+QList<QPair<QString, QString>> pairsShown(const frmUmlaute &w)
+{
+    QList<QPair<QString, QString>> rows;
+    for (int r = 1; r < w.grdUmlaute->rowCount(); ++r)
+        if (!w.cell(r, 0).isEmpty() || !w.cell(r, 1).isEmpty())
+            rows.append({w.cell(r, 0), w.cell(r, 1)});
+    return rows;
+}
+
+void typeInto(frmUmlaute &w, int row, int column, const QString &keys)
+{
+    w.grdUmlaute->setCurrentCell(row, column);
+    // One key event a character, as a keyboard layout with that key sends it (QTest's own
+    // helpers know only ASCII).
+    for (const QChar c : keys) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w.grdUmlaute, &press);
+    }
+}
+
+} // namespace
+
+class TestFrmUmlaute : public QObject {
+    Q_OBJECT
+private slots:
+    // First, before anything asks the settings store where it lives.
+    void defaultTableLivesInTheSettingsFolder()
+    {
+        Rig r;
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(r.dir.path()));
+        const QString expected = r.dir.filePath(QStringLiteral("Varnix/Umlaut.ini"));
+        QCOMPARE(UmlautFilePath(), expected);
+        frmUmlaute w; // the folder does not exist yet: an empty table
+        typeInto(w, 1, 0, QStringLiteral("Ä"));
+        typeInto(w, 1, 1, QStringLiteral("219"));
+        w.cmdSave->click(); // the store's own folder is made for it
+        QFile f(expected);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("U\xC4;\xDB\r\n"));
+        QVERIFY(r.dialogs.shown.isEmpty());
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    void loading_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("label4");
+        QTest::addColumn<int>("filledRows");
+        QTest::newRow("one pair") << QByteArray("U\xC4;\xDB\r\n") << QStringList{} << "Ä" << 1;
+        QTest::newRow("U alone") << QByteArray("U\r\n") << QStringList{} << "" << 0;
+        QTest::newRow("other first letter refused, rest read")
+            << QByteArray("X\xC4;\xDB\r\n\r\nU\xDF;\xFD;\xF6;\xFC\r\n") << QStringList{"String nicht interpretierbar"}
+            << "ßö" << 2;
+        QTest::newRow("later line overwrites earlier rows")
+            << QByteArray("Ua;1;b;2;c;3\r\nUx;9\r\n") << QStringList{} << "xbc" << 3;
+        QTest::newRow("bare LF line ends") << QByteArray("Ua;1\nUb;2;c;3") << QStringList{} << "bc" << 2;
+    }
+    void loading()
+    {
+        QFETCH(QByteArray, file);
+        Rig r;
+        r.write(file);
+        frmUmlaute w(nullptr, r.file);
+        QTEST(r.dialogs.texts(), "messages");
+        QTEST(w.Label4->text(), "label4");
+        QTEST(int(pairsShown(w).size()), "filledRows");
+        QCOMPARE(w.cell(0, 0), "Character");
+        QCOMPARE(w.cell(0, 1), "Substitution");
+        QCOMPARE(w.grdUmlaute->rowCount(), 25);
+    }
+
+    void missingFileOrFolderGivesEmptyTable()
+    {
+        Rig r;
+        frmUmlaute w(nullptr, r.dir.filePath(QStringLiteral("gone/deeper/Umlaut.ini")));
+        QVERIFY(pairsShown(w).isEmpty());
+        QVERIFY(r.dialogs.shown.isEmpty());
+        QCOMPARE(w.Label4->text(), "");
+    }
+
+    void typedPairIsSavedAndReadBack()
+    {
+        Rig r;
+        {
+            frmUmlaute w(nullptr, r.file);
+            typeInto(w, 1, 0, QStringLiteral("Ää"));   // the second letter does not go in
+            typeInto(w, 1, 1, QStringLiteral("x219")); // the letter is ignored
+            QCOMPARE(w.cell(1, 0), "Ä");
+            QCOMPARE(w.cell(1, 1), ch(219));
+            w.cmdSave->click();
+        }
+        QCOMPARE(r.read(), QByteArray("U\xC4;\xDB\r\n"));
+        frmUmlaute again(nullptr, r.file);
+        QCOMPARE(pairsShown(again), (QList<QPair<QString, QString>>{{"Ä", ch(219)}}));
+        QVERIFY(r.dialogs.shown.isEmpty());
+    }
+
+    void backspaceAndRefusedKeysInTheGrid()
+    {
+        Rig r;
+        frmUmlaute w(nullptr, r.file);
+        typeInto(w, 2, 0, QStringLiteral("ß"));
+        QTest::keyClick(w.grdUmlaute, Qt::Key_Backspace);
+        QCOMPARE(w.cell(2, 0), "");
+        typeInto(w, 2, 0, QStringLiteral(";"));
+        QCOMPARE(w.cell(2, 0), "");
+        typeInto(w, 2, 1, QStringLiteral("059"));
+        QCOMPARE(w.cell(2, 1), "");
+        QCOMPARE(
+            r.dialogs.texts(),
+            (QStringList{"\";\" trennt die Einträge der Tabellendatei und kann nicht als Zeichen eingetragen werden.",
+                         "Die Codes 010, 013, 032 und 059 (Zeilenumbruch, Leerzeichen und \";\") lassen sich in der "
+                         "Tabelle nicht speichern."}));
+        // The heading row takes no keys.
+        typeInto(w, 0, 0, QStringLiteral("Q"));
+        QCOMPARE(w.cell(0, 0), "Character");
+    }
+
+    void gapsCloseUpOnSaving()
+    {
+        Rig r;
+        {
+            frmUmlaute w(nullptr, r.file);
+            typeInto(w, 1, 0, QStringLiteral("Ä"));
+            typeInto(w, 1, 1, QStringLiteral("219"));
+            typeInto(w, 2, 0, QStringLiteral("ö")); // half a pair
+            typeInto(w, 3, 0, QStringLiteral("ß"));
+            typeInto(w, 3, 1, QStringLiteral("253"));
+            QCOMPARE(w.UmlautCollect(), 2);
+            w.cmdSave->click();
+        }
+        QCOMPARE(r.read(), QByteArray("U\xC4;\xDB;\xDF;\xFD\r\n"));
+        frmUmlaute again(nullptr, r.file);
+        QCOMPARE(pairsShown(again), (QList<QPair<QString, QString>>{{"Ä", ch(219)}, {"ß", ch(253)}}));
+        QCOMPARE(again.Label4->text(), "Äß");
+    }
+
+    void twelvePairsSaveElevenAndNameTheRest()
+    {
+        Rig r;
+        frmUmlaute w(nullptr, r.file);
+        QByteArray expected("U");
+        for (int i = 0; i < 12; ++i) {
+            typeInto(w, i + 1, 0, QString(QChar(char16_t(u'A' + i))));
+            typeInto(w, i + 1, 1, QStringLiteral("200"));
+            if (i < 11)
+                expected += QByteArray(1, char('A' + i)) + ";\xC8;";
+        }
+        expected.chop(1);
+        w.cmdSave->click();
+        QCOMPARE(r.read(), expected + "\r\n");
+        QCOMPARE(r.dialogs.texts(),
+                 QStringList{"Die Tabelle nimmt höchstens 11 Zeichenpaare auf.\nNicht gespeichert: Zeile 12."});
+        QCOMPARE(r.dialogs.shown.first().icon, MsgIcon::Exclamation);
+    }
+
+    void failedSaveIsReported()
+    {
+        // A folder that cannot be made: its name is taken by a file.
+        Rig r;
+        r.write("U\xC4;\xDB\r\n");
+        frmUmlaute w(nullptr, r.file + QStringLiteral("/Umlaut.ini"));
+        typeInto(w, 1, 0, QStringLiteral("ß"));
+        typeInto(w, 1, 1, QStringLiteral("253"));
+        w.cmdSave->click();
+        QCOMPARE(r.read(), QByteArray("U\xC4;\xDB\r\n"));
+        QCOMPARE(r.dialogs.shown.size(), 1);
+        const QString text = r.dialogs.shown.first().text;
+        QVERIFY2(text.startsWith("Die Tabelle konnte nicht gespeichert werden.\n\n"), qPrintable(text));
+        QVERIFY(text.endsWith("\n\nDie bisherige Datei ist unverändert geblieben."));
+        QCOMPARE(w.cell(1, 0), "ß"); // still there, to be saved elsewhere or again
+    }
+
+    void closingOnlyHides()
+    {
+        Rig r;
+        frmUmlaute w(nullptr, r.file);
+        QTimer::singleShot(0, &w, [&] {
+            typeInto(w, 1, 0, QStringLiteral("Ü"));
+            w.cmdClose->click();
+        });
+        QCOMPARE(w.ShowModal(), int(QDialog::Rejected));
+        QVERIFY(!w.isVisible());
+        QCOMPARE(w.cell(1, 0), "Ü");
+        QCOMPARE(r.read(), QByteArray("<missing>")); // nothing saved without the button
+    }
+};
+
+QTEST_MAIN(TestFrmUmlaute)
+#include "test_frmUmlaute.moc"
