@@ -57,7 +57,9 @@ bool NativeRegistry::readValue(quint32 root, const QString &keyName, quint32 acc
 {
     value = {};
     HKEY key = nullptr;
-    const auto rootKey = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root));
+    // The predefined roots are negative LONGs widened to a pointer, so 0x80000002 must be
+    // sign-extended on 64-bit Windows.
+    const auto rootKey = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
     if (RegOpenKeyExW(rootKey, reinterpret_cast<LPCWSTR>(keyName.utf16()), 0, access, &key) != ERROR_SUCCESS)
         return false;
     QByteArray buffer(bufferBytes, '\0');
