@@ -107,15 +107,6 @@ private slots:
         QTEST(UmlautPairsFromLine(line), "pairs");
     }
 
-    void lineKinds()
-    {
-        QCOMPARE(UmlautClassifyLine(""), UmlautLineKind::Empty);
-        QCOMPARE(UmlautClassifyLine("U"), UmlautLineKind::Bare);
-        QCOMPARE(UmlautClassifyLine("XÄ;a"), UmlautLineKind::Refused);
-        QCOMPARE(UmlautClassifyLine("uÄ;a"), UmlautLineKind::Refused);
-        QCOMPARE(UmlautClassifyLine("UÄ;a"), UmlautLineKind::Pairs);
-    }
-
     void savedLineReadsBack()
     {
         const Pairs pairs{{"Ä", ch(219)}, {"ß", ch(253)}, {"€", ch(0)}, {"é", ch(9)}};
