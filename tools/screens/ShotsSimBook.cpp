@@ -1,3 +1,41 @@
 #include "Shots.h"
+#include "support/MainRig.h"
 
-void shotsSimBook(MainRig &, const QString &) {}
+#include "platform/Twips.h"
+#include "simbook/frmSimList.h"
+
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTableWidget>
+
+// The SIM list window as a child of the work area: during a read-out of the card, after it,
+// and with the input row open over the grid.
+void shotsSimBook(MainRig &rig, const QString &out)
+{
+    const modemsim::PhoneEntry book[] = {
+        {"+4917012345678", 145, "Anna Beispiel"}, {"+4915198765432", 145, "Bernd Muster"},
+        {"01761234567", 129, "Carla Demo"},       {"+4916055501234", 145, "J\xFCrgen Wei\xDF"},
+        {"0301234567", 129, "Praxis Dr. Meier"},  {"112", 129, "Notruf"},
+        {"+4930987654", 145, "B\xFCro"},           {"017099887766", 129, "Oma & Opa"},
+    };
+    for (const auto &entry : book)
+        rig.sim->modem().writePhoneEntry("SM", entry);
+
+    auto *w = new frmSimList(*rig.main);
+    QMdiSubWindow *sub = rig.main->mdiArea->addSubWindow(w);
+    sub->resize(twips::toPx(6570), twips::toPx(6515));
+    sub->show();
+    w->edTZahl->setText(QStringLiteral("12"));
+    rig.p.clock.scheduleIn(7.5, [&] { saveShot(sub, out, QStringLiteral("frmSimList-reading")); });
+    w->cmdReadOut->click();
+    saveShot(sub, out, QStringLiteral("frmSimList"));
+
+    w->tabTelefon->setCurrentCell(4, 1);
+    w->cmdEdit->click();
+    saveShot(sub, out, QStringLiteral("frmSimList-edit"));
+    w->DataChanged = false;
+    sub->close();
+    delete sub;
+}
