@@ -66,8 +66,7 @@ StoredChoice splitStoredSettings(const QString &s)
     return c;
 }
 
-QString settingsFromItems(const QString &speed, const QString &parity, const QString &dataBits,
-                          const QString &stopBits)
+QString settingsFromItems(const QString &speed, const QString &parity, const QString &dataBits, const QString &stopBits)
 {
     return QStringLiteral("%1,%2,%3,%4")
         .arg(speed.trimmed(), parity.trimmed().left(1), dataBits.trimmed(), stopBits.trimmed());

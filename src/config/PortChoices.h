@@ -10,7 +10,7 @@ const QStringList &speeds();
 const QStringList &dataBits();
 const QStringList &parities(); // "Even", "Odd", "None", "Mark", "Space"
 const QStringList &stopBits();
-const QStringList &ports();    // "Com1" ... "Com16"
+const QStringList &ports(); // "Com1" ... "Com16"
 
 // The list item for a stored parity letter ("e" -> "Even"); empty for any other character.
 QString parityItem(QChar letter);

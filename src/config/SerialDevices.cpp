@@ -48,13 +48,11 @@ QList<SerialDevice> SerialDevices::modemDevices(QList<SerialDevice> devices)
 
 QString SerialDevices::choiceText(const SerialDevice &device)
 {
-    QString about = device.maker.trimmed();
+    const QString maker = device.maker.trimmed();
     const QString product = device.product.trimmed();
     // Drivers often repeat the maker in the product name.
-    if (!product.isEmpty() && !product.startsWith(about, Qt::CaseInsensitive))
-        about += (about.isEmpty() ? QString() : QStringLiteral(" ")) + product;
-    else if (!product.isEmpty())
-        about = product;
+    const QString about =
+        product.startsWith(maker, Qt::CaseInsensitive) ? product : (maker + QLatin1Char(' ') + product).trimmed();
     return about.isEmpty() ? device.path : device.path + kSeparator + about;
 }
 

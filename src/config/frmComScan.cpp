@@ -9,6 +9,7 @@
 #include "text/StringUtil.h"
 
 #include <QGridLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
@@ -22,8 +23,8 @@ constexpr int kSteps = 12;
 } // namespace
 
 frmComScan::frmComScan(ModemLink &link, std::function<void()> receiveLoop, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
-                          | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
       m_link(link), m_receiveLoop(std::move(receiveLoop))
 {
     Named(this, QStringLiteral("frmComScan"));
@@ -76,8 +77,9 @@ void frmComScan::showEvent(QShowEvent *e)
 
 void frmComScan::hideEvent(QHideEvent *e)
 {
-    // A closed scan window sends nothing more.
-    TimerSchreib.stop();
+    // A closed scan window sends nothing more (a minimised one goes on).
+    if (!e->spontaneous())
+        TimerSchreib.stop();
     QDialog::hideEvent(e);
 }
 

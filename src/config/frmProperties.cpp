@@ -56,8 +56,8 @@ QLabel *caption(const QString &text, QWidget *buddy, QWidget *parent)
 } // namespace
 
 frmProperties::frmProperties(ModemLink &link, std::function<void()> comStatus, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
-                          | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
       m_link(link), m_comStatus(std::move(comStatus))
 {
     Named(this, QStringLiteral("frmProperties"));
@@ -89,7 +89,8 @@ void frmProperties::buildControls()
     fraSettings = Named(new QGroupBox(QStringLiteral("Einstellungen"), page), QStringLiteral("fraSettings"));
 
     cboPort = dropDown(QStringLiteral("cboPort"), QStringLiteral("Anschluß"), fraSettings);
-    cboDevice = Named(new QComboBox(fraSettings), QStringLiteral("cboDevice"), QStringLiteral("Gerät der Schnittstelle"));
+    cboDevice =
+        Named(new QComboBox(fraSettings), QStringLiteral("cboDevice"), QStringLiteral("Gerät der Schnittstelle"));
     cboDevice->setEditable(true);
     cboDevice->setInsertPolicy(QComboBox::NoInsert);
     cboDevice->setMinimumContentsLength(28);
@@ -116,6 +117,14 @@ void frmProperties::buildControls()
     lblDefault = Named(new QLabel(QStringLiteral("Standardeinstellung: 9600, N, 8, 1, XON"), fraSettings),
                        QStringLiteral("lblDefault"));
     lblComNr = Named(new QLabel(fraSettings), QStringLiteral("lblComNr"));
+    lblComNr->setFrameShape(QFrame::Panel);
+    lblComNr->setFrameShadow(QFrame::Sunken);
+    lblComNr->setAlignment(Qt::AlignCenter);
+    lblComNr->setMinimumWidth(40);
+    // The test shows the number here; the layout keeps its room so nothing moves.
+    QSizePolicy keep = lblComNr->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    lblComNr->setSizePolicy(keep);
     lblComNr->hide();
     cmdTest = Named(new QPushButton(QStringLiteral("&Test"), this), QStringLiteral("cmdTest"));
     cmdTest->setToolTip(QStringLiteral("Alle Schnittstellen 1 - 16 werden angesprochen"));
@@ -216,7 +225,8 @@ void frmProperties::LoadPropertySettings()
         cboPort->setCurrentIndex(shown);
     }
 
-    const portchoices::StoredChoice stored = portchoices::splitStoredSettings(platform::settings().get(keys::PortSettings));
+    const portchoices::StoredChoice stored =
+        portchoices::splitStoredSettings(platform::settings().get(keys::PortSettings));
     selectItem(cboSpeed, stored.speed);
     selectItem(cboParity, stored.parity);
     selectItem(cboDataBits, stored.dataBits);
@@ -291,7 +301,7 @@ void frmProperties::cmdOK_Click()
     storeDevices();
     comm.setPortOpen(true); // a failure is reported by ComOpen below
     comm.setSettings(portchoices::settingsFromItems(cboSpeed->currentText(), cboParity->currentText(),
-                                                   cboDataBits->currentText(), cboStopBits->currentText()));
+                                                    cboDataBits->currentText(), cboStopBits->currentText()));
     comm.setHandshaking(m_flowGroup->checkedId());
 
     SettingsStore &settings = platform::settings();
