@@ -9,6 +9,7 @@
 #include "platform/PortMap.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
+#include "platform/WorkFolder.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -191,6 +192,7 @@ void frmAnfang::applyMyDir()
     // A folder that no longer exists is passed over silently.
     if (!dir.isEmpty() && QFileInfo(dir).isDir())
         QDir::setCurrent(dir);
+    platform::setStartFolder(QDir::currentPath());
 }
 
 void frmAnfang::saveSettings()
@@ -201,7 +203,9 @@ void frmAnfang::saveSettings()
     s.set(keys::MainTop, num(pos().y()));
     s.set(keys::MainWidth, num(width()));
     s.set(keys::MainHeight, num(height()));
-    s.set(keys::MyDir, QDir::toNativeSeparators(QDir::currentPath()));
+    // The working folder, not wherever the last file dialog went: the phone list and the
+    // SMS files are looked for there at the next start.
+    s.set(keys::MyDir, QDir::toNativeSeparators(platform::workFolder()));
 }
 
 void frmAnfang::closeEvent(QCloseEvent *e)

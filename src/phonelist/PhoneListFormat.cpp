@@ -12,6 +12,9 @@
 
 const QString kPhoneNameSemicolonMessage = QStringLiteral("Der Name darf kein Semikolon (;) enthalten. ");
 
+const QString kPhoneEntryTooShortMessage =
+    QStringLiteral("Der Eintrag ist zu kurz, um gespeichert zu werden: bitte eine Nummer eingeben. ");
+
 const QString kPhoneControlCharMessage =
     QStringLiteral("Name und Nummer dürfen keine Zeilenumbrüche, Steuerzeichen oder Zeichen enthalten, "
                    "die in der Telefonliste nicht gespeichert werden können. ");
@@ -31,7 +34,7 @@ QStringList PhoneListUsableSorted(const QStringList &lines)
 {
     QStringList usable;
     for (const QString &line : lines) {
-        if (line.size() >= kShortestUsableLine)
+        if (PhoneListLineIsUsable(line))
             usable.append(line);
     }
 
@@ -54,6 +57,14 @@ QStringList PhoneListUsableSorted(const QStringList &lines)
     return sorted;
 }
 
+bool PhoneListLineIsUsable(const QString &line)
+{
+    if (line.size() >= kShortestUsableLine)
+        return true;
+    const qsizetype semicolon = line.indexOf(u';');
+    return semicolon >= 0 && semicolon + 1 < line.size();
+}
+
 PhoneRow PhoneListSplit(const QString &line)
 {
     const qsizetype semicolon = line.indexOf(u';');
@@ -67,7 +78,7 @@ QStringList PhoneListLinesForSave(const QList<QPair<QString, QString>> &rows)
     QStringList lines;
     for (const auto &row : rows) {
         const QString line = row.first + u';' + row.second;
-        if (line.size() > 2)
+        if (PhoneListLineIsUsable(line))
             lines.append(line);
     }
     return lines;
@@ -89,5 +100,9 @@ QString PhoneListEntryRefusal(const QString &name, const QString &number)
         return kPhoneNameSemicolonMessage;
     if (!PhoneListNameIsStorable(name) || !PhoneListNumberIsStorable(number))
         return kPhoneControlCharMessage;
+    // Blank rows are no entries; anything else must come back from the file.
+    const QString line = name + u';' + number;
+    if (!(name.isEmpty() && number.isEmpty()) && !PhoneListLineIsUsable(line))
+        return kPhoneEntryTooShortMessage;
     return {};
 }

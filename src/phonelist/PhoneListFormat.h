@@ -12,17 +12,21 @@ struct PhoneRow {
     QString number;
 };
 
-// The lines worth reading (4 characters or more), sorted by the whole line with letter case
+// The lines worth reading (see PhoneListLineIsUsable), sorted by the whole line with letter case
 // ignored and German alphabetical order (Ä with A), equal lines kept in file order, as the
 // sorted list box did. Every line is read: there is no limit on the number of entries.
 QStringList PhoneListUsableSorted(const QStringList &lines);
+
+// A line that holds an entry: a ";" with a number after it ("A;1"), or any line of 4 characters
+// or more. Saving writes only such lines, so what is saved is read back.
+bool PhoneListLineIsUsable(const QString &line);
 
 // One line into name and number at its first ";". Without ";" the whole line is the number
 // and the name is empty.
 PhoneRow PhoneListSplit(const QString &line);
 
 // The file's lines from the grid's (name, number) rows, in grid order. A row is written only when
-// name ";" number is longer than 2 characters, so rows emptied by a delete leave no line.
+// its line is usable, so rows emptied by a delete leave no line.
 QStringList PhoneListLinesForSave(const QList<QPair<QString, QString>> &rows);
 
 // Whether a name or number typed into the editor comes back the same after saving and reading:
@@ -36,4 +40,5 @@ bool PhoneListNumberIsStorable(const QString &number);
 QString PhoneListEntryRefusal(const QString &name, const QString &number);
 
 extern const QString kPhoneNameSemicolonMessage;
+extern const QString kPhoneEntryTooShortMessage;
 extern const QString kPhoneControlCharMessage;

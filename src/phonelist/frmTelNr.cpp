@@ -4,6 +4,7 @@
 #include "phonelist/PhoneListFormat.h"
 #include "platform/ControlName.h"
 #include "platform/Platform.h"
+#include "platform/WorkFolder.h"
 #include "platform/Twips.h"
 
 #include <QCloseEvent>
@@ -36,11 +37,6 @@ constexpr int kGap = 90;
 constexpr int kInputHigh = 330;
 constexpr int kButtonHigh = 375;
 constexpr int kButtonCount = 5;
-
-QString myDirNow()
-{
-    return QDir::toNativeSeparators(QDir::currentPath());
-}
 
 } // namespace
 
@@ -171,7 +167,7 @@ int frmTelNr::ShowModal()
 void frmTelNr::Activate()
 {
     DataChanged = false;
-    if (QFileInfo(kPhoneListFileName).isFile())
+    if (QFileInfo(platform::workFile(kPhoneListFileName)).isFile())
         PhListOpen();
     else
         platform::dialogs().message(kNoNumbersSaved);
@@ -179,19 +175,17 @@ void frmTelNr::Activate()
 
 void frmTelNr::PhListOpen()
 {
-    // A stored folder that has gone away is passed over; the file is then looked for here.
-    const QString dir = platform::settings().get(keys::MyDir);
-    if (!dir.isEmpty())
-        QDir::setCurrent(dir);
-
+    // In the working folder, wherever the last file dialog went; a stored folder that has
+    // gone away is passed over for the one the program started in.
+    const QString path = platform::workFile(kPhoneListFileName);
     lstTelNr->clear();
-    if (!QFileInfo(kPhoneListFileName).isFile()) {
+    if (!QFileInfo(path).isFile()) {
         platform::dialogs().message(kNoListFound);
         return;
     }
     // A file that cannot be read counts as one without entries.
     QStringList lines;
-    PhoneListReadFile(kPhoneListFileName, lines);
+    PhoneListReadFile(path, lines);
     lstTelNr->addItems(PhoneListUsableSorted(lines));
     const int n = lstTelNr->count();
     if (n == 0) {
@@ -220,16 +214,17 @@ void frmTelNr::PhListSave()
 
 bool frmTelNr::saveList()
 {
-    platform::settings().set(keys::MyDir, myDirNow());
+    const QString path = platform::workFile(kPhoneListFileName);
+    platform::settings().set(keys::MyDir, QDir::toNativeSeparators(platform::workFolder()));
 
     QList<QPair<QString, QString>> rows;
     for (int r = 1; r < tabTelefon->rowCount(); ++r)
         rows.append({cell(r, 1), cell(r, 2)});
     QString error;
-    if (PhoneListWriteFile(kPhoneListFileName, PhoneListLinesForSave(rows), &error))
+    if (PhoneListWriteFile(path, PhoneListLinesForSave(rows), &error))
         return true;
-    const QString path = QDir::toNativeSeparators(QDir::current().absoluteFilePath(kPhoneListFileName));
-    platform::dialogs().message(kSaveFailed.arg(path, error), MsgButtons::Ok, MsgIcon::Exclamation);
+    platform::dialogs().message(kSaveFailed.arg(QDir::toNativeSeparators(path), error), MsgButtons::Ok,
+                                MsgIcon::Exclamation);
     return false;
 }
 
@@ -309,12 +304,13 @@ void frmTelNr::cmdDel_Click()
 
 void frmTelNr::cmdInfo_Click()
 {
-    // Only the folder matters: a confirmed choice has made it the working folder. A cancelled
-    // dialog leaves the working folder as it was, and that is stored just the same.
-    platform::dialogs().chooseFile(
+    // Only the folder matters: a confirmed choice makes it the working folder. A cancelled
+    // dialog leaves the working folder as it was.
+    const QString chosen = platform::dialogs().chooseFile(
         FileRequest{QStringLiteral("Telefonliste suchen"),
                     QStringLiteral("Telefonliste (*.lst)|*.lst|Alle Dateien (*.*)|*.*")});
-    platform::settings().set(keys::MyDir, myDirNow());
+    if (!chosen.isEmpty())
+        platform::settings().set(keys::MyDir, QDir::toNativeSeparators(QFileInfo(chosen).absolutePath()));
 }
 
 void frmTelNr::cmdEsc_Click()
@@ -338,7 +334,15 @@ void frmTelNr::closeEvent(QCloseEvent *e)
     e->accept();
     if (m_hiding)
         return;
-    // The close box: nothing is asked or saved, and the window with its grid is discarded.
+    // The close box discards the window with its grid; changes are not lost unasked. Yes
+    // saves as "S&chließen" does, No discards, Cancel (or a failed save) keeps it open.
+    if (DataChanged) {
+        const MsgAnswer a = platform::dialogs().message(kAskSave, MsgButtons::YesNoCancel, MsgIcon::Question);
+        if (a == MsgAnswer::Cancel || (a == MsgAnswer::Yes && !saveList())) {
+            e->ignore();
+            return;
+        }
+    }
     if (s_loaded == this)
         s_loaded = nullptr;
     if (m_byInstance)

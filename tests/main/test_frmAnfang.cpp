@@ -190,10 +190,12 @@ private slots:
 
     void closingInNormalStateWritesGeometryAndFolder()
     {
-        QTemporaryDir dir;
+        QTemporaryDir dir, elsewhere;
         const QString before = QDir::currentPath();
-        MainRig r;
         QDir::setCurrent(dir.path());
+        MainRig r;
+        // A file dialog moved the current folder; the working folder is what is kept.
+        QDir::setCurrent(elsewhere.path());
         r.main->close();
         QDir::setCurrent(before);
         QCOMPARE(r.ended, 1);

@@ -81,9 +81,9 @@ private slots:
         // A line without ";" used to keep the old name of its row, beside somebody else's number.
         r.write("0171 555\r\nMeier;0171;privat\r\nA;1\r\n\r\nJ\xFCrgen Gro\xDF;4\r\n");
         w.PhListOpen();
-        const Rows entries{{"", "0171 555"}, {"Jürgen Groß", "4"}, {"Meier", "0171;privat"}};
+        const Rows entries{{"", "0171 555"}, {"A", "1"}, {"Jürgen Groß", "4"}, {"Meier", "0171;privat"}};
         QCOMPARE(gridRows(w), entries);
-        r.write("A;1\r\n\r\nabc\n"); // no usable line: the grid stays as it was
+        r.write("AB;\r\n\r\nabc\n"); // no usable line: the grid stays as it was
         w.PhListOpen();
         QVERIFY(QFile::remove(r.file));
         w.PhListOpen();
@@ -103,7 +103,8 @@ private slots:
         QCOMPARE(r.read(), sorted);
     }
 
-    // Grid order; "A;" is 2 characters and left out, ";12" is 3 and kept; one byte per umlaut.
+    // Grid order; "A" without a number could not be read back and is refused, ";12" is kept;
+    // one byte per umlaut.
     void savingWritesGridAndStoresFolder()
     {
         Rig r;
@@ -112,7 +113,9 @@ private slots:
             addEntry(w, name, number);
         // A ";" in a name used to be saved as it stood and read back cut in two.
         addEntry(w, "Meier;Karl", "0171");
-        QCOMPARE(r.dialogs.texts(), QStringList{kPhoneNameSemicolonMessage});
+        QCOMPARE(r.dialogs.texts(),
+                 (QStringList{"Der Eintrag ist zu kurz, um gespeichert zu werden: bitte eine Nummer eingeben. ",
+                              "Der Name darf kein Semikolon (;) enthalten. "}));
         QCOMPARE(w.edName->text(), "Meier;Karl");
         r.settings.set(keys::MyDir, QString());
         w.PhListSave();
@@ -168,21 +171,44 @@ private slots:
         QCOMPARE(r.read(), saved);
         QCOMPARE(gridRows(w), (Rows{{"Anton", ""}, {"zorro", "0999"}}));
 
-        // The next showing reads the file again, and with nothing changed nothing is asked. The close
-        // box asks nothing either, saves nothing, and unloads the window.
+        // The next showing reads the file again, and with nothing changed nothing is asked.
         r.dialogs.clear();
         whileShown(w, [&] { w.cmdEsc->click(); });
         QCOMPARE(gridRows(w), (Rows{{"Anton", ""}, {"zorro", "0171"}}));
         QCOMPARE(frmTelNr::Loaded(), &w); // closing by button or Esc only hides
+        QVERIFY(r.dialogs.shown.isEmpty());
+
+        // The close box asks too: Cancel keeps the window open, Yes saves and unloads it.
+        r.dialogs.answers = {MsgAnswer::Cancel, MsgAnswer::Yes};
         QVERIFY(!whileShown(w, [&] {
             addEntry(w, "Berta", "2");
             w.close();
+            QVERIFY(w.isVisible());
+            w.close();
         }));
-        QVERIFY(r.dialogs.shown.isEmpty());
-        QCOMPARE(r.read(), saved);
+        QCOMPARE(r.dialogs.texts(), QStringList(2, "Daten geändert. Abspeichern?"));
+        QCOMPARE(r.read(), QByteArray("Anton;\r\nzorro;0171\r\nBerta;2\r\n"));
         QVERIFY(!frmTelNr::Loaded());
         std::unique_ptr<frmTelNr> again(&frmTelNr::Instance());
         QCOMPARE(gridRows(*again), (Rows{{"", ""}}));
+    }
+
+    // A file dialog elsewhere (the traffic log's) moves the current folder; the list is still
+    // read from and saved into the working folder.
+    void theListStaysInTheWorkingFolder()
+    {
+        Rig r;
+        r.write("Anna;1\r\n");
+        QTemporaryDir elsewhere;
+        QDir::setCurrent(elsewhere.path());
+        frmTelNr w;
+        w.PhListOpen();
+        QCOMPARE(gridRows(w), (Rows{{"Anna", "1"}}));
+        addEntry(w, "Berta", "2");
+        w.PhListSave();
+        QCOMPARE(r.read(), QByteArray("Anna;1\r\nBerta;2\r\n"));
+        QVERIFY(!QFileInfo::exists(QDir(elsewhere.path()).filePath("phone.lst")));
+        QCOMPARE(QDir(r.settings.get(keys::MyDir)).canonicalPath(), QDir(r.dir.path()).canonicalPath());
     }
 
     void failedSaveKeepsOldFile()
@@ -208,7 +234,7 @@ private slots:
         QCOMPARE(r.read(), old);
     }
 
-    // "S&uchen" stores the working folder: as it is when cancelled, the file's folder when one is chosen.
+    // "S&uchen" stores the working folder: unchanged when cancelled, the file's folder when one is chosen.
     void searchStoresFolder()
     {
         Rig r;
@@ -218,12 +244,11 @@ private slots:
         r.dialogs.fileAnswers = {QString(), r.dir.filePath("dort/phone.lst")};
         frmTelNr w;
         for (const QString &stored : {r.dir.path(), r.dir.filePath("dort")}) {
-            r.settings.set(keys::MyDir, QString());
             whileShown(w, [&] {
                 w.cmdInfo->click();
                 w.cmdEsc->click();
             });
-            QCOMPARE(r.settings.get(keys::MyDir), QDir(stored).canonicalPath());
+            QCOMPARE(QDir(r.settings.get(keys::MyDir)).canonicalPath(), QDir(stored).canonicalPath());
             QCOMPARE(gridRows(w), (Rows{{"Hier", "1"}})); // not read again until shown again
         }
         QDir::setCurrent(r.dir.path()); // the next showing looks in the stored folder

@@ -14,8 +14,9 @@ private slots:
         QTest::addColumn<Rows>("rows");
         QTest::newRow("case ignored") << QStringList{"zorro;1", "Anton;2", "berta;3"}
                                       << Rows{{"Anton", "2"}, {"berta", "3"}, {"zorro", "1"}};
-        QTest::newRow("short lines dropped, 3 chars too")
-            << QStringList{"A;1", "", "abc", "Bo;1", "   "} << Rows{{"Bo", "1"}};
+        // A short line is read when it holds a ";" and a number: "A;1" was saved, so it must come back.
+        QTest::newRow("short lines: entries kept, the rest dropped")
+            << QStringList{"A;1", "", "abc", "Bo;1", "   ", "AB;"} << Rows{{"A", "1"}, {"Bo", "1"}};
         QTest::newRow("equal but case: file order kept")
             << QStringList{"anton;1", "ANTON;1", "Anton;1"} << Rows{{"anton", "1"}, {"ANTON", "1"}, {"Anton", "1"}};
         QTest::newRow("whole line, so number decides")
@@ -36,6 +37,14 @@ private slots:
         QCOMPARE(got, rows);
     }
 
+    void whatIsSavedIsReadBack()
+    {
+        const Rows grid{{"A", "1"}, {"", "7"}, {"", ""}, {"Anna", ""}, {"Zoe", "0171"}};
+        const QStringList lines = PhoneListLinesForSave(grid);
+        QCOMPARE(lines, (QStringList{"A;1", ";7", "Anna;", "Zoe;0171"}));
+        QCOMPARE(PhoneListUsableSorted(lines).size(), lines.size());
+    }
+
     void storable_data()
     {
         QTest::addColumn<QString>("name");
@@ -51,6 +60,10 @@ private slots:
         QTest::newRow("LF in name") << "Meier\nKarl" << "0171" << false << true << ctrl;
         QTest::newRow("CR in number") << "Meier" << "0171\r0172" << true << false << ctrl;
         QTest::newRow("not in code page") << "Łukasz" << "0171" << false << true << ctrl;
+        QTest::newRow("name only, too short to read back")
+            << "AB" << "" << true << true
+            << "Der Eintrag ist zu kurz, um gespeichert zu werden: bitte eine Nummer eingeben. ";
+        QTest::newRow("short entry with number") << "A" << "1" << true << true << QString();
         QTest::newRow("emoji in number") << "a" << QString::fromUtf8("\xF0\x9F\x93\x9E") << true << false << ctrl;
     }
     void storable()

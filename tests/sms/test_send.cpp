@@ -25,6 +25,7 @@ struct SendRig : MainRig {
     explicit SendRig(const QByteArray &phoneList = "Anna;+4917012345678\r\nbernd;01761234567\r\nZora;0049151999\r\n")
     {
         QDir::setCurrent(dir.path());
+        p.settings.set(keys::MyDir, dir.path());
         if (!phoneList.isNull()) {
             QFile f(QStringLiteral("phone.lst"));
             f.open(QIODevice::WriteOnly);
