@@ -74,7 +74,6 @@ frmProperties::frmProperties(ModemLink &link, std::function<void()> comStatus, Q
     connect(cmdCancel, &QPushButton::clicked, this, &frmProperties::cmdCancel_Click);
     connect(cmdTest, &QPushButton::clicked, this, &frmProperties::cmdTest_Click);
 
-    setDeviceChoices(SerialDevices::available());
     setFixedSize(sizeHint());
     if (const QScreen *s = screen())
         move(s->geometry().center() - rect().center());
@@ -246,6 +245,7 @@ void frmProperties::showEvent(QShowEvent *e)
 
 void frmProperties::Activate()
 {
+    setDeviceChoices(listDevices ? listDevices() : QList<SerialDevice>());
     {
         const QSignalBlocker quiet(cboPort);
         cboPort->setCurrentIndex(m_link.comm().commPort() - 1);

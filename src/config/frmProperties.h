@@ -32,8 +32,9 @@ public:
 
     // Fills the lists and preselects them from the stored settings string.
     void LoadPropertySettings();
-    // The drop-down of devices offered beside the port number.
-    void setDeviceChoices(const QList<SerialDevice> &devices);
+    // Where the devices offered beside the port number come from; asked on every showing,
+    // so a USB modem plugged in meanwhile is there.
+    std::function<QList<SerialDevice>()> listDevices = &SerialDevices::available;
     // True once Cancel or the close box has thrown the dialog's state away.
     bool discarded() const { return m_discarded; }
 
@@ -66,6 +67,7 @@ private:
     void cmdOK_Click();
     void cmdCancel_Click();
     void cmdTest_Click();
+    void setDeviceChoices(const QList<SerialDevice> &devices);
     void portChosen(int index);
     // The device text as edited for the port number shown, noted for OK.
     void noteDevice();

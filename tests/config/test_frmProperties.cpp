@@ -34,7 +34,7 @@ struct PropRig : MainRig {
                 main->ComStatus();
             },
             main.get());
-        w->setDeviceChoices({});
+        w->listDevices = [] { return QList<SerialDevice>(); };
         return w;
     }
     QString stored(const QString &section, const QString &key) { return p.settings.value(section, key, "<none>"); }
@@ -138,7 +138,9 @@ private slots:
     {
         PropRig r;
         auto w = r.dialog();
-        w->setDeviceChoices({{"/dev/ttyUSB0", "Huawei", "E3372"}, {"/dev/ttyS0", "", ""}});
+        w->listDevices = [] {
+            return QList<SerialDevice>{{"/dev/ttyUSB0", "Huawei", "E3372"}, {"/dev/ttyS0", "", ""}};
+        };
         w->show();
         QCOMPARE(w->cboDevice->currentText(), QStringLiteral("/dev/ttyS0"));
         choose(w->cboPort, "Com3");

@@ -16,9 +16,11 @@ void shotsConfig(MainRig &rig, const QString &out)
     rig.p.settings.set(keys::PortSettings, QStringLiteral("19200,e,7,1.5"));
     auto *props = new frmProperties(
         *rig.main, [&rig] { rig.main->ComStatus(); }, rig.main.get());
-    props->setDeviceChoices({{"/dev/ttyUSB0", "Huawei Technologies", "E3372 LTE USB Stick"},
-                             {"/dev/ttyACM0", "Siemens", "MC35i Terminal"},
-                             {"/dev/ttyS0", "", ""}});
+    props->listDevices = [] {
+        return QList<SerialDevice>{{"/dev/ttyUSB0", "Huawei Technologies", "E3372 LTE USB Stick"},
+                                   {"/dev/ttyACM0", "Siemens", "MC35i Terminal"},
+                                   {"/dev/ttyS0", "", ""}};
+    };
     saveShot(props, out, QStringLiteral("frmProperties"));
     // The drop-down list is a window of its own.
     props->cboDevice->showPopup();
