@@ -77,6 +77,7 @@ frmListe::frmListe(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(l
     grSMSListe->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     grSMSListe->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grSMSListe->setSelectionMode(QAbstractItemView::SingleSelection);
+    grSMSListe->setSelectionBehavior(QAbstractItemView::SelectRows);
     grSMSListe->setTabKeyNavigation(false);
     grSMSListe->setWordWrap(false);
     for (int c = 0; c < 5; ++c)
@@ -90,17 +91,24 @@ frmListe::frmListe(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(l
     connect(&Timer1, &QTimer::timeout, this, &frmListe::SMSLesen);
 
     // Load: only the read cycle may take the modem's answers while the window is there.
-    resize(twips::toPx(kWindowWidth), twips::toPx(kWindowHeight) - 30);
+    resize(sizeHint());
     m_link.setReceiveTimer(false);
     m_interval = StoredPollInterval();
     m_polling = true;
     applyPolling();
+    layoutControls(int(twips::fromPx(width())), int(twips::fromPx(height())));
     grSMSListe->resize(twips::toPx(kTableWidth), grSMSListe->height());
     for (int c = 0; c < 4; ++c)
         grSMSListe->setColumnWidth(c, twips::toPx(kColumnWidth[c]));
     grSMSListe->setColumnWidth(4, twips::toPx(kTableWidth - 20 - kColumnsBeforeText));
     flSMSFile->addItems(SmsFileList(SmsFolder()));
     TitelRefresh();
+}
+
+QSize frmListe::sizeHint() const
+{
+    // The outer size is given; the caption takes its share.
+    return {twips::toPx(kWindowWidth), twips::toPx(kWindowHeight) - 30};
 }
 
 bool frmListe::event(QEvent *e)

@@ -27,6 +27,9 @@ public:
     // A new table row for a message, numbered in column 0.
     int GridRowAdd();
 
+    // The size the window is loaded with, so the work area's frame takes it too.
+    QSize sizeHint() const override;
+
     // Polling interval in milliseconds, 0 to 60000; 0 stops automatic polling.
     int pollInterval() const { return m_interval; }
     void setPollInterval(int ms);

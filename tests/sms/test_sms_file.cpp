@@ -1,7 +1,5 @@
-#include "platform/Platform.h"
 #include "sms/SmsDataFile.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -63,57 +61,12 @@ private slots:
             QCOMPARE(readAll(dir.filePath(name)), "alt " + name.toLatin1());
     }
 
-    // The list taken when the window was loaded may be stale: a file made since then, in
-    // whatever case, is passed over.
-    void fileMadeSinceTheListingIsPassedOver()
-    {
-        QTemporaryDir dir;
-        put(dir.filePath("SMS00001.Dat"), "eins");
-        put(dir.filePath("sms00002.dat"), "zwei");
-        QString error;
-        const QString path = CreateSmsFile(dir.path(), {"SMS00001.Dat"}, kCreated, &error);
-        QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("SMS00003.DAT"));
-        QCOMPARE(readAll(dir.filePath("sms00002.dat")), QByteArray("zwei"));
-    }
-
-    void recordsAreAppendedAsWindows1252WithCrLf()
-    {
-        QTemporaryDir dir;
-        QString error;
-        const QString path = CreateSmsFile(dir.path(), {}, kCreated, &error);
-        QVERIFY(AppendSmsRecord(path, "\"+49\",,\"02/11/19,09:57:28+04\"\r\nGrüße\r\n\r\nOK\r\n", &error));
-        QVERIFY(AppendSmsRecord(path, "zwei", &error));
-        QCOMPARE(readAll(path), QByteArray("Datei angelegt am: 11-19-2002, 09:05:08\r\n"
-                                           "\"+49\",,\"02/11/19,09:57:28+04\"\r\nGr\xFC\xDF" "e\r\n\r\nOK\r\n\r\n"
-                                           "zwei\r\n"));
-    }
-
     void aFolderThatIsGoneIsReportedInGerman()
     {
         QString error;
         QCOMPARE(CreateSmsFile("/nonexistent/varnix", {}, kCreated, &error), QString());
         QCOMPARE(error, QStringLiteral("Die SMS-Datei /nonexistent/varnix/SMS00001.Dat kann nicht angelegt werden: "
                                        "Der Ordner ist nicht vorhanden. Die SMS bleibt auf der SIM-Karte."));
-    }
-
-    void aFullDiskIsReportedAndLeavesNoHalfRecord()
-    {
-        if (!QFile::exists("/dev/full"))
-            QSKIP("no /dev/full here");
-        QString error;
-        QVERIFY(!AppendSmsRecord("/dev/full", "Hallo", &error));
-        QCOMPARE(error, QStringLiteral("Die SMS-Datei /dev/full kann nicht geschrieben werden: Der Datenträger ist "
-                                       "voll. Die SMS bleibt auf der SIM-Karte."));
-    }
-
-    void folderIsTheStoredWorkingFolderWhenItExists()
-    {
-        TestPlatform p;
-        QTemporaryDir dir;
-        p.settings.set(keys::MyDir, dir.path());
-        QCOMPARE(SmsFolder(), QDir(dir.path()).absolutePath());
-        p.settings.set(keys::MyDir, dir.filePath("gone"));
-        QCOMPARE(SmsFolder(), QDir::currentPath());
     }
 };
 

@@ -1,3 +1,29 @@
 #include "Shots.h"
+#include "support/MainRig.h"
 
-void shotsReceive(MainRig &, const QString &) {}
+#include "sms/frmListe.h"
+#include "sms/frmZyklus.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+
+// The received-messages window after a cycle that filed two messages, and the interval dialog.
+void shotsReceive(MainRig &rig, const QString &out)
+{
+    modemsim::Modem &modem = rig.sim->modem();
+    modem.storeSms({"REC UNREAD", "+4917012345678", "24/05/01,12:30:05+08", "Hallo, bist du schon da?"}, 2);
+    modem.storeSms({"REC UNREAD", "+4915198765432", "24/05/01,18:02:41+08",
+                    "Gr\xFC\xDF" "e aus K\xF6ln!\r\nZweite Zeile"},
+                   5);
+    // As the main window shows it: a child window of the work area, with its caption.
+    auto *list = new frmListe(*rig.main, rig.main.get());
+    QMdiSubWindow *sub = rig.main->mdiArea->addSubWindow(list);
+    sub->show();
+    list->cmdLes->click();
+    saveShot(sub, out, QStringLiteral("frmListe"));
+
+    frmZyklus dialog(list->pollInterval(), rig.main.get());
+    saveShot(&dialog, out, QStringLiteral("frmZyklus"));
+    list->close();
+}
