@@ -1,5 +1,7 @@
 #include "comm/QtSerialBackend.h"
 
+#include "comm/PortErrorText.h"
+
 #include <QFileInfo>
 
 #ifndef Q_OS_WIN
@@ -23,7 +25,8 @@ QString openFailure(const QString &device, const QSerialPort &port)
         return QStringLiteral("wird bereits benutzt");
 #endif
     case QSerialPort::OpenError: return QStringLiteral("ist bereits geöffnet");
-    default: return QStringLiteral("kann nicht geöffnet werden (%1)").arg(port.errorString());
+    default:
+        return QStringLiteral("kann nicht geöffnet werden: %1").arg(PortErrorText(port.error(), port.errorString()));
     }
 }
 
@@ -90,7 +93,7 @@ bool QtSerialBackend::apply(const LineSettings &s, int handshaking, QString *err
     const bool ok = m_port.setBaudRate(s.speed) && m_port.setDataBits(bits) && m_port.setParity(parity)
                     && m_port.setStopBits(stop) && m_port.setFlowControl(flow);
     if (!ok) {
-        *error = QStringLiteral("ungültige Einstellungen (%1)").arg(m_port.errorString());
+        *error = QStringLiteral("ungültige Einstellungen (%1)").arg(PortErrorText(m_port.error(), m_port.errorString()));
         m_port.clearError();
         return false;
     }
@@ -102,7 +105,8 @@ bool QtSerialBackend::write(const QByteArray &bytes, QString *error)
     if (bytes.isEmpty())
         return true;
     if (m_port.write(bytes) != bytes.size()) {
-        *error = QStringLiteral("Schreibfehler (%1)").arg(m_port.errorString());
+        *error = PortErrorText(m_port.error() == QSerialPort::NoError ? QSerialPort::WriteError : m_port.error(),
+                               m_port.errorString());
         return false;
     }
     m_port.flush();

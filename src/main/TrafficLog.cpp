@@ -15,17 +15,32 @@ bool TrafficLog::open(const QString &fileName, QString *error)
 
 bool TrafficLog::write(const QString &text, QString *error)
 {
-    const QByteArray bytes = codepage::encode(text);
-    if (m_file.write(bytes) != bytes.size()) {
-        *error = QStringLiteral("Fehler beim Schreiben der Protokolldatei \"%1\": %2")
-                     .arg(m_file.fileName(), m_file.errorString());
-        return false;
+    hold(text);
+    return flush(error);
+}
+
+bool TrafficLog::retry(QString *error) { return flush(error); }
+
+void TrafficLog::hold(const QString &text) { m_pending += codepage::encode(text); }
+
+bool TrafficLog::flush(QString *error)
+{
+    // Unbuffered: each write reports what the system really took.
+    while (!m_pending.isEmpty()) {
+        const qint64 n = m_file.write(m_pending);
+        if (n <= 0) {
+            *error = QStringLiteral("Fehler beim Schreiben der Protokolldatei \"%1\": %2")
+                         .arg(m_file.fileName(), m_file.errorString());
+            return false;
+        }
+        m_pending.remove(0, n);
     }
     return true;
 }
 
 void TrafficLog::close()
 {
+    m_pending.clear();
     if (m_file.isOpen())
         m_file.close();
 }

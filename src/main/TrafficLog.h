@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <QFile>
 #include <QString>
 
@@ -9,9 +10,17 @@ public:
     bool isOpen() const { return m_file.isOpen(); }
     // Opens for writing; an existing file is kept and new traffic goes after its content.
     bool open(const QString &fileName, QString *error);
+    // Appends the text. When the system takes only part of it (a full disk), the rest is kept
+    // back and *error says why; retry() writes what was kept back, so nothing goes in twice.
     bool write(const QString &text, QString *error);
+    bool retry(QString *error);
+    // Keeps text back behind what is waiting, without writing: while the user is asked about
+    // a failed write, later traffic must neither open another question nor overtake it.
+    void hold(const QString &text);
     void close();
 
 private:
+    bool flush(QString *error);
     QFile m_file;
+    QByteArray m_pending;
 };

@@ -109,6 +109,7 @@ private:
 
     CommPort m_comm;
     TrafficLog m_log;
+    bool m_logAsking = false;
     std::unique_ptr<StatusPanels> m_panels;
     QList<QAction *> m_toolActions;
     QPointer<frmSMS1> m_sms1;

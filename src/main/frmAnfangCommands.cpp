@@ -166,8 +166,10 @@ void frmAnfang::LogOpen()
     auto &ui = platform::dialogs();
     QString fileName;
     for (;;) {
-        fileName = ui.chooseFile({QStringLiteral("Protokolldatei öffnen"),
-                                  QStringLiteral("Protokolldateien (*.LOG)|*.log|Alle Dateien (*.*)|*.*")});
+        FileRequest request{QStringLiteral("Protokolldatei öffnen"),
+                            QStringLiteral("Protokolldateien (*.LOG)|*.log|Alle Dateien (*.*)|*.*")};
+        request.newName = true; // a new log is named by typing it
+        fileName = ui.chooseFile(request);
         if (fileName.isEmpty())
             return;
         fileName = QDir::toNativeSeparators(fileName);
@@ -203,14 +205,23 @@ void frmAnfang::LogClose()
 
 void frmAnfang::writeLog(const QString &text)
 {
-    for (;;) {
-        QString error;
-        if (m_log.write(text, &error))
-            return;
-        if (platform::dialogs().message(error, MsgButtons::RetryCancel, MsgIcon::Critical) != MsgAnswer::Retry) {
+    // The question below waits for the user while ticks go on showing traffic: that traffic
+    // queues behind the failed write instead of asking again.
+    if (m_logAsking) {
+        m_log.hold(text);
+        return;
+    }
+    QString error;
+    bool ok = m_log.write(text, &error);
+    while (!ok) {
+        m_logAsking = true;
+        const MsgAnswer a = platform::dialogs().message(error, MsgButtons::RetryCancel, MsgIcon::Critical);
+        m_logAsking = false;
+        if (a != MsgAnswer::Retry) {
             LogClose();
             return;
         }
+        ok = m_log.retry(&error);
     }
 }
 

@@ -11,16 +11,25 @@ constexpr double kFirstCharTimeout = 10.0;
 constexpr double kQuietSeconds = 1.0;
 } // namespace
 
+namespace {
+// A wait counts from the time of day rounded to a whole second, so it may end up to half a
+// second early or late. It is measured on the monotonic clock: midnight, a change to summer
+// time or an NTP step must neither end it at once nor stretch it.
+double deadlineAfter(double seconds)
+{
+    const Clock &clock = platform::clock();
+    return clock.monotonic() + (std::round(clock.now()) - clock.now()) + seconds;
+}
+} // namespace
+
 void WaitSeconds(double seconds)
 {
     Clock &clock = platform::clock();
-    double start = std::round(clock.now());
+    const double deadline = deadlineAfter(seconds);
     do {
         clock.yield();
-        if (clock.now() < start) // midnight
-            start = std::round(clock.now());
         clock.yield();
-    } while (!(clock.now() - start > seconds));
+    } while (!(clock.monotonic() > deadline));
 }
 
 void ModemCommand(CommPort &comm, QString &answer, qint16 &status)
@@ -29,12 +38,10 @@ void ModemCommand(CommPort &comm, QString &answer, qint16 &status)
     status = kStatusNoResult;
     answer.clear();
 
-    double start = std::round(clock.now());
+    const double deadline = deadlineAfter(kFirstCharTimeout);
     for (;;) {
         clock.yield();
-        if (clock.now() < start) // midnight
-            start = std::round(clock.now());
-        if (clock.now() - start > kFirstCharTimeout) {
+        if (clock.monotonic() > deadline) {
             status = kStatusTimeout;
             platform::dialogs().message(kTimeoutMessage);
             return;

@@ -15,8 +15,8 @@ inline const QString kPortClosedMessage = QStringLiteral("  Com-Schnittstelle is
 // raw and classified by plain substring search.
 void ModemCommand(CommPort &comm, QString &answer, qint16 &status);
 
-// Waits until the clock has passed the start (rounded to a whole second) by more than
-// `seconds`, serving events meanwhile.
+// Waits until more than `seconds` have passed since the start (rounded to a whole second),
+// serving events meanwhile.
 void WaitSeconds(double seconds);
 
 // One exchange as every modem window runs it: write the command line (command and CR),

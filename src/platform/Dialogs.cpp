@@ -74,10 +74,12 @@ QString WidgetDialogs::qtFilter(const QString &filter)
     }
     QStringList out;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString desc = parts[i].trimmed();
+        const QString desc = parts[i].trimmed();
         const qsizetype paren = desc.lastIndexOf(QLatin1Char('('));
-        if (paren > 0 && desc.endsWith(QLatin1Char(')')))
-            desc = desc.left(paren).trimmed();
+        if (paren > 0 && desc.endsWith(QLatin1Char(')')) && desc.indexOf(QLatin1Char('*'), paren) > 0) {
+            out << desc;
+            continue;
+        }
         QStringList pats;
         for (const QString &p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
             const QString pat = p.trimmed();
@@ -96,11 +98,23 @@ QString WidgetDialogs::qtFilter(const QString &filter)
 
 QString WidgetDialogs::askFile(const FileRequest &request)
 {
-    QWidget *parent = QApplication::activeWindow();
-    const QString filter = qtFilter(request.filter);
-    if (request.save)
-        return QFileDialog::getSaveFileName(parent, request.title, QDir::currentPath(), filter);
-    return QFileDialog::getOpenFileName(parent, request.title, QDir::currentPath(), filter);
+    QFileDialog dialog(QApplication::activeWindow(), request.title, QDir::currentPath(), qtFilter(request.filter));
+    // Unix file names are case-sensitive; "*.LOG" must still show modem.log.
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    if (request.save || request.newName) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (request.newName) {
+            dialog.setOption(QFileDialog::DontConfirmOverwrite);
+            dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Öffnen"));
+        }
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 MsgAnswer ScriptedDialogs::message(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title)

@@ -14,6 +14,9 @@ struct FileRequest {
     // "Beschreibung|Muster|Beschreibung|Muster", or a bare extension such as "lst".
     QString filter;
     bool save = false;
+    // An open dialog in which a name not yet on disk may be typed; the caller asks its own
+    // question about an existing file, so the dialog asks none.
+    bool newName = false;
 };
 
 // Message boxes, file dialogs, the beep and the hourglass. Windows call these and never
@@ -40,8 +43,9 @@ public:
     MsgAnswer message(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title) override;
     void beep() override;
     void setBusy(bool busy) override;
-    // "Protokolldateien (*.LOG)|*.log|Alle Dateien (*.*)|*.*" in Qt's filter form; patterns
-    // match both letter cases, since Unix file names are case-sensitive.
+    // "Protokolldateien (*.LOG)|*.log|Alle Dateien (*.*)|*.*" in Qt's filter form. A
+    // description that names its patterns is shown as it stands (the dialog matches them
+    // without regard to case); one that does not gets the patterns in both letter cases.
     static QString qtFilter(const QString &filter);
 
 protected:

@@ -3,6 +3,8 @@
 #include "comm/FakeSerialBackend.h"
 #include "platform/Platform.h"
 
+#include "comm/PortErrorText.h"
+
 #include <QtTest>
 
 namespace {
@@ -22,6 +24,34 @@ struct Rig {
 class TestComm : public QObject {
     Q_OBJECT
 private slots:
+    // The toolkit's English reaches the user only as a detail, and in German where it is a
+    // usual one.
+    void portErrorsReadInGerman_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("system");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("pulled cable") << int(QSerialPort::ResourceError) << "Input/output error"
+                                      << "nicht mehr erreichbar – Kabel oder Gerät entfernt? (Ein-/Ausgabefehler)";
+        QTest::newRow("write") << int(QSerialPort::WriteError) << "Input/output error"
+                               << "Schreibfehler (Ein-/Ausgabefehler)";
+        QTest::newRow("not a serial device") << int(QSerialPort::UnsupportedOperationError)
+                                             << "Inappropriate ioctl for device"
+                                             << "Einstellung vom Gerät nicht unterstützt (das Gerät ist keine serielle Schnittstelle)";
+        QTest::newRow("unknown system text kept") << int(QSerialPort::UnknownError) << "Protocol error"
+                                                  << "Fehler (Protocol error)";
+        QTest::newRow("no detail") << int(QSerialPort::TimeoutError) << "" << "Zeitüberschreitung";
+        QTest::newRow("detail says the same") << int(QSerialPort::TimeoutError) << "Operation timed out"
+                                              << "Zeitüberschreitung";
+    }
+    void portErrorsReadInGerman()
+    {
+        QFETCH(int, error);
+        QFETCH(QString, system);
+        QFETCH(QString, text);
+        QCOMPARE(PortErrorText(QSerialPort::SerialPortError(error), system), text);
+    }
+
     void settingsReadBackCanonical_data()
     {
         QTest::addColumn<QString>("written");

@@ -13,6 +13,9 @@
 #include <QMdiSubWindow>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 QByteArray fileBytes(const QString &name)
 {
@@ -130,6 +133,8 @@ private slots:
         QCOMPARE(r.p.dialogs.fileRequests[0].title, QStringLiteral("Protokolldatei öffnen"));
         QCOMPARE(r.p.dialogs.fileRequests[0].filter,
                  QStringLiteral("Protokolldateien (*.LOG)|*.log|Alle Dateien (*.*)|*.*"));
+        // A dialog in which the name of a new log can be typed.
+        QVERIFY(r.p.dialogs.fileRequests[0].newName);
 
         r.p.dialogs.fileAnswers << dir.filePath(QStringLiteral("a.log"));
         r.main->mnuFileLogOpen->trigger();
@@ -219,6 +224,41 @@ private slots:
         QVERIFY(!r.main->logOpen());
         QVERIFY(r.main->mnuFileLogOpen->isEnabled());
         QCOMPARE(r.main->terminalText(), QStringLiteral("OK\r\n"));
+    }
+
+    // A full disk takes part of a write, then nothing. One question at a time while ticks go
+    // on showing traffic; Retry writes what was not written, and everything lands once, in order.
+    void aFullDiskAsksOnceAndRetryWritesTheRest()
+    {
+        MainRig r;
+        const QString name = dir.filePath(QStringLiteral("full.log"));
+        QFile::remove(name);
+        r.p.dialogs.fileAnswers << name;
+        r.main->LogOpen();
+        QVERIFY(r.main->logOpen());
+
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit normal{};
+        getrlimit(RLIMIT_FSIZE, &normal);
+        const rlimit full{4, normal.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &full);
+        int asked = 0;
+        r.p.dialogs.onMessage = [&](const ShownMessage &) {
+            if (++asked > 1)
+                return;
+            QString tick = QStringLiteral("tick\r");
+            r.main->ShowData(tick);
+            r.main->ShowData(tick);
+            setrlimit(RLIMIT_FSIZE, &normal);
+        };
+        r.p.dialogs.answers << MsgAnswer::Retry;
+        QString text = QStringLiteral("AT+CSQ\r");
+        r.main->ShowData(text);
+        setrlimit(RLIMIT_FSIZE, &normal);
+        QCOMPARE(asked, 1);
+        QVERIFY(r.main->logOpen());
+        r.main->LogClose();
+        QCOMPARE(fileBytes(name), QByteArray("AT+CSQ\r\ntick\r\ntick\r\n"));
     }
 
     void anUnopenableLogLeavesTheCommandsAsTheyWere()

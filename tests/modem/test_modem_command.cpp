@@ -97,6 +97,38 @@ private slots:
         QVERIFY(r.p.clock.monotonic() - start < 13.0);
     }
 
+    // Summer time or an NTP step moves the time of day in the middle of a wait; the ten
+    // seconds for the first character and WaitSeconds are unmoved by it.
+    void clockStepsDoNotMoveTheWaits_data()
+    {
+        QTest::addColumn<double>("step");
+        QTest::newRow("one hour forward") << 3600.0;
+        QTest::newRow("one hour back") << -3600.0;
+        QTest::newRow("NTP step back") << -5.0;
+    }
+    void clockStepsDoNotMoveTheWaits()
+    {
+        QFETCH(double, step);
+        MainRig r;
+        r.p.clock.setTimeOfDay(50000.0);
+        const auto jump = [&] { r.p.clock.setTimeOfDay(r.p.clock.now() + step); };
+        double start = r.p.clock.monotonic();
+        r.p.clock.schedule(start + 2.0, jump);
+        QString answer;
+        qint16 st = -1;
+        ModemCommand(r.comm(), answer, st);
+        const double waited = r.p.clock.monotonic() - start;
+        QCOMPARE(st, qint16(kStatusTimeout));
+        QCOMPARE(r.p.dialogs.texts(), QStringList{"Zeitüberschreitung. Keine Antwort vom Modem. "});
+        QVERIFY2(waited > 9.9 && waited < 10.2, qPrintable(QString::number(waited)));
+
+        start = r.p.clock.monotonic();
+        r.p.clock.schedule(start + 0.5, jump);
+        WaitSeconds(3);
+        const double slept = r.p.clock.monotonic() - start;
+        QVERIFY2(slept > 2.4 && slept < 3.6, qPrintable(QString::number(slept)));
+    }
+
     void waitSecondsRoundsItsStart_data()
     {
         QTest::addColumn<double>("timeOfDay");

@@ -4,7 +4,11 @@
 #include "platform/Translations.h"
 #include "platform/Twips.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -77,7 +81,9 @@ private slots:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("qt");
         QTest::newRow("log") << QStringLiteral("Protokolldateien (*.LOG)|*.log|Alle Dateien (*.*)|*.*")
-                             << QStringLiteral("Protokolldateien (*.log *.LOG);;Alle Dateien (*)");
+                             << QStringLiteral("Protokolldateien (*.LOG);;Alle Dateien (*.*)");
+        QTest::newRow("description without patterns") << QStringLiteral("SIM-Listen|*.lst")
+                                                       << QStringLiteral("SIM-Listen (*.lst *.LST)");
         QTest::newRow("bare extension") << QStringLiteral("lst") << QStringLiteral("lst (*.lst *.LST)");
     }
     void fileDialogQtFilters()
@@ -106,6 +112,47 @@ private slots:
         QDir::setCurrent(before);
         QCOMPARE(d.chooseFile({}), QString());
         QCOMPARE(QDir::currentPath(), before);
+    }
+
+    // The traffic log's dialog: a new name is typed, an existing one comes back without the
+    // toolkit's own overwrite question (the program asks its own).
+    void aNewNameCanBeTypedAndNothingIsAsked_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("new") << "neu.log";
+        QTest::newRow("existing") << "alt.log";
+    }
+    void aNewNameCanBeTypedAndNothingIsAsked()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        QFile existing(dir.filePath(QStringLiteral("alt.log")));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.close();
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        int boxes = 0;
+        QTimer::singleShot(0, [&] {
+            auto *fd = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(fd);
+            QCOMPARE(fd->nameFilters(), (QStringList{"Protokolldateien (*.LOG)", "Alle Dateien (*.*)"}));
+            fd->selectFile(name);
+            QTimer::singleShot(200, [&] {
+                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                    ++boxes;
+                    box->reject();
+                }
+            });
+            static_cast<QDialog *>(fd)->accept(); // what the accept button does
+        });
+        WidgetDialogs w;
+        FileRequest r{QStringLiteral("Protokolldatei öffnen"),
+                      QStringLiteral("Protokolldateien (*.LOG)|*.log|Alle Dateien (*.*)|*.*")};
+        r.newName = true;
+        const QString chosen = w.chooseFile(r);
+        QDir::setCurrent(before);
+        QCOMPARE(boxes, 0);
+        QCOMPARE(QFileInfo(chosen).fileName(), name);
     }
 };
 
