@@ -18,12 +18,16 @@ void shotsReceive(MainRig &rig, const QString &out)
                    5);
     // As the main window shows it: a child window of the work area, with its caption.
     auto *list = new frmListe(*rig.main, rig.main.get());
+    const QSize mainSize = rig.main->size();
+    rig.main->resize(1000, 900);
     QMdiSubWindow *sub = rig.main->mdiArea->addSubWindow(list);
     sub->show();
     list->cmdLes->click();
-    saveShot(sub, out, QStringLiteral("frmListe"));
+    saveShot(list, out, QStringLiteral("frmListe"));
+    saveShot(sub, out, QStringLiteral("frmListe-frame"));
 
     frmZyklus dialog(list->pollInterval(), rig.main.get());
     saveShot(&dialog, out, QStringLiteral("frmZyklus"));
     list->close();
+    rig.main->resize(mainSize);
 }
