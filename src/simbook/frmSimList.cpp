@@ -6,11 +6,11 @@
 #include "platform/ControlName.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
+#include "simbook/SimListGrid.h"
 
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -29,7 +29,6 @@ const QString kOldFileKept = QStringLiteral("\n\nDie bisherige Datei ist unverä
 constexpr int kOuterWidth = 6570;
 constexpr int kOuterHeight = 6515;
 constexpr int kTitleBarPx = 30;
-constexpr int kColumnWidth[] = {550, 2000, 2200, 800};
 constexpr int kMargin = 120;
 constexpr int kGap = 90;
 constexpr int kLineHigh = 315;
@@ -55,7 +54,8 @@ frmSimList::frmSimList(ModemLink &link, QWidget *parent) : QWidget(parent), m_li
     // No fixed accessible name: a screen reader reads the current text.
     lblPlatz = Named(new QLabel(this), QStringLiteral("lblPlatz"));
 
-    buildGrid();
+    m_grid = std::make_unique<SimListGrid>(this);
+    tabTelefon = m_grid->table();
 
     cmdOK = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("cmdOK"));
     edName = Named(new QLineEdit(this), QStringLiteral("edName"), QStringLiteral("Name"));
@@ -112,35 +112,15 @@ frmSimList::frmSimList(ModemLink &link, QWidget *parent) : QWidget(parent), m_li
         lblPlatz->setText(QStringLiteral("%1 %2 von %3").arg(m_unit).arg(step).arg(count));
         return true;
     };
-    m_book.onCount = [this](int count) { tabTelefon->setRowCount(count + 1); };
+    m_book.onCount = [this](int count) { m_grid->setRowCount(count + 1); };
     m_book.onEntry = [this](int location, const SimBookEntry &entry) {
-        setCell(location, 0, QString::number(location));
-        setRow(location, {entry.text, entry.number, entry.index});
+        m_grid->setEntry(location, location, {entry.text, entry.number, entry.index});
     };
 
     resize(px(kOuterWidth), px(kOuterHeight) - kTitleBarPx);
 }
 
-void frmSimList::buildGrid()
-{
-    tabTelefon = Named(new QTableWidget(2, 4, this), QStringLiteral("tabTelefon"),
-                       QStringLiteral("Telefonliste der SIM-Karte"));
-    tabTelefon->horizontalHeader()->hide();
-    tabTelefon->verticalHeader()->hide();
-    tabTelefon->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    tabTelefon->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tabTelefon->setSelectionBehavior(QAbstractItemView::SelectRows);
-    tabTelefon->setSelectionMode(QAbstractItemView::SingleSelection);
-    tabTelefon->setTabKeyNavigation(false);
-    tabTelefon->setWordWrap(false);
-    for (int c = 0; c < 4; ++c)
-        tabTelefon->setColumnWidth(c, px(kColumnWidth[c]));
-    setRow(0, {QStringLiteral("Name"), QStringLiteral("Handynummer"), QStringLiteral("SIM-Nr")});
-    setCell(0, 0, QString());
-    setCell(1, 0, QStringLiteral("1"));
-    setRow(1, {});
-    tabTelefon->setCurrentCell(1, 1);
-}
+frmSimList::~frmSimList() = default;
 
 void frmSimList::resizeEvent(QResizeEvent *e)
 {
@@ -228,8 +208,8 @@ void frmSimList::SimReadOut()
     const SimRunResult result = m_book.readOut(edTZahl->text());
     setRunning(false, {});
     showEnd(result, QStringLiteral("Platz"));
-    if (tabTelefon->currentRow() < 1 && tabTelefon->rowCount() > 1)
-        tabTelefon->setCurrentCell(1, 1);
+    if (tabTelefon->currentRow() < 1)
+        m_grid->setCurrentRow(1);
 }
 
 void frmSimList::SimWrite()
@@ -237,7 +217,7 @@ void frmSimList::SimWrite()
     if (m_busy)
         return;
     setRunning(true, QStringLiteral("Eintrag"));
-    const SimRunResult result = m_book.write(rows());
+    const SimRunResult result = m_book.write(m_grid->entries());
     setRunning(false, {});
     showEnd(result, QStringLiteral("Eintrag"));
 }
@@ -277,12 +257,7 @@ void frmSimList::showEnd(const SimRunResult &result, const QString &unit)
 
 void frmSimList::cmdNew_Click()
 {
-    const int r = tabTelefon->rowCount();
-    tabTelefon->setRowCount(r + 1);
-    setCell(r, 0, QString::number(r));
-    setRow(r, {});
-    tabTelefon->setCurrentCell(r, 1);
-    tabTelefon->scrollToItem(tabTelefon->item(r, 1));
+    m_grid->appendRow();
     showInput(true);
     edName->clear();
     edNr->clear();
@@ -292,10 +267,10 @@ void frmSimList::cmdNew_Click()
 
 void frmSimList::cmdEdit_Click()
 {
-    const int r = currentEntryRow();
+    const SimListRow entry = m_grid->entry(m_grid->currentEntryRow());
     showInput(true);
-    edName->setText(cell(r, 1));
-    edNr->setText(cell(r, 2));
+    edName->setText(entry.name);
+    edNr->setText(entry.number);
     edName->setFocus();
     DataChanged = true;
 }
@@ -310,18 +285,18 @@ void frmSimList::tabTelefon_Click(int row)
 
 void frmSimList::cmdOK_Click()
 {
-    if (!cmdOK->isVisible())
-        return;
+    if (cmdOK->isHidden())
+        return; // Enter in a field of a closed input row
     const QString refusal = SimListEntryRefusal(edName->text(), edNr->text());
     if (!refusal.isEmpty()) {
         platform::dialogs().message(refusal, MsgButtons::Ok, MsgIcon::Exclamation);
         edName->setFocus();
         return;
     }
-    const int r = currentEntryRow();
+    const int r = m_grid->currentEntryRow();
     if (r >= 1) {
-        setCell(r, 1, edName->text());
-        setCell(r, 2, edNr->text());
+        m_grid->setCell(r, 1, edName->text());
+        m_grid->setCell(r, 2, edNr->text());
     }
     showInput(false);
     tabTelefon->setFocus();
@@ -330,18 +305,18 @@ void frmSimList::cmdOK_Click()
 
 void frmSimList::cmdDel_Click()
 {
-    const int r = currentEntryRow();
+    const int r = m_grid->currentEntryRow();
     if (r < 1)
         return;
-    const QString question = QStringLiteral("Eintrag ") + cell(r, 1) + QStringLiteral(" wirklich löschen?");
+    const QString question = QStringLiteral("Eintrag ") + m_grid->cell(r, 1) + QStringLiteral(" wirklich löschen?");
     if (platform::dialogs().message(question, MsgButtons::YesNo, MsgIcon::Information) != MsgAnswer::Yes)
         return;
     // The rows below move up; the row count and the row numbers stay, so the last row is left
     // empty and saving writes no line for it.
-    const int last = tabTelefon->rowCount() - 1;
+    const int last = m_grid->rowCount() - 1;
     for (int i = r; i < last; ++i)
-        setRow(i, {cell(i + 1, 1), cell(i + 1, 2), cell(i + 1, 3)});
-    setRow(last, {});
+        m_grid->setEntry(i, m_grid->entry(i + 1));
+    m_grid->setEntry(last, {});
     // Otherwise a confirmed delete followed by "S&chließen" would pass without the save question.
     DataChanged = true;
 }
@@ -361,13 +336,11 @@ void frmSimList::cmdOpen_Click()
         platform::dialogs().message(kListEmpty);
         return;
     }
-    tabTelefon->setRowCount(n + 1);
-    for (int r = 1; r <= n; ++r) {
-        setCell(r, 0, QString::number(r));
-        setRow(r, SimListSplit(lstTelNr->item(r - 1)->text()));
-    }
+    m_grid->setRowCount(n + 1);
+    for (int r = 1; r <= n; ++r)
+        m_grid->setEntry(r, r, SimListSplit(lstTelNr->item(r - 1)->text()));
     if (tabTelefon->currentRow() < 1)
-        tabTelefon->setCurrentCell(1, 1);
+        m_grid->setCurrentRow(1);
 }
 
 bool frmSimList::cmdPcSave_Click()
@@ -399,7 +372,7 @@ bool frmSimList::SimListSave(const QString &fileName)
 {
     const bool existed = QFileInfo::exists(fileName);
     QString error;
-    if (PhoneListWriteFile(fileName, SimListLinesForSave(rows()), &error))
+    if (PhoneListWriteFile(fileName, SimListLinesForSave(m_grid->entries()), &error))
         return true;
     const QString text =
         kSaveFailed.arg(QDir::toNativeSeparators(fileName), error) + (existed ? kOldFileKept : QString());
@@ -407,60 +380,9 @@ bool frmSimList::SimListSave(const QString &fileName)
     return false;
 }
 
-QList<SimListRow> frmSimList::rows() const
-{
-    QList<SimListRow> list;
-    for (int r = 1; r < tabTelefon->rowCount(); ++r)
-        list.append({cell(r, 1), cell(r, 2), cell(r, 3)});
-    return list;
-}
-
 void frmSimList::showInput(bool on)
 {
     cmdOK->setVisible(on);
     edName->setVisible(on);
     edNr->setVisible(on);
-}
-
-int frmSimList::currentEntryRow() const
-{
-    const int r = tabTelefon->currentRow();
-    if (r >= 1)
-        return r;
-    return tabTelefon->rowCount() > 1 ? 1 : -1;
-}
-
-void frmSimList::setRow(int row, const SimListRow &entry)
-{
-    setCell(row, 1, entry.name);
-    setCell(row, 2, entry.number);
-    setCell(row, 3, entry.index);
-}
-
-QString frmSimList::cell(int row, int column) const
-{
-    const QTableWidgetItem *item = tabTelefon->item(row, column);
-    return item ? item->text() : QString();
-}
-
-void frmSimList::setCell(int row, int column, const QString &text)
-{
-    if (row >= tabTelefon->rowCount())
-        return;
-    QTableWidgetItem *item = tabTelefon->item(row, column);
-    if (!item) {
-        item = new QTableWidgetItem;
-        // Row 0 and the number column look like the fixed header of a grid; row 0 cannot be
-        // selected, so no button ever acts on it. The SIM location sits on the left.
-        if (row == 0 || column == 0) {
-            item->setBackground(palette().button());
-            item->setForeground(palette().buttonText());
-            item->setTextAlignment(Qt::AlignCenter);
-        } else if (column == 3) {
-            item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        }
-        item->setFlags(row == 0 ? Qt::NoItemFlags : Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        tabTelefon->setItem(row, column, item);
-    }
-    item->setText(text);
 }

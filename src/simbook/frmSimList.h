@@ -3,6 +3,7 @@
 #include "simbook/SimPhonebook.h"
 
 #include <QWidget>
+#include <memory>
 
 class ModemLink;
 class QLabel;
@@ -10,6 +11,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTableWidget;
+class SimListGrid;
 
 // "Telefonliste aus SIM-Card": a copy of the SIM card's phonebook in a grid, filled from the
 // card or from a list file on the PC, edited row by row, written to the card or saved as a
@@ -19,6 +21,7 @@ class frmSimList final : public QWidget {
     Q_OBJECT
 public:
     explicit frmSimList(ModemLink &link, QWidget *parent = nullptr);
+    ~frmSimList() override;
 
     void SimReadOut();
     void SimWrite();
@@ -54,7 +57,6 @@ protected:
     void resizeEvent(QResizeEvent *e) override;
 
 private:
-    void buildGrid();
     void arrange();
     void cmdNew_Click();
     void cmdEdit_Click();
@@ -69,15 +71,11 @@ private:
 
     void setRunning(bool on, const QString &unit);
     void showEnd(const SimRunResult &result, const QString &unit);
-    QList<SimListRow> rows() const;
-    void setRow(int row, const SimListRow &entry);
-    void setCell(int row, int column, const QString &text);
-    QString cell(int row, int column) const;
-    int currentEntryRow() const;
     void showInput(bool on);
 
     ModemLink &m_link;
     SimPhonebook m_book;
+    std::unique_ptr<SimListGrid> m_grid;
     bool m_busy = false;
     bool m_stop = false;  // closed during a run: end it before its next command
     bool m_shown = false; // shown and not closed since: the receive timer stays off

@@ -1,5 +1,5 @@
 // Real time against varnix-modemsim on a pseudo-terminal: read the card, change a name, write
-// it back, read the card again; the list saved on the PC opens as it was saved.
+// the list back, read the card again.
 #include "../support/SimProcess.h"
 
 #include "simbook/frmSimList.h"
@@ -16,7 +16,7 @@ constexpr int kCount = 4; // locations 3 and 4 empty: the write passes them over
 class TestSimBookE2e : public QObject {
     Q_OBJECT
 private slots:
-    void readEditWriteAndSave()
+    void readEditWriteReadAgain()
     {
         QTemporaryDir books;
         const QString book = books.filePath(QStringLiteral("book.txt"));
@@ -37,7 +37,7 @@ private slots:
         QCOMPARE(cell(2, 1), QStringLiteral("Praxis"));
         QCOMPARE(cell(2, 2), QStringLiteral("0301234567"));
 
-        // The changed entry is written as a new one, with the others after it.
+        // Every row goes to the card as a new entry: Anna lands in 3, the changed one in 4.
         w.tabTelefon->setCurrentCell(2, 1);
         w.cmdEdit->click();
         w.edName->setText(QStringLiteral("Dr. Müller, HNO"));
@@ -49,24 +49,6 @@ private slots:
         QCOMPARE(cell(3, 2), QStringLiteral("+4917012345678"));
         QCOMPARE(cell(4, 1), QStringLiteral("Dr. Müller, HNO"));
         QCOMPARE(cell(4, 3), QStringLiteral("4"));
-
-        const QString file = s.dir.filePath(QStringLiteral("sim.lst"));
-        s.dialogs.fileAnswers << file << file;
-        w.cmdPcSave->click();
-        frmSimList again(main);
-        again.cmdOpen->click();
-        // Saved in grid order, opened sorted: the same rows as a set.
-        QStringList saved, opened;
-        for (int r = 1; r < w.tabTelefon->rowCount(); ++r) {
-            if (!cell(r, 1).isEmpty())
-                saved << cell(r, 1) + u'|' + cell(r, 2) + u'|' + cell(r, 3);
-        }
-        for (int r = 1; r < again.tabTelefon->rowCount(); ++r)
-            opened << again.tabTelefon->item(r, 1)->text() + u'|' + again.tabTelefon->item(r, 2)->text() + u'|'
-                          + again.tabTelefon->item(r, 3)->text();
-        saved.sort();
-        opened.sort();
-        QCOMPARE(opened, saved);
     }
 };
 

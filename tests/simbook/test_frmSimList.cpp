@@ -15,17 +15,21 @@
 namespace {
 
 using modemsim::PhoneEntry;
+const PhoneEntry kAnna{"+491701234567", 145, "Anna"};
+const PhoneEntry kHans{"0123", 129, "Hans"};
 
 struct SimRig : MainRig {
     QTemporaryDir dir;
     QString before = QDir::currentPath();
     std::unique_ptr<frmSimList> w;
 
-    explicit SimRig(modemsim::Config cfg = {}, const QList<PhoneEntry> &book = {})
+    explicit SimRig(const QList<PhoneEntry> &book = {}, int bookSize = 250)
     {
         QDir::setCurrent(dir.path());
+        modemsim::Config cfg;
         cfg.pin.clear();
-        modemsim::Modem &m = attachModem(std::move(cfg));
+        cfg.phonebookSize = bookSize;
+        modemsim::Modem &m = attachModem(cfg);
         m.receive("ATE0\r");
         for (const PhoneEntry &e : book)
             m.writePhoneEntry("SM", e);
@@ -53,7 +57,7 @@ struct SimRig : MainRig {
     void write(const QString &name, const QByteArray &bytes)
     {
         QFile f(path(name));
-        f.open(QIODevice::WriteOnly);
+        QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
     QByteArray read(const QString &name)
@@ -68,9 +72,6 @@ struct SimRig : MainRig {
     }
 };
 
-const PhoneEntry kAnna{"+491701234567", 145, "Anna"};
-const PhoneEntry kHans{"0123", 129, "Hans"};
-
 } // namespace
 
 class TestSimList : public QObject {
@@ -78,7 +79,7 @@ class TestSimList : public QObject {
 private slots:
     void readOutWithTheDefaultCount()
     {
-        SimRig r({}, {kAnna});
+        SimRig r({kAnna});
         r.sim->modem().writePhoneEntry("SM", kHans, 3); // location 2 stays empty
         QString during;
         bool startable = true;
@@ -104,46 +105,32 @@ private slots:
         QVERIFY(!r.w->DataChanged);
         QVERIFY(!r.main->receiveTimer());
         QVERIFY(r.w->cmdReadOut->isEnabled() && r.w->cmdWrite->isEnabled() && r.w->cmdOpen->isEnabled());
-
-        // A screen reader hears the label's text and the grid's cells.
+        // A screen reader hears the label's current text and the grid's cells.
         QCOMPARE(QAccessible::queryAccessibleInterface(r.w->lblPlatz)->text(QAccessible::Name),
                  QStringLiteral("Platz 100 von 100 – fertig"));
         QAccessibleInterface *grid = QAccessible::queryAccessibleInterface(r.w->tabTelefon);
         QCOMPARE(grid->tableInterface()->cellAt(3, 1)->text(QAccessible::Name), QStringLiteral("Hans"));
     }
 
-    void readCount_data()
-    {
-        QTest::addColumn<QString>("count");
-        QTest::addColumn<int>("lines");
-        QTest::addColumn<int>("rows");
-        QTest::newRow("0") << "0" << 2 << 7;
-        QTest::newRow("empty") << "" << 2 << 7;
-        QTest::newRow("letters") << "abc" << 2 << 7;
-        QTest::newRow("2.5 reads 2, drops the rest") << "2.5" << 4 << 3;
-        QTest::newRow("3.5 reads 4") << "3.5" << 6 << 5;
-    }
     void readCount()
     {
-        QFETCH(QString, count);
-        QFETCH(int, lines);
-        QFETCH(int, rows);
-        SimRig r({}, {kAnna});
+        SimRig r({kAnna});
         for (int i = 0; i < 5; ++i)
             r.add(QStringLiteral("Alt"), QStringLiteral("0"));
-        r.w->edTZahl->setText(count);
+        r.w->edTZahl->setText(QStringLiteral("abc"));
         r.w->cmdReadOut->click();
-        QCOMPARE(r.lines().size(), lines);
-        QCOMPARE(r.w->tabTelefon->rowCount(), rows);
-        QCOMPARE(r.row(1).at(1), rows == 7 ? QString() : QStringLiteral("Anna"));
-        QCOMPARE(r.row(2).at(1), rows == 7 ? QStringLiteral("Alt") : QString());
+        QCOMPARE(r.lines().size(), 2); // the storage and the range only
+        QCOMPARE(r.w->tabTelefon->rowCount(), 7);
+        r.w->edTZahl->setText(QStringLiteral("2.5"));
+        r.w->cmdReadOut->click();
+        QCOMPARE(r.lines().size(), 4);
+        QCOMPARE(r.w->tabTelefon->rowCount(), 3);
+        QCOMPARE(r.row(2), (QStringList{"2", "", "", ""})); // location 2 answers OK alone: an empty row
     }
 
     void readOutStopsAtTheFirstError()
     {
-        modemsim::Config cfg;
-        cfg.phonebookSize = 4; // location 5 answers +CME ERROR: invalid index
-        SimRig r(cfg, {kAnna, kHans, kAnna, kHans});
+        SimRig r({kAnna, kHans, kAnna, kHans}, 4); // location 5: +CME ERROR (invalid index)
         QByteArray old;
         for (int i = 1; i <= 10; ++i)
             old += QStringLiteral("Alt %1;0;%1\r\n").arg(i, 2, 10, QLatin1Char('0')).toLatin1();
@@ -165,20 +152,17 @@ private slots:
         r.add(QStringLiteral("Anna"), QStringLiteral("+491701234567"));
         r.add(QStringLiteral("Hans"), QStringLiteral("0123"));
         r.add(QStringLiteral("Meier, Hans"), QStringLiteral("0171"));
-        r.w->cmdWrite->click(); // row 1 is the empty row the window starts with: passed over
+        r.w->cmdWrite->click(); // row 1, the empty row the window starts with, is passed over
         QCOMPARE(r.lines(), (QStringList{R"(AT+CPBS="SM")", R"(AT+CPBW=,"+491701234567",145,"Anna")",
                                          R"(AT+CPBW=,"0123",129,"Hans")", R"(AT+CPBW=,"0171",129,"Meier, Hans")"}));
-        const modemsim::Modem &m = r.sim->modem();
-        QCOMPARE(m.phoneEntry("SM", 1), kAnna);
-        QCOMPARE(m.phoneEntry("SM", 3), (PhoneEntry{"0171", 129, "Meier, Hans"}));
+        QCOMPARE(r.sim->modem().phoneEntry("SM", 1), kAnna);
+        QCOMPARE(r.sim->modem().phoneEntry("SM", 3), (PhoneEntry{"0171", 129, "Meier, Hans"}));
         QCOMPARE(r.w->lblPlatz->text(), QStringLiteral("Eintrag 3 von 3 – fertig"));
     }
 
     void writeStopsAtTheFirstError()
     {
-        modemsim::Config cfg;
-        cfg.phonebookSize = 2;
-        SimRig r(cfg, {kAnna});
+        SimRig r({kAnna}, 2);
         for (const char *name : {"Eva", "Ute", "Uwe"})
             r.add(QString::fromLatin1(name), QStringLiteral("0123"));
         r.w->cmdWrite->click();
@@ -193,7 +177,6 @@ private slots:
         QTest::newRow("quote") << "Hans \"Hansi\"" << "0123";
         QTest::newRow("semicolon") << "Hans;+CMGD=1,4" << "0123";
         QTest::newRow("CR") << "Hans" << "0123\r";
-        QTest::newRow("LF") << "Ha\nns" << "0123";
         QTest::newRow("tab") << "Ha\tns" << "0123";
     }
     void unsafeRowSendsNothing()
@@ -202,14 +185,13 @@ private slots:
         QFETCH(QString, number);
         SimRig r;
         r.add(QStringLiteral("Anna"), QStringLiteral("0171"));
-        r.w->tabTelefon->item(1, 1)->setText(QStringLiteral("Eva")); // rows 1 and 2 are fine
-        r.w->tabTelefon->setRowCount(4);
+        r.w->tabTelefon->setRowCount(4); // as a read-out of such an entry would leave it
         r.w->tabTelefon->setItem(3, 1, new QTableWidgetItem(name));
         r.w->tabTelefon->setItem(3, 2, new QTableWidgetItem(number));
         r.w->cmdWrite->click();
         QCOMPARE(r.sent(), QString());
         QCOMPARE(r.p.dialogs.texts(),
-                 QStringList(QStringLiteral("Eintrag 3 (") + name +
+                 QStringList("Eintrag 3 (" + name +
                              QStringLiteral(") kann nicht auf die SIM-Karte geschrieben werden: Name und Nummer "
                                             "dürfen keine Anführungszeichen, Semikolons, Zeilenumbrüche, "
                                             "Steuerzeichen oder nicht übertragbaren Sonderzeichen enthalten. Es "
@@ -229,12 +211,10 @@ private slots:
 
     void savedListOpensAgainSorted()
     {
-        SimRig r({}, {{"0171", 129, "Zorro"}, kAnna, {"", 129, "Berta"}});
+        SimRig r({{"0171", 129, "Zorro"}, kAnna, {"", 129, "Berta"}});
         r.w->edTZahl->setText(QStringLiteral("3"));
         r.w->cmdReadOut->click();
-        r.w->tabTelefon->setCurrentCell(1, 1);
-        r.w->cmdEdit->click();
-        r.w->cmdOK->click();
+        r.w->tabTelefon->cellClicked(1, 1);
         r.p.dialogs.fileAnswers << r.path(QStringLiteral("sim.lst"));
         r.w->cmdPcSave->click();
         QCOMPARE(r.read(QStringLiteral("sim.lst")), QByteArray("Zorro;0171;1\r\nAnna;+491701234567;2\r\nBerta;;3\r\n"));
@@ -254,21 +234,19 @@ private slots:
     void openReadsEveryLine()
     {
         SimRig r;
-        QByteArray bytes = "Hans;0123\r\n;0171;4\r\n  Eva  ;  0555  ; 9 \r\nab\r\n\r\n";
+        QByteArray bytes = "Hans;0123\r\nab\r\n\r\n";
         for (int i = 0; i < 250; ++i)
             bytes += "Name " + QByteArray::number(1000 + i) + ";0;1\r\n";
         r.write("phone.lst", bytes);
         r.open(QStringLiteral("phone.lst"));
-        QCOMPARE(r.w->tabTelefon->rowCount(), 254);
-        QCOMPARE(r.row(1), (QStringList{"1", "Eva", "0555", " 9 "})); // sorted by the whole line
-        QCOMPARE(r.row(2), (QStringList{"2", "", "0171", "4"}));
-        QCOMPARE(r.row(3), (QStringList{"3", "Hans", "", "0123"})); // a phone.lst line
-        QCOMPARE(r.row(253).at(1), QStringLiteral("Name 1249"));
+        QCOMPARE(r.w->tabTelefon->rowCount(), 252);
+        QCOMPARE(r.row(1), (QStringList{"1", "Hans", "", "0123"})); // a phone.lst line
+        QCOMPARE(r.row(251).at(1), QStringLiteral("Name 1249"));
 
         r.write("empty.lst", "abc\r\n\r\n");
         r.open(QStringLiteral("empty.lst"));
         QCOMPARE(r.p.dialogs.texts(), QStringList(QStringLiteral("Telefonliste leer")));
-        QCOMPARE(r.w->tabTelefon->rowCount(), 254);
+        QCOMPARE(r.w->tabTelefon->rowCount(), 252);
     }
 
     void deleteMovesRowsUp()
@@ -279,7 +257,6 @@ private slots:
         r.w->tabTelefon->setCurrentCell(2, 1);
         r.w->cmdDel->click();
         QCOMPARE(r.p.dialogs.shown.last().text, QStringLiteral("Eintrag Bernd wirklich löschen?"));
-        QCOMPARE(r.p.dialogs.shown.last().buttons, MsgButtons::YesNo);
         QCOMPARE(r.row(2), (QStringList{"2", "Carla", "3", "3"}));
         QCOMPARE(r.row(4), (QStringList{"4", "", "", ""}));
         QVERIFY(r.w->SimListSave(r.path(QStringLiteral("three.lst"))));
@@ -304,43 +281,30 @@ private slots:
         SimRig r;
         r.add(QStringLiteral("Hans"), QStringLiteral("0123"));
         r.write("old.lst", "Alt;0;1\r\n");
-        // The file dialog chooses the old file as often as there are answers to the question.
+        // The dialog chooses the old file once for every answer to the question, then is cancelled.
         r.p.dialogs.fileAnswers = QStringList(answers.size(), r.path(QStringLiteral("old.lst")));
         r.p.dialogs.answers = answers;
         r.w->cmdPcSave->click();
         QCOMPARE(r.p.dialogs.fileRequests.size(), dialogs);
-        QCOMPARE(r.p.dialogs.shown.first().text,
-                 QStringLiteral("Bestehende Datei ersetzen - ") + r.path(QStringLiteral("old.lst")) + u'?');
-        QCOMPARE(r.p.dialogs.shown.first().buttons, MsgButtons::YesNoCancel);
+        QCOMPARE(r.p.dialogs.shown.first().text, "Bestehende Datei ersetzen - " + r.path(QStringLiteral("old.lst")) + "?");
         QCOMPARE(r.read(QStringLiteral("old.lst")), replaced ? QByteArray("Hans;0123;\r\n") : QByteArray("Alt;0;1\r\n"));
         QCOMPARE(r.w->DataChanged, !replaced);
     }
 
-    void editingRefusesWhatCannotBeStored_data()
+    void editingRefusesSemicolons()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("semicolon in name") << "Hans;Eva" << "0123" << "Der Name darf kein Semikolon (;) enthalten. ";
-        QTest::newRow("semicolon in number") << "Hans" << "01;23" << "Die Nummer darf kein Semikolon (;) enthalten. ";
-        QTest::newRow("line break") << "Ha\nns" << "0123"
-                                    << "Name und Nummer dürfen keine Zeilenumbrüche, Steuerzeichen oder Zeichen "
-                                       "enthalten, die in der Telefonliste nicht gespeichert werden können. ";
-    }
-    void editingRefusesWhatCannotBeStored()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, number);
-        QFETCH(QString, message);
         SimRig r;
-        r.add(name, number);
-        QCOMPARE(r.p.dialogs.texts(), QStringList(message));
-        QVERIFY(r.w->cmdOK->isVisible());
-        QCOMPARE(r.row(2), (QStringList{"2", "", "", ""}));
+        r.add(QStringLiteral("Hans;Eva"), QStringLiteral("0123"));
         r.w->edName->setText(QStringLiteral("Hans"));
+        r.w->edNr->setText(QStringLiteral("01;23"));
+        r.w->cmdOK->click();
+        QCOMPARE(r.p.dialogs.texts(), (QStringList{"Der Name darf kein Semikolon (;) enthalten. ",
+                                                   "Die Nummer darf kein Semikolon (;) enthalten. "}));
+        QCOMPARE(r.row(2), (QStringList{"2", "", "", ""}));
         r.w->edNr->setText(QStringLiteral("0123"));
         QTest::keyClick(r.w->edNr, Qt::Key_Return);
         QCOMPARE(r.row(2), (QStringList{"2", "Hans", "0123", ""}));
+        QVERIFY(r.w->cmdOK->isHidden());
     }
 
     void closing_data()
@@ -361,7 +325,7 @@ private slots:
         QFETCH(QList<MsgAnswer>, answers);
         QFETCH(QString, file);
         QFETCH(bool, closed);
-        SimRig r({}, {kAnna});
+        SimRig r({kAnna});
         r.w->edTZahl->setText(QStringLiteral("2"));
         r.w->cmdReadOut->click(); // a read-out changes nothing
         if (changed)
@@ -384,7 +348,7 @@ private slots:
 
     void closedDuringReadOut()
     {
-        SimRig r({}, {kAnna});
+        SimRig r({kAnna});
         bool timerAtClose = true;
         r.p.clock.scheduleIn(20, [&] {
             r.w->close();
