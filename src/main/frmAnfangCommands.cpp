@@ -4,10 +4,12 @@
 #include "main/PendingWindow.h"
 #include "main/frmAnfang.h"
 
+#include "about/frmAbout.h"
 #include "comm/ComProcs.h"
 #include "modem/frmSMS1.h"
 #include "phonelist/frmTelNr.h"
 #include "sms/frmSendSM.h"
+#include "text/frmUmlaute.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
 
@@ -267,8 +269,8 @@ void frmAnfang::openPortSettings()
 
 void frmAnfang::openConversionTable()
 {
-    PendingWindow w(QStringLiteral("frmUmlaute"), QStringLiteral("Conversion-Table"), this);
-    w.exec();
+    // Loaded once and only hidden when closed: unsaved rows are still there next time.
+    frmUmlaute::Instance(this).ShowModal();
 }
 
 void frmAnfang::openBaudScan()
@@ -281,7 +283,7 @@ void frmAnfang::openBaudScan()
 
 void frmAnfang::openAbout()
 {
-    PendingWindow w(QStringLiteral("frmAbout"), QStringLiteral("Info"), this);
+    frmAbout w(this);
     w.exec();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/Registry.h"
 #include "platform/SettingsStore.h"
 
 #include <memory>
@@ -16,11 +17,21 @@ void install(Clock *clock, Dialogs *dialogs, SettingsStore *settings);
 
 // Test doubles installed for the lifetime of one object.
 struct TestPlatform {
-    TestPlatform() { platform::install(&clock, &dialogs, &settings); }
-    ~TestPlatform() { platform::install(nullptr, nullptr, nullptr); }
+    TestPlatform()
+    {
+        platform::install(&clock, &dialogs, &settings);
+        platform::installRegistry(&registry);
+    }
+    ~TestPlatform()
+    {
+        platform::install(nullptr, nullptr, nullptr);
+        platform::installRegistry(nullptr);
+    }
     TestPlatform(const TestPlatform &) = delete;
     TestPlatform &operator=(const TestPlatform &) = delete;
     VirtualClock clock;
     ScriptedDialogs dialogs;
     MemorySettingsStore settings;
+    // No test starts a real program through the about window.
+    ScriptedRegistry registry;
 };
