@@ -1,7 +1,6 @@
 #include "Shots.h"
 #include "support/MainRig.h"
 
-#include "platform/Twips.h"
 #include "simbook/frmSimList.h"
 
 #include <QLineEdit>
@@ -23,10 +22,13 @@ void shotsSimBook(MainRig &rig, const QString &out)
     for (const auto &entry : book)
         rig.sim->modem().writePhoneEntry("SM", entry);
 
+    // As the main window shows it: in a frame of the work area, sized to the window.
     auto *w = new frmSimList(*rig.main);
+    const QSize inner = w->size();
     QMdiSubWindow *sub = rig.main->mdiArea->addSubWindow(w);
-    sub->resize(twips::toPx(6570), twips::toPx(6515));
     sub->show();
+    const QMargins m = sub->contentsMargins();
+    sub->resize(inner.width() + m.left() + m.right(), inner.height() + m.top() + m.bottom());
     w->edTZahl->setText(QStringLiteral("12"));
     rig.p.clock.scheduleIn(7.5, [&] { saveShot(sub, out, QStringLiteral("frmSimList-reading")); });
     w->cmdReadOut->click();
@@ -37,5 +39,4 @@ void shotsSimBook(MainRig &rig, const QString &out)
     saveShot(sub, out, QStringLiteral("frmSimList-edit"));
     w->DataChanged = false;
     sub->close();
-    delete sub;
 }
