@@ -38,5 +38,6 @@ void shotsSimBook(MainRig &rig, const QString &out)
     w->cmdEdit->click();
     saveShot(sub, out, QStringLiteral("frmSimList-edit"));
     w->DataChanged = false;
-    sub->close();
+    sub->close(); // the window hides itself; the frame goes with it
+    sub->hide();
 }
