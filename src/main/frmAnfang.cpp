@@ -24,6 +24,7 @@
 #include <QScrollBar>
 #include <QTextDocument>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -48,6 +49,7 @@ frmAnfang::frmAnfang(std::unique_ptr<SerialBackend> backend, QWidget *parent)
       m_comm(std::move(backend), [](int n) { return PortDevice(n, platform::settings()); })
 {
     setWindowTitle(kAppTitle);
+    setWindowIcon(QIcon(icons::logo(48)));
     Named(this, QStringLiteral("frmAnfang"));
     endProgram = [] { QCoreApplication::exit(0); };
 
@@ -151,7 +153,7 @@ void frmAnfang::buildTerminalPanel()
 
     connect(imgTerm, &IconLabel::clicked, this, [this] {
         txtTerm->setVisible(txtTerm->isHidden());
-        picTerminal->setFixedHeight(twips::toPx(kIconStripTwips) + (txtTerm->isHidden() ? 0 : txtTerm->height()));
+        setTerminalHeight(txtTerm->height());
     });
     connect(imgModem, &IconLabel::clicked, this, &frmAnfang::openRegistration);
     connect(imgSend, &IconLabel::clicked, this, &frmAnfang::openSend);
@@ -222,10 +224,36 @@ void frmAnfang::resizeEvent(QResizeEvent *e)
 {
     QMainWindow::resizeEvent(e);
     const int h = twips::toPx(twips::fromPx(frameGeometry().height()) - kTerminalHeightOffset);
-    if (h > 0) {
-        txtTerm->setFixedHeight(h);
-        picTerminal->setFixedHeight(twips::toPx(kIconStripTwips) + (txtTerm->isHidden() ? 0 : h));
+    if (h > 0)
+        setTerminalHeight(h);
+    QTimer::singleShot(0, this, &frmAnfang::makeRoomForChildren);
+}
+
+void frmAnfang::setTerminalHeight(int h)
+{
+    txtTerm->setFixedHeight(h);
+    picTerminal->setFixedHeight(twips::toPx(kIconStripTwips) + (txtTerm->isHidden() ? 0 : h));
+}
+
+void frmAnfang::makeRoomForChildren()
+{
+    // The terminal takes the window's height less a fixed amount, which leaves the work area
+    // too low for a child window. While one is open the terminal gives up what the child
+    // lacks, down to a few lines; the next resize of the main window starts afresh.
+    if (txtTerm->isHidden())
+        return;
+    int bottom = 0;
+    for (const QMdiSubWindow *sub : mdiArea->subWindowList()) {
+        if (sub->isVisible() && !sub->isMinimized())
+            bottom = std::max(bottom, sub->geometry().bottom() + 1);
     }
+    const int lack = bottom - mdiArea->viewport()->height();
+    if (lack <= 0)
+        return;
+    const int fewLines = txtTerm->fontMetrics().lineSpacing() * 5 + 2 * txtTerm->frameWidth();
+    const int h = std::max(fewLines, txtTerm->height() - lack);
+    if (h < txtTerm->height())
+        setTerminalHeight(h);
 }
 
 bool frmAnfang::eventFilter(QObject *watched, QEvent *e)

@@ -17,6 +17,7 @@ class QMdiSubWindow;
 class QPlainTextEdit;
 class QRadioButton;
 class QToolBar;
+class frmProperties;
 class frmSMS1;
 class frmSendSM;
 
@@ -106,6 +107,8 @@ private:
     // Hosts a modeless window in a frame of the work area and brings it to the front.
     QMdiSubWindow *showChild(QWidget *w);
     void terminalKey(QKeyEvent *e);
+    void setTerminalHeight(int h);
+    void makeRoomForChildren();
 
     CommPort m_comm;
     TrafficLog m_log;
@@ -117,4 +120,5 @@ private:
     QPointer<QWidget> m_send;
     QPointer<QWidget> m_received;
     QPointer<QWidget> m_simList;
+    QPointer<frmProperties> m_properties;
 };

@@ -6,8 +6,11 @@
 
 #include "about/frmAbout.h"
 #include "comm/ComProcs.h"
+#include "config/frmComScan.h"
+#include "config/frmProperties.h"
 #include "modem/frmSMS1.h"
 #include "phonelist/frmTelNr.h"
+#include "simbook/frmSimList.h"
 #include "sms/frmSendSM.h"
 #include "text/frmUmlaute.h"
 #include "platform/Platform.h"
@@ -234,7 +237,7 @@ QMdiSubWindow *frmAnfang::showChild(QWidget *w)
         const QSize inner = w->size();
         sub = mdiArea->addSubWindow(w);
         sub->setObjectName(w->objectName() + QStringLiteral("Frame"));
-        sub->setWindowIcon(windowIcon());
+        sub->setWindowIcon(QIcon(icons::logo(16)));
         // Closing the frame closes the window inside it; a window that only hides itself
         // keeps its frame for the next showing, one that goes takes its frame along.
         sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -252,6 +255,7 @@ QMdiSubWindow *frmAnfang::showChild(QWidget *w)
         sub->showNormal();
     mdiArea->setActiveSubWindow(sub);
     sub->raise();
+    makeRoomForChildren();
     return sub;
 }
 
@@ -262,8 +266,8 @@ void frmAnfang::openPhoneList()
 
 void frmAnfang::openPortSettings()
 {
-    PendingWindow w(QStringLiteral("frmProperties"), QStringLiteral("COM-Anschluß-Einstellungen"), this);
-    w.exec();
+    // OK hides the dialog and keeps it for the next opening; Cancel discards it.
+    frmProperties::ShowModal(m_properties, *this, [this] { ComStatus(); }, this);
     m_panels->setText(1, ComStatusText(m_comm));
 }
 
@@ -276,8 +280,11 @@ void frmAnfang::openConversionTable()
 void frmAnfang::openBaudScan()
 {
     ComClose(m_comm);
-    PendingWindow w(QStringLiteral("frmComScan"), QStringLiteral("Baudrate scannen"), this);
-    w.exec();
+    {
+        // The scan window switches Timer1 off when it loads; it comes back on here.
+        frmComScan w(*this, [this] { ReceiveLoop(); }, this);
+        w.exec();
+    }
     Timer1.start();
 }
 
@@ -312,7 +319,7 @@ void frmAnfang::openReceived()
 void frmAnfang::openSimList()
 {
     if (!m_simList)
-        m_simList = new PendingWindow(QStringLiteral("frmSimList"), QStringLiteral("SIM-Karte"), nullptr);
+        m_simList = new frmSimList(*this);
     showChild(m_simList);
 }
 
