@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -61,11 +62,6 @@ void syncFolder(const QString &folder)
         ::fsync(fd);
         ::close(fd);
     }
-}
-
-bool existsInAnyCase(const QStringList &names, const QString &name)
-{
-    return names.contains(name, Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -133,7 +129,8 @@ QString CreateSmsFile(const QString &folder, const QStringList &known, const QDa
     const QByteArray header = SmsFileHeader(now);
     for (int number = NextSmsFileNumber(known + present); number <= kMaxSmsFileNumber; ++number) {
         const QString name = SmsFileName(number, hasSmsFiles);
-        if (existsInAnyCase(present, name))
+        // Unix names are case-sensitive; "SMS00002.DAT" beside "sms00002.dat" would confuse.
+        if (present.contains(name, Qt::CaseInsensitive))
             continue;
         const QString path = QDir(folder).filePath(name);
         // O_EXCL: a file that appeared since the listing is never truncated.
