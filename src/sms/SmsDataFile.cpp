@@ -1,10 +1,8 @@
 #include "sms/SmsDataFile.h"
 
 #include "platform/CodePage.h"
-#include "platform/Platform.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
@@ -65,14 +63,6 @@ void syncFolder(const QString &folder)
 }
 
 } // namespace
-
-QString SmsFolder()
-{
-    const QString stored = platform::settings().get(keys::MyDir);
-    if (!stored.isEmpty() && QFileInfo(stored).isDir())
-        return QDir(stored).absolutePath();
-    return QDir::currentPath();
-}
 
 QStringList SmsFileList(const QString &folder)
 {

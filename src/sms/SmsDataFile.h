@@ -13,11 +13,6 @@
 inline const QString kSmsFilePattern = QStringLiteral("SMS*.DAT");
 constexpr int kMaxSmsFileNumber = 32767;
 
-// The folder the SMS files live in: the stored working folder when it is set and exists,
-// otherwise the current directory. File dialogs move the current directory; the stored
-// folder stays where the user put it.
-QString SmsFolder();
-
 // The names in `folder` that match SMS*.DAT in any letter case, sorted without regard to case.
 QStringList SmsFileList(const QString &folder);
 

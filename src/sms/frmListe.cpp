@@ -6,6 +6,7 @@
 #include "platform/ControlName.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
+#include "platform/WorkFolder.h"
 #include "sms/ReceiveAnswers.h"
 #include "sms/SmsDataFile.h"
 #include "sms/frmZyklus.h"
@@ -101,7 +102,7 @@ frmListe::frmListe(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(l
     for (int c = 0; c < 4; ++c)
         grSMSListe->setColumnWidth(c, twips::toPx(kColumnWidth[c]));
     grSMSListe->setColumnWidth(4, twips::toPx(kTableWidth - 20 - kColumnsBeforeText));
-    flSMSFile->addItems(SmsFileList(SmsFolder()));
+    flSMSFile->addItems(SmsFileList(platform::workFolder()));
     TitelRefresh();
 }
 
@@ -397,7 +398,7 @@ bool frmListe::NeueSMSDateiAnlegen()
     QStringList known;
     for (int i = 0; i < flSMSFile->count(); ++i)
         known << flSMSFile->item(i)->text();
-    const QString path = CreateSmsFile(SmsFolder(), known, QDateTime::currentDateTime(), &m_failure);
+    const QString path = CreateSmsFile(platform::workFolder(), known, QDateTime::currentDateTime(), &m_failure);
     if (path.isEmpty())
         return false;
     setWindowTitle(QStringLiteral(" SMS-Datei [") + QFileInfo(path).fileName() + u']');
