@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -215,15 +217,29 @@ private slots:
         QVERIFY(!r.w->cycleRunning());
     }
 
+    // The window's own close button, or the close box of the frame the work area puts it in.
+    void closingDuringACycleEndsItAtItsNextStep_data()
+    {
+        QTest::addColumn<bool>("framed");
+        QTest::newRow("own close") << false;
+        QTest::newRow("frame's close box") << true;
+    }
     void closingDuringACycleEndsItAtItsNextStep()
     {
+        QFETCH(bool, framed);
         ReceiveRig r;
+        QPointer<QMdiSubWindow> frame;
+        if (framed) {
+            frame = r.main->mdiArea->addSubWindow(r.w);
+            frame->setAttribute(Qt::WA_DeleteOnClose);
+            frame->show();
+        }
         r.store(1, "Hallo");
-        r.p.clock.scheduleIn(2.5, [&r] { r.w->close(); }); // while slot 1 is read
-        const QStringList sent = r.read();
-        QCOMPARE(sent, (QStringList{"AT+CPMS?", "AT+CMGR= 1"}));
+        r.p.clock.scheduleIn(2.5, [&] { framed ? frame->close() : r.w->close(); }); // while slot 1 is read
+        QCOMPARE(r.read(), (QStringList{"AT+CPMS?", "AT+CMGR= 1"}));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(r.w.isNull());
+        QVERIFY(frame.isNull());
         QVERIFY(r.main->receiveTimer());
         QVERIFY(r.modem().slot(1).has_value());
         QVERIFY(r.filesInFolder().isEmpty());
