@@ -1,7 +1,6 @@
 // The main window's menus, toolbar, traffic-log commands and the windows they open.
 #include "main/IconLabel.h"
 #include "main/Icons.h"
-#include "main/PendingWindow.h"
 #include "main/frmAnfang.h"
 
 #include "about/frmAbout.h"
@@ -11,6 +10,7 @@
 #include "modem/frmSMS1.h"
 #include "phonelist/frmTelNr.h"
 #include "simbook/frmSimList.h"
+#include "sms/frmListe.h"
 #include "sms/frmSendSM.h"
 #include "text/frmUmlaute.h"
 #include "platform/Platform.h"
@@ -311,8 +311,9 @@ void frmAnfang::openSend()
 
 void frmAnfang::openReceived()
 {
+    // Unloaded when closed: the next opening loads it afresh (and starts its polling).
     if (!m_received)
-        m_received = new PendingWindow(QStringLiteral("frmListe"), QStringLiteral("SMS empfangen"), nullptr);
+        m_received = new frmListe(*this);
     showChild(m_received);
 }
 

@@ -99,7 +99,14 @@ private slots:
     void internationalNumberSendsWithoutAQuestion()
     {
         SendRig r;
+        // The receive timer would take the prompt out of the buffer: off for every write.
+        bool timerOnDuringSend = false;
+        r.fake->setResponder([&](const QByteArray &b) {
+            timerOnDuringSend = timerOnDuringSend || r.main->receiveTimer();
+            r.sim->send(r.sim->modem().receive(b));
+        });
         const QByteArray wire = r.send(QStringLiteral("Grüße aus Köln, ß!"));
+        QVERIFY(!timerOnDuringSend);
         QCOMPARE(wire, QByteArray("AT+CMGS=\"+4917012345678\"\rGr\xFE\xFD" "e aus K\xFC" "ln, \xFD!\x1A"));
         QVERIFY(r.p.dialogs.shown.isEmpty());
         QVERIFY(r.main->receiveTimer());
