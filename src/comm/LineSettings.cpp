@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 std::optional<LineSettings> LineSettings::parse(const QString &text)
 {
     const QStringList f = text.split(QLatin1Char(','));
@@ -10,7 +12,8 @@ std::optional<LineSettings> LineSettings::parse(const QString &text)
     LineSettings s;
     bool ok = false;
     s.speed = f[0].toInt(&ok);
-    if (!ok || s.speed <= 0)
+    // toInt() skips blanks and stops at a NUL: "96\0junk" must not pass as 96.
+    if (!ok || s.speed <= 0 || std::any_of(f[0].cbegin(), f[0].cend(), [](QChar c) { return c < u'0' || c > u'9'; }))
         return std::nullopt;
     if (f[1].size() != 1 || !QStringLiteral("eonms").contains(f[1].toLower()))
         return std::nullopt;
