@@ -9,6 +9,8 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 shift || true
 build=${FUZZ_BUILD:-build-fuzzer}
+. scripts/setup.sh
+varnix_install_fuzz_packages
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNIX_FUZZ=ON >/dev/null

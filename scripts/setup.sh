@@ -4,6 +4,10 @@
 varnix_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-translations-l10n
                  libgl-dev xvfb xauth fonts-dejavu-core)
 
+# The fuzz targets in fuzz/ need clang and its runtime (libFuzzer and the sanitizers); only
+# .ci/run and fuzz/run.sh ask for them.
+varnix_fuzz_packages=(clang libclang-rt-14-dev)
+
 varnix_missing_packages() {
     local p missing=()
     for p in "${varnix_packages[@]}"; do
@@ -29,6 +33,14 @@ varnix_install_packages() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq || true
     # shellcheck disable=SC2086
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
+}
+
+varnix_install_fuzz_packages() {
+    local saved=("${varnix_packages[@]}") rc=0
+    varnix_packages=("${varnix_fuzz_packages[@]}")
+    varnix_install_packages || rc=$?
+    varnix_packages=("${saved[@]}")
+    return $rc
 }
 
 varnix_build() {
