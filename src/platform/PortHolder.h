@@ -1,0 +1,31 @@
+#pragma once
+#include <QList>
+#include <QString>
+
+// Why a serial device cannot be opened, told so the user knows what to do. On Linux a USB
+// modem is often held by ModemManager, which probes every new ttyUSB/ttyACM device, and the
+// device belongs to the group dialout.
+
+struct PortHolder {
+    qint64 pid = 0;
+    QString name; // the process's command name, as in /proc/<pid>/comm
+};
+
+// The processes with an open descriptor on `device` (symbolic links followed), found by the
+// links in <procRoot>/<pid>/fd. Processes whose descriptors may not be read (another user's)
+// are skipped; those named in `unreadable` when given.
+QList<PortHolder> FindPortHolders(const QString &device, const QString &procRoot = QStringLiteral("/proc"),
+                                  QList<PortHolder> *unreadable = nullptr);
+
+// The sentence for "port in use": who holds the device and how to end it, or, when no holder
+// can be seen, the ModemManager service that likely holds it; empty when neither is found.
+QString PortHolderHint(const QString &device, const QString &procRoot = QStringLiteral("/proc"));
+// The sentence from what was found, without looking.
+QString PortHolderText(const QList<PortHolder> &holders, const QList<PortHolder> &unreadable);
+
+// The sentence for "permission denied": which group the device belongs to and what the user
+// must do to join it; empty when the group is not what keeps the user out.
+QString PortAccessHint(const QString &device);
+// The sentence from the facts: the device's group, the user, whether /etc/group lists the
+// user in it, and whether this process already has it.
+QString PortAccessText(const QString &group, const QString &user, bool listedInGroup, bool processHasGroup);
