@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and ./run need, when they are missing.
 # Sourced by ./run and ./test.
-varnix_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-translations-l10n
+varnix_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-translations-l10n
                  libgl-dev xvfb xauth fonts-dejavu-core)
 
 # The fuzz targets in fuzz/ need clang and its runtime (libFuzzer and the sanitizers); only

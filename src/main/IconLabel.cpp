@@ -9,7 +9,8 @@ IconLabel::IconLabel(const QString &name, const QString &spokenName, const QPixm
 {
     Named(this, name, spokenName);
     setPixmap(pm);
-    setFixedSize(pm.width() + 4, pm.height() + 4);
+    const QSize size = pm.deviceIndependentSize().toSize(); // a 2x picture has twice the pixels
+    setFixedSize(size.width() + 4, size.height() + 4);
     setAlignment(Qt::AlignCenter);
     setMouseTracking(true);
     setFrameShadow(QFrame::Plain);

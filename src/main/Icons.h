@@ -1,7 +1,9 @@
 #pragma once
 #include <QPixmap>
 
-// The pictures of the main window, drawn at run time so no image files need shipping.
+// The pictures of the windows, from the SVG set in data/icons compiled into the program.
+// Each is drawn at the size asked for (in logical pixels) and at the screen's pixel ratio,
+// so it stays sharp on a high-resolution display.
 namespace icons {
 QPixmap modem(int size = 32);
 QPixmap send(int size = 32);
