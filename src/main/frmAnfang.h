@@ -39,6 +39,12 @@ public:
 
     void ReceiveLoop();
     void ComToggle();
+    // The modem went away under the open port (cable or USB modem pulled out): the port has
+    // closed; the status bar and one message say so.
+    void PortLost();
+    static inline const QString kLinkLostMessage = QStringLiteral("Die Verbindung zum Modem ist unterbrochen.");
+    static inline const QString kLinkBackHint = QStringLiteral(
+        "Ist das Modem wieder angeschlossen, öffnet „Com öffnen und schließen“ die Schnittstelle wieder.");
     // Panel 1: picture by the port state, text from ComStatusText.
     void ComStatus();
     void LogOpen();
@@ -68,6 +74,7 @@ public:
     QAction *mnuFileLogOpen = nullptr;
     QAction *mnuFileLogClose = nullptr;
     QAction *mnuFileTel = nullptr;
+    QAction *mnuFileArchiv = nullptr;
     QAction *mnuFileExit = nullptr;
     QAction *mnuConfigCom = nullptr;
     QAction *mnuConfigUmlaut = nullptr;
@@ -87,6 +94,7 @@ public:
     void openSend();
     void openReceived();
     void openSimList();
+    void openArchive();
     QWidget *registrationWindow() const;
 
 protected:
@@ -120,5 +128,6 @@ private:
     QPointer<QWidget> m_send;
     QPointer<QWidget> m_received;
     QPointer<QWidget> m_simList;
+    QPointer<QWidget> m_archive;
     QPointer<frmProperties> m_properties;
 };

@@ -10,6 +10,7 @@
 #include "modem/frmSMS1.h"
 #include "phonelist/frmTelNr.h"
 #include "simbook/frmSimList.h"
+#include "sms/frmArchiv.h"
 #include "sms/frmListe.h"
 #include "sms/frmSendSM.h"
 #include "text/frmUmlaute.h"
@@ -55,6 +56,7 @@ void frmAnfang::buildMenus()
     mnuFileLogClose = entry(file, QStringLiteral("mnuFileLogClose"), QStringLiteral("Logfile schließen"));
     mnuFileTel = entry(file, QStringLiteral("mnuFileTel"), QStringLiteral("&Telefonliste"),
                        QKeySequence(Qt::CTRL | Qt::Key_T));
+    mnuFileArchiv = entry(file, QStringLiteral("mnuFileArchiv"), QStringLiteral("&Nachrichtenarchiv"));
     file->addSeparator()->setObjectName(QStringLiteral("mnuFileStr"));
     mnuFileExit = entry(file, QStringLiteral("mnuFileExit"), QStringLiteral("Be&enden"));
 
@@ -74,6 +76,7 @@ void frmAnfang::buildMenus()
     connect(mnuFileLogOpen, &QAction::triggered, this, &frmAnfang::LogOpen);
     connect(mnuFileLogClose, &QAction::triggered, this, &frmAnfang::LogClose);
     connect(mnuFileTel, &QAction::triggered, this, &frmAnfang::openPhoneList);
+    connect(mnuFileArchiv, &QAction::triggered, this, &frmAnfang::openArchive);
     connect(mnuFileExit, &QAction::triggered, this, [this] { endProgram(); });
     connect(mnuConfigCom, &QAction::triggered, this, &frmAnfang::openPortSettings);
     connect(mnuConfigUmlaut, &QAction::triggered, this, &frmAnfang::openConversionTable);
@@ -312,8 +315,11 @@ void frmAnfang::openSend()
 void frmAnfang::openReceived()
 {
     // Unloaded when closed: the next opening loads it afresh (and starts its polling).
-    if (!m_received)
-        m_received = new frmListe(*this);
+    if (!m_received) {
+        auto *list = new frmListe(*this);
+        connect(list, &frmListe::archiveRequested, this, &frmAnfang::openArchive);
+        m_received = list;
+    }
     showChild(m_received);
 }
 
@@ -322,6 +328,14 @@ void frmAnfang::openSimList()
     if (!m_simList)
         m_simList = new frmSimList(*this);
     showChild(m_simList);
+}
+
+void frmAnfang::openArchive()
+{
+    // Unloaded when closed: the next opening reads the files afresh.
+    if (!m_archive)
+        m_archive = new frmArchiv;
+    showChild(m_archive);
 }
 
 QWidget *frmAnfang::registrationWindow() const { return m_sms1; }

@@ -64,6 +64,7 @@ frmListe::frmListe(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(l
     cmdInfo = Named(new QPushButton(QStringLiteral("&Info"), this), QStringLiteral("cmdInfo"));
     cmdZyklus = Named(new QPushButton(QStringLiteral("Lese&zyklus ändern"), this), QStringLiteral("cmdZyklus"));
     cmdClose = Named(new QPushButton(QStringLiteral("S&chließen"), this), QStringLiteral("cmdClose"));
+    cmdArchiv = Named(new QPushButton(QStringLiteral("&Archiv"), this), QStringLiteral("cmdArchiv"));
     lblMeldung = Named(new QLabel(this), QStringLiteral("lblMeldung"));
     lblMeldung->installEventFilter(this);
     sbrMeldung = Named(new QLabel(this), QStringLiteral("sbrMeldung"));
@@ -89,6 +90,7 @@ frmListe::frmListe(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(l
     connect(cmdInfo, &QPushButton::clicked, this, [] { platform::dialogs().message(kInfo); });
     connect(cmdZyklus, &QPushButton::clicked, this, &frmListe::cmdZyklus_Click);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(cmdArchiv, &QPushButton::clicked, this, &frmListe::archiveRequested);
     connect(&Timer1, &QTimer::timeout, this, &frmListe::SMSLesen);
 
     // Load: only the read cycle may take the modem's answers while the window is there.
@@ -171,12 +173,14 @@ void frmListe::layoutControls(int w, int h)
     const int tableWidth = w - 2 * kMargin;
     grSMSListe->setGeometry(twips::toPx(kMargin), twips::toPx(kTableTop), twips::toPx(tableWidth),
                             twips::toPx(h - 1800));
-    grSMSListe->setColumnWidth(4, twips::toPx(tableWidth - 100 - kColumnsBeforeText));
+    // The number column may have grown for a name.
+    grSMSListe->setColumnWidth(4, twips::toPx(tableWidth - 100 - kColumnsBeforeText) + twips::toPx(kColumnWidth[3])
+                                      - grSMSListe->columnWidth(3));
     lblMeldung->setGeometry(twips::toPx(kMargin), twips::toPx(kLabelTop), twips::toPx(tableWidth),
                             twips::toPx(kLabelHigh));
-    const int buttonWidth = (tableWidth - 3 * kButtonGap) / 4;
-    QPushButton *const buttons[] = {cmdLes, cmdInfo, cmdZyklus, cmdClose};
-    for (int i = 0; i < 4; ++i)
+    const int buttonWidth = (tableWidth - 4 * kButtonGap) / 5;
+    QPushButton *const buttons[] = {cmdLes, cmdInfo, cmdZyklus, cmdArchiv, cmdClose};
+    for (int i = 0; i < 5; ++i)
         buttons[i]->setGeometry(twips::toPx(kMargin + i * (buttonWidth + kButtonGap)), twips::toPx(kButtonTop),
                                 twips::toPx(buttonWidth), twips::toPx(kButtonHigh));
     sbrMeldung->setGeometry(0, height() - twips::toPx(kStatusHigh), width(), twips::toPx(kStatusHigh));
@@ -233,6 +237,19 @@ void frmListe::setCell(int row, int column, const QString &text)
     item->setText(text);
 }
 
+void frmListe::fitNumberColumn()
+{
+    const int before = grSMSListe->columnWidth(3);
+    grSMSListe->resizeColumnToContents(3);
+    const int grow = grSMSListe->columnWidth(3) - before;
+    if (grow <= 0) {
+        grSMSListe->setColumnWidth(3, before);
+        return;
+    }
+    // The text column gives up what the number column needs.
+    grSMSListe->setColumnWidth(4, std::max(twips::toPx(kColumnWidth[3]), grSMSListe->columnWidth(4) - grow));
+}
+
 QString frmListe::cell(int row, int column) const
 {
     const QTableWidgetItem *item = grSMSListe->item(row, column);
@@ -263,11 +280,14 @@ void frmListe::SMSLesen()
         return;
     m_cycle = true;
     m_failure.clear();
+    m_filed.clear();
     // A send in another window switches the main receive timer back on at its end.
     m_link.setReceiveTimer(false);
     if (!readCycle() && !m_failure.isEmpty() && !m_closing)
         reportFailure();
     m_cycle = false;
+    if (!m_closing)
+        NewMessageNotice::of(window()).announce(this, m_filed);
     if (m_closing) {
         closeSteps();
         host()->close();
@@ -324,6 +344,7 @@ bool frmListe::readSlot(int index, qint16 &used, qint16 &max)
     if (slot.textStatus != 0)
         m_status = slot.textStatus;
     setCell(row, 4, slot.firstLine);
+    m_filed.last().firstLine = slot.firstLine;
     if (!ModemAbfrage(QStringLiteral("AT+CMGD=") + NumberText(index), m_status, answer))
         return false;
     return SMSAnzahl(used, max);
@@ -380,7 +401,12 @@ int frmListe::KopfEintragen(const QString &header)
 {
     const MessageHeader h = CmgrHeaderFields(header);
     const int row = GridRowAdd();
-    setCell(row, 3, h.number);
+    // The phone-list name beside a known number.
+    const QString name = m_names.current().nameFor(h.number);
+    setCell(row, 3, name.isEmpty() ? h.number : h.number + QStringLiteral(" (") + name + u')');
+    if (!name.isEmpty())
+        fitNumberColumn();
+    m_filed.append({name.isEmpty() ? h.number : name, QString()});
     setCell(row, 1, h.date);
     setCell(row, 2, h.time);
     return row;

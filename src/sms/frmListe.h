@@ -1,4 +1,7 @@
 #pragma once
+#include "sms/NewMessageNotice.h"
+#include "sms/PhoneNames.h"
+
 #include <QTimer>
 #include <QWidget>
 
@@ -38,6 +41,7 @@ public:
     QPushButton *cmdInfo = nullptr;
     QPushButton *cmdZyklus = nullptr;
     QPushButton *cmdClose = nullptr;
+    QPushButton *cmdArchiv = nullptr;
     // Row 0 holds the headers, column 0 the row numbers; rows 1 .. rowCount()-1 the messages.
     QTableWidget *grSMSListe = nullptr;
     QLabel *lblMeldung = nullptr;
@@ -45,6 +49,10 @@ public:
     // The SMS files of the working folder when the window was loaded.
     QListWidget *flSMSFile = nullptr;
     QTimer Timer1;
+
+signals:
+    // "&Archiv": the main window opens the message archive.
+    void archiveRequested();
 
 protected:
     bool event(QEvent *e) override;
@@ -70,6 +78,7 @@ private:
     void applyPolling();
     void layoutControls(int widthTw, int heightTw);
     void setCell(int row, int column, const QString &text);
+    void fitNumberColumn();
     QString cell(int row, int column) const;
     QWidget *host();
     void closeSteps();
@@ -81,4 +90,6 @@ private:
     bool m_closing = false; // closed while a cycle ran: the close is finished when it ends
     qint16 m_status = 0;    // the cycle's status code: the exchanges' codes and 4, 5, 6
     QString m_failure;
+    PhoneNamesCache m_names;
+    QList<NoticeMessage> m_filed; // what this cycle filed, for the desktop notice
 };

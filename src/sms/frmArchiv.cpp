@@ -1,0 +1,139 @@
+#include "sms/frmArchiv.h"
+
+#include "platform/ControlName.h"
+#include "platform/Platform.h"
+#include "platform/Twips.h"
+#include "platform/WorkFolder.h"
+#include "sms/ArchiveModel.h"
+#include "sms/PhoneNames.h"
+#include "sms/SmsArchive.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+// Geometry in twips.
+constexpr int kWindowWidth = 9600;
+constexpr int kWindowHeight = 6600;
+constexpr int kColumnWidth[] = {900, 900, 1800, 1800};
+constexpr int kTextLines = 4;
+
+} // namespace
+
+frmArchiv::frmArchiv(QWidget *parent) : QWidget(parent)
+{
+    Named(this, QStringLiteral("frmArchiv"));
+    setWindowTitle(QStringLiteral("Nachrichtenarchiv"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    lblSuche = Named(new QLabel(QStringLiteral("&Suchen:"), this), QStringLiteral("lblSuche"));
+    txtSuche = Named(new QLineEdit(this), QStringLiteral("txtSuche"), QStringLiteral("Suche in Nummer, Name und Text"));
+    txtSuche->setClearButtonEnabled(true);
+    lblSuche->setBuddy(txtSuche);
+    lblAnzahl = Named(new QLabel(this), QStringLiteral("lblAnzahl"));
+
+    m_model = new ArchiveModel(this);
+    grdArchiv = Named(new QTableView(this), QStringLiteral("grdArchiv"), QStringLiteral("Archivierte Nachrichten"));
+    grdArchiv->setModel(m_model);
+    grdArchiv->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdArchiv->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdArchiv->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdArchiv->setTabKeyNavigation(false);
+    grdArchiv->setWordWrap(false);
+    grdArchiv->setAlternatingRowColors(true);
+    grdArchiv->verticalHeader()->hide();
+    // Fixed row heights: nothing is measured row by row, however many messages there are.
+    grdArchiv->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grdArchiv->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    grdArchiv->horizontalHeader()->setStretchLastSection(true);
+    grdArchiv->horizontalHeader()->setHighlightSections(false);
+    for (int c = 0; c < 4; ++c)
+        grdArchiv->setColumnWidth(c, twips::toPx(kColumnWidth[c]));
+
+    txtNachricht = Named(new QPlainTextEdit(this), QStringLiteral("txtNachricht"), QStringLiteral("Nachrichtentext"));
+    txtNachricht->setReadOnly(true);
+    txtNachricht->setTabChangesFocus(true);
+    txtNachricht->setFixedHeight(fontMetrics().lineSpacing() * kTextLines + 12);
+
+    cmdNeu = Named(new QPushButton(QStringLiteral("&Neu laden"), this), QStringLiteral("cmdNeu"));
+    cmdClose = Named(new QPushButton(QStringLiteral("S&chließen"), this), QStringLiteral("cmdClose"));
+    sbrMeldung = Named(new QLabel(this), QStringLiteral("sbrMeldung"));
+    sbrMeldung->setFrameShape(QFrame::Panel);
+    sbrMeldung->setFrameShadow(QFrame::Sunken);
+    sbrMeldung->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto *searchRow = new QHBoxLayout;
+    searchRow->addWidget(lblSuche);
+    searchRow->addWidget(txtSuche, 1);
+    searchRow->addSpacing(12);
+    searchRow->addWidget(lblAnzahl);
+    auto *buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(cmdNeu);
+    buttonRow->addStretch();
+    buttonRow->addWidget(cmdClose);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(8, 8, 8, 0);
+    outer->addLayout(searchRow);
+    outer->addWidget(grdArchiv, 1);
+    outer->addWidget(txtNachricht);
+    outer->addLayout(buttonRow);
+    outer->addWidget(sbrMeldung);
+
+    connect(txtSuche, &QLineEdit::textChanged, this, &frmArchiv::search);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &frmArchiv::afterReset);
+    connect(grdArchiv->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &frmArchiv::showCurrent);
+    connect(cmdNeu, &QPushButton::clicked, this, &frmArchiv::reload);
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+
+    resize(sizeHint());
+    reload();
+}
+
+QSize frmArchiv::sizeHint() const { return {twips::toPx(kWindowWidth), twips::toPx(kWindowHeight)}; }
+
+void frmArchiv::reload()
+{
+    auto &ui = platform::dialogs();
+    ui.setBusy(true);
+    const auto idle = qScopeGuard([&ui] { ui.setBusy(false); });
+    const QString folder = platform::workFolder();
+    ArchiveLoad load = LoadSmsArchive(folder);
+    sbrMeldung->setText(ArchiveStatusText(load));
+    sbrMeldung->setToolTip(load.problems.join(u'\n'));
+    m_model->setMessages(std::move(load.messages), PhoneNames::fromFolder(folder));
+}
+
+void frmArchiv::search(const QString &query) { m_model->setQuery(query); }
+
+void frmArchiv::afterReset()
+{
+    showCount();
+    // The newest match is the one looked for most often.
+    if (m_model->rowCount() > 0)
+        grdArchiv->setCurrentIndex(m_model->index(0, 0));
+    else
+        showCurrent();
+}
+
+void frmArchiv::showCount()
+{
+    const int shown = m_model->rowCount();
+    const int total = m_model->total();
+    lblAnzahl->setText(shown == total ? QStringLiteral("%1 Nachrichten").arg(total)
+                                      : QStringLiteral("%1 von %2 Nachrichten").arg(shown).arg(total));
+}
+
+void frmArchiv::showCurrent()
+{
+    const QModelIndex current = grdArchiv->currentIndex();
+    QString text = current.isValid() ? m_model->message(current.row()).text : QString();
+    txtNachricht->setPlainText(text.replace(QLatin1String("\r\n"), QLatin1String("\n")));
+}
