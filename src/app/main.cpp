@@ -112,6 +112,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(kAppTitle);
     QCoreApplication::setApplicationName(kAppTitle);
+    QGuiApplication::setDesktopFileName(QStringLiteral("de.varnix.Varnix")); // the desktop entry, for the icon
     QApplication::setQuitOnLastWindowClosed(false);
 
     LoadGermanQtTranslations();
