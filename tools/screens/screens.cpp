@@ -6,7 +6,9 @@
 #include "modem/frmSMS1.h"
 #include "phonelist/frmTelNr.h"
 #include "platform/Translations.h"
+#include "sms/frmListe.h"
 #include "sms/frmSendSM.h"
+#include "simbook/frmSimList.h"
 
 #include <QFile>
 #include <QPlainTextEdit>
@@ -15,6 +17,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTimer>
 
@@ -24,6 +28,60 @@ void saveShot(QWidget *w, const QString &dir, const QString &name)
     QApplication::processEvents();
     w->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
 }
+
+namespace {
+
+// Moves a window's frame in the work area.
+void placeFrame(QWidget *w, int x, int y)
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget()))
+        sub->move(x, y);
+}
+
+// The main window as the user works in it, opened the way its icons open them: the
+// registration window after a registration beside the send window, and the received
+// messages beside the SIM list. These are the pictures the README starts with.
+void shotsWorkArea(MainRig &r, const QString &out)
+{
+    frmAnfang &main = *r.main;
+    // The baud-rate scan's pictures left the line at another speed.
+    main.comm().setSettings(QStringLiteral("9600,n,8,1"));
+    main.ComStatus();
+    main.resize(1240, 860);
+    const auto active = [&main] { return main.mdiArea->activeSubWindow()->widget(); };
+    main.openRegistration();
+    auto *reg = qobject_cast<frmSMS1 *>(main.registrationWindow());
+    reg->txtPIN->setText(QStringLiteral("1234"));
+    reg->cmdD1->click();
+    reg->cmdModemOn->click();
+    main.openSend();
+    auto *send = qobject_cast<frmSendSM *>(active());
+    send->Eingabe->setPlainText(QStringLiteral("Hallo Bernd, das Paket ist angekommen. Danke!"));
+    placeFrame(reg, 0, 0);
+    placeFrame(send, reg->parentWidget()->width() + 8, 0);
+    main.ReceiveLoop();
+    saveShot(&main, out, QStringLiteral("varnix"));
+
+    for (QMdiSubWindow *sub : main.mdiArea->subWindowList())
+        sub->hide();
+    r.sim->modem().storeSms({"REC UNREAD", "+4917012345678", "24/05/02,08:15:10+08", "Guten Morgen! Heute um 10?"}, 1);
+    r.sim->modem().storeSms({"REC UNREAD", "+4916055501234", "24/05/02,09:41:57+08", "Paket ist da."}, 3);
+    main.openReceived();
+    auto *list = qobject_cast<frmListe *>(active());
+    list->cmdLes->click();
+    main.openSimList();
+    auto *sim = qobject_cast<frmSimList *>(active());
+    sim->edTZahl->setText(QStringLiteral("12"));
+    sim->cmdReadOut->click();
+    placeFrame(list, 0, 0);
+    placeFrame(sim, list->parentWidget()->width() + 8, 0);
+    main.ReceiveLoop();
+    saveShot(&main, out, QStringLiteral("varnix-received"));
+    for (QMdiSubWindow *sub : main.mdiArea->subWindowList())
+        sub->hide();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -64,10 +122,14 @@ int main(int argc, char *argv[])
     });
     tel.ShowModal();
 
+    reg->hide();
+    send->hide();
+
     shotsReceive(r, out);
     shotsSimBook(r, out);
     shotsConfig(r, out);
     shotsText(r, out);
+    shotsWorkArea(r, out);
 
     // A question box as the user sees it, with the German standard buttons.
     QTimer::singleShot(300, [&] {
