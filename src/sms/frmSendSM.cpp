@@ -23,6 +23,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // Trims the blank (32) only: line breaks at the ends belong to the text.
@@ -64,10 +66,15 @@ frmSendSM::frmSendSM(ModemLink &link, QWidget *parent) : QWidget(parent), m_link
     Frame1->setFrameShadow(QFrame::Sunken);
     Label1 = Named(new QLabel(QStringLiteral("Telefonnummer des Empfängers"), Frame3D3), QStringLiteral("Label1"));
     lstEmpf = Named(new QListWidget(Frame3D3), QStringLiteral("lstEmpf"), QStringLiteral("Empfänger"));
+    // Ctrl and Shift pick several names; the same text then goes to each.
+    lstEmpf->setSelectionMode(QAbstractItemView::ExtendedSelection);
     txtZielNr = Named(new QLineEdit(Frame3D3), QStringLiteral("txtZielNr"), QStringLiteral("Rufnummer des Empfängers"));
     cmdAdrList = Named(new QPushButton(QStringLiteral("&Telefonliste bearbeiten"), Frame3D3),
                        QStringLiteral("cmdAdrList"));
     cmdSend = Named(new QPushButton(QStringLiteral("&Senden"), Frame3D3), QStringLiteral("cmdSend"));
+    cmdAbbruch = Named(new QPushButton(QStringLiteral("&Abbrechen"), Frame3D3), QStringLiteral("cmdAbbruch"));
+    cmdAbbruch->hide();
+    lblFortschritt = Named(new QLabel(Frame3D3), QStringLiteral("lblFortschritt"));
     lstTelNrZiel = Named(new QListWidget(this), QStringLiteral("lstTelNrZiel"), QStringLiteral("Rufnummern"));
     lstTelNrZiel->hide();
 
@@ -93,7 +100,11 @@ frmSendSM::frmSendSM(ModemLink &link, QWidget *parent) : QWidget(parent), m_link
     numberCol->addWidget(txtZielNr);
     numberCol->addWidget(cmdAdrList);
     grid->addLayout(numberCol, 2, 4);
-    grid->addWidget(cmdSend, 3, 4);
+    auto *sendRow = new QHBoxLayout;
+    sendRow->addWidget(cmdSend, 1);
+    sendRow->addWidget(cmdAbbruch, 1);
+    grid->addLayout(sendRow, 3, 4);
+    grid->addWidget(lblFortschritt, 4, 0, 1, 5);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
@@ -109,10 +120,9 @@ frmSendSM::frmSendSM(ModemLink &link, QWidget *parent) : QWidget(parent), m_link
     connect(cmdNext, &QPushButton::clicked, this, [this] { showRecipients(true); });
     connect(cmdBack, &QPushButton::clicked, this, [this] { showRecipients(false); });
     connect(cmdEsc, &QPushButton::clicked, this, &QWidget::hide);
-    connect(lstEmpf, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0 && row < lstTelNrZiel->count())
-            txtZielNr->setText(lstTelNrZiel->item(row)->text());
-    });
+    connect(lstEmpf, &QListWidget::currentRowChanged, this, &frmSendSM::recipientChanged);
+    connect(lstEmpf, &QListWidget::itemSelectionChanged, this, &frmSendSM::recipientChanged);
+    connect(cmdAbbruch, &QPushButton::clicked, this, [this] { m_breakOff = true; });
     connect(cmdAdrList, &QPushButton::clicked, this, [this] {
         frmTelNr::Instance(parentWidget()).ShowModal();
         RecipientsFill();
@@ -153,6 +163,34 @@ void frmSendSM::showRecipients(bool on)
         w->setVisible(on);
 }
 
+void frmSendSM::recipientChanged()
+{
+    const QList<Recipient> to = selectedRecipients();
+    if (to.size() > 1) {
+        txtZielNr->setEnabled(false);
+        txtZielNr->setText(QStringLiteral("%1 Empfänger").arg(to.size()));
+        return;
+    }
+    txtZielNr->setEnabled(true);
+    if (to.size() == 1) {
+        txtZielNr->setText(to.first().number);
+        return;
+    }
+    const int row = lstEmpf->currentRow();
+    if (row >= 0 && row < lstTelNrZiel->count())
+        txtZielNr->setText(lstTelNrZiel->item(row)->text());
+}
+
+QList<Recipient> frmSendSM::selectedRecipients() const
+{
+    QList<Recipient> to;
+    for (int i = 0; i < lstEmpf->count() && i < lstTelNrZiel->count(); ++i) {
+        if (lstEmpf->item(i)->isSelected())
+            to.append({lstEmpf->item(i)->text(), lstTelNrZiel->item(i)->text()});
+    }
+    return to;
+}
+
 void frmSendSM::RecipientsFill()
 {
     lstEmpf->clear();
@@ -176,7 +214,9 @@ void frmSendSM::RecipientsFill()
 void frmSendSM::closeEvent(QCloseEvent *e)
 {
     // Hidden, not destroyed: a send may still wait for the modem's prompt, and the text
-    // and recipients are kept for the next showing.
+    // and recipients are kept for the next showing. A text going to several names stops
+    // before the next one: nobody would see it go on.
+    m_breakOff = true;
     hide();
     e->ignore();
 }
@@ -192,7 +232,47 @@ void frmSendSM::cmdSend_Click()
         m_link.setReceiveTimer(true);
         m_sending = false;
     });
-    send();
+    const QList<Recipient> to = selectedRecipients();
+    if (to.size() > 1)
+        sendToSeveral(to);
+    else
+        send();
+}
+
+bool frmSendSM::refusedInput(const QStringList &numbers, const QString &text)
+{
+    auto &ui = platform::dialogs();
+    for (const QString &number : numbers) {
+        if (!IsSafeQuotedParameter(number)) {
+            ui.message(kUnsafeParameterMessage);
+            return true;
+        }
+    }
+    if (!IsSafeMessageBody(text)) {
+        ui.message(kUnsafeBodyMessage);
+        return true;
+    }
+    return false;
+}
+
+bool frmSendSM::submit(const QString &number, const QString &text, QString &answer, qint16 &status)
+{
+    // The command line ends with CR alone: a modem enters text entry at that CR and would
+    // take an LF after it as the message's first character. The terminal's echo gets its
+    // own copy, which ShowData rewrites to CR LF.
+    const QString line = QStringLiteral("AT+CMGS=\"%1\"\r").arg(number);
+    QString echo = line;
+    m_link.ShowData(echo);
+    m_link.comm().output(line);
+    status = kStatusNoResult;
+    ModemCommand(m_link.comm(), answer, status);
+    m_link.ShowData(answer);
+    if (!answer.contains(QLatin1Char('>')))
+        return false;
+    QString body = text + QChar(26);
+    m_link.comm().output(body);
+    m_link.ShowData(body);
+    return true;
 }
 
 void frmSendSM::send()
@@ -201,15 +281,9 @@ void frmSendSM::send()
     if (!PortIsOpen(m_link))
         return;
     const QString number = txtZielNr->text();
-    if (!IsSafeQuotedParameter(number)) {
-        ui.message(kUnsafeParameterMessage);
-        return;
-    }
     QString text = messageText();
-    if (!IsSafeMessageBody(text)) {
-        ui.message(kUnsafeBodyMessage);
+    if (refusedInput({number}, text))
         return;
-    }
     if (!number.startsWith(QLatin1String("00")) && !number.startsWith(QLatin1Char('+'))
         && ui.message(QStringLiteral("Telefonnummer am Anfang falsch! \r\nTrotzdem senden?"), MsgButtons::YesNo)
                == MsgAnswer::No)
@@ -217,22 +291,68 @@ void frmSendSM::send()
 
     UmlautReplace(text);
     text = trimBlanks(text);
-
-    // The command line ends with CR alone: a modem enters text entry at that CR and would
-    // take an LF after it as the message's first character. The terminal's echo gets its
-    // own copy, which ShowData rewrites to CR LF.
-    const QString line = QStringLiteral("AT+CMGS=\"%1\"\r").arg(number);
-    QString echo = line;
-    m_link.ShowData(echo);
-    m_link.comm().output(line);
+    // Only the prompt decides; the final answer (+CMGS or an error) comes with the next tick.
     QString answer;
     qint16 status = kStatusNoResult;
-    ModemCommand(m_link.comm(), answer, status);
-    m_link.ShowData(answer);
-    // Only the prompt decides; the final answer (+CMGS or an error) comes with the next tick.
-    if (answer.contains(QLatin1Char('>'))) {
-        QString body = text + QChar(26);
-        m_link.comm().output(body);
-        m_link.ShowData(body);
+    submit(number, text, answer, status);
+}
+
+void frmSendSM::sendToSeveral(const QList<Recipient> &to)
+{
+    auto &ui = platform::dialogs();
+    if (!PortIsOpen(m_link))
+        return;
+    QStringList numbers;
+    for (const Recipient &r : to)
+        numbers.append(r.number);
+    QString text = messageText();
+    if (refusedInput(numbers, text))
+        return;
+    const QStringList national = NationalNumbers(to);
+    if (!national.isEmpty()
+        && ui.message(QStringLiteral("Diese Nummern beginnen weder mit 00 noch mit +:\r\n") + national.join(QStringLiteral("\r\n"))
+                          + QStringLiteral("\r\nTrotzdem an alle senden?"),
+                      MsgButtons::YesNo)
+               == MsgAnswer::No)
+        return;
+    UmlautReplace(text);
+    text = trimBlanks(text);
+
+    m_several = true;
+    m_breakOff = false;
+    cmdAbbruch->show();
+    QList<SendOutcome> outcomes;
+    bool brokenOff = false;
+    bool modemSilent = false;
+    for (int i = 0; i < to.size(); ++i) {
+        SendOutcome outcome;
+        outcome.to = to.at(i);
+        if (m_breakOff || modemSilent) {
+            brokenOff = brokenOff || m_breakOff;
+            outcome.reason = m_breakOff ? QStringLiteral("abgebrochen") : QStringLiteral("nicht versucht");
+            outcomes.append(outcome);
+            continue;
+        }
+        lblFortschritt->setText(MultiSendProgress(i + 1, int(to.size())));
+        QString answer;
+        qint16 status = kStatusNoResult;
+        const bool prompted = submit(to.at(i).number, text, answer, status);
+        if (prompted) {
+            // Unlike a single send, the next AT+CMGS must not go out before this answer.
+            ModemCommand(m_link.comm(), answer, status);
+            m_link.ShowData(answer);
+        }
+        outcome.reason = CmgsFailure(answer, status, prompted);
+        outcome.state = outcome.reason.isEmpty() ? SendState::Sent : SendState::Failed;
+        // A modem that has fallen silent would only collect a time-out for every name.
+        modemSilent = status == kStatusTimeout;
+        outcomes.append(outcome);
     }
+    cmdAbbruch->hide();
+    m_several = false;
+    lblFortschritt->clear();
+    const bool allSent = std::all_of(outcomes.begin(), outcomes.end(),
+                                     [](const SendOutcome &o) { return o.state == SendState::Sent; });
+    ui.message(MultiSendSummary(outcomes, brokenOff), MsgButtons::Ok,
+               allSent ? MsgIcon::Information : MsgIcon::Exclamation);
 }

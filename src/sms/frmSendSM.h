@@ -1,4 +1,6 @@
 #pragma once
+#include "sms/MultiSend.h"
+
 #include <QWidget>
 
 class ModemLink;
@@ -9,8 +11,8 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 
-// "SM senden": one text message to one number, taken from the phone list or typed in,
-// submitted in text mode with AT+CMGS.
+// "SM senden": one text message to a number taken from the phone list or typed in, or to
+// several names of the list one after another, submitted in text mode with AT+CMGS.
 class frmSendSM final : public QWidget {
     Q_OBJECT
 public:
@@ -22,6 +24,9 @@ public:
     void cmdSend_Click();
     // The message as a Windows text box holds it: line breaks are CR LF.
     QString messageText() const;
+    // The names selected in lstEmpf, in list order.
+    QList<Recipient> selectedRecipients() const;
+    bool sendingToSeveral() const { return m_several; }
 
     QLabel *Label3 = nullptr;
     QPlainTextEdit *Eingabe = nullptr;
@@ -36,6 +41,9 @@ public:
     QLineEdit *txtZielNr = nullptr;
     QPushButton *cmdAdrList = nullptr;
     QPushButton *cmdSend = nullptr;
+    // Shown while a text goes to several names: breaks off before the next one.
+    QPushButton *cmdAbbruch = nullptr;
+    QLabel *lblFortschritt = nullptr;
     QListWidget *lstTelNrZiel = nullptr;
     QFrame *Frame1 = nullptr;
     QFrame *Frame3D3 = nullptr;
@@ -47,6 +55,13 @@ private:
     void textChanged();
     void showRecipients(bool on);
     void send();
+    void sendToSeveral(const QList<Recipient> &to);
+    // AT+CMGS for `number`, and the text once the prompt has come. False without a prompt.
+    bool submit(const QString &number, const QString &text, QString &answer, qint16 &status);
+    bool refusedInput(const QStringList &numbers, const QString &text);
+    void recipientChanged();
     ModemLink &m_link;
     bool m_sending = false;
+    bool m_several = false;
+    bool m_breakOff = false;
 };

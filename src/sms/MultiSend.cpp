@@ -1,0 +1,85 @@
+#include "sms/MultiSend.h"
+
+#include "modem/ModemCommand.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+
+// The line that carries the error: "+CMS ERROR: 330" or "+CMS ERROR: SMSC address unknown"
+// with verbose errors on, a bare "ERROR" without.
+QString errorLine(const QString &answer)
+{
+    const QStringList lines = answer.split(QLatin1String("\r\n"), Qt::SkipEmptyParts);
+    for (const QString &line : lines) {
+        if (line.contains(QLatin1String("ERROR")))
+            return line.trimmed();
+    }
+    return {};
+}
+
+QString joined(const QList<SendOutcome> &outcomes, SendState state, bool withReason)
+{
+    QStringList parts;
+    for (const SendOutcome &o : outcomes) {
+        if (o.state != state)
+            continue;
+        parts.append(withReason && !o.reason.isEmpty() ? QStringLiteral("%1 (%2)").arg(o.to.label(), o.reason)
+                                                       : o.to.label());
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+QString MultiSendProgress(int number, int total)
+{
+    return QStringLiteral("Nachricht %1 von %2 …").arg(number).arg(total);
+}
+
+QString CmgsFailure(const QString &answer, qint16 status, bool prompted)
+{
+    if (status == kStatusTimeout)
+        return QStringLiteral("keine Antwort vom Modem");
+    const QString error = errorLine(answer);
+    if (!error.isEmpty())
+        return QStringLiteral("abgelehnt: ") + error;
+    if (!prompted)
+        return QStringLiteral("keine Eingabeaufforderung vom Modem");
+    // Text mode: the reference number of the accepted message, then OK.
+    if (answer.contains(QLatin1String("+CMGS:")) || status == kStatusOk)
+        return {};
+    return QStringLiteral("keine Bestätigung vom Modem");
+}
+
+QStringList NationalNumbers(const QList<Recipient> &to)
+{
+    QStringList lines;
+    for (const Recipient &r : to) {
+        if (!r.number.startsWith(QLatin1String("00")) && !r.number.startsWith(u'+'))
+            lines.append(QStringLiteral("%1 (%2)").arg(r.label(), r.number));
+    }
+    return lines;
+}
+
+QString MultiSendSummary(const QList<SendOutcome> &outcomes, bool brokenOff)
+{
+    const auto count = [&](SendState s) {
+        return std::count_if(outcomes.begin(), outcomes.end(), [s](const SendOutcome &o) { return o.state == s; });
+    };
+    const qsizetype sent = count(SendState::Sent);
+    QStringList lines;
+    lines.append((brokenOff ? QStringLiteral("Versand abgebrochen: %1 von %2 Nachrichten gesendet.")
+                            : QStringLiteral("%1 von %2 Nachrichten gesendet."))
+                     .arg(sent)
+                     .arg(outcomes.size()));
+    if (sent > 0)
+        lines.append(QStringLiteral("Gesendet an: ") + joined(outcomes, SendState::Sent, false));
+    if (count(SendState::Failed) > 0)
+        lines.append(QStringLiteral("Fehlgeschlagen: ") + joined(outcomes, SendState::Failed, true));
+    if (count(SendState::NotSent) > 0)
+        lines.append(QStringLiteral("Nicht gesendet: ") + joined(outcomes, SendState::NotSent, true));
+    return lines.join(QStringLiteral("\r\n"));
+}
