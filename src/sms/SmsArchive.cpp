@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimeZone>
 
 #include <algorithm>
 
@@ -65,7 +66,7 @@ QDateTime stampOf(const QString &s)
     const QTime time(hh, mi, ss);
     if (!date.isValid() || !time.isValid())
         return {};
-    return QDateTime(date, time);
+    return QDateTime(date, time, Qt::UTC);
 }
 
 bool isHeader(const QString &line)

@@ -14,7 +14,8 @@ struct ArchivedSms {
     QString date; // dd.MM.yy, as the received-messages table shows it
     QString time; // HH:MM:SS
     QString text; // every line of the message, joined by CR LF
-    // The service-centre time stamp without its zone: the modem gives local time.
+    // The service-centre time stamp without its zone, for the order only. Held as UTC: local
+    // times would look up the zone rules on every comparison of the sort.
     QDateTime stamp;
     int fileNumber = 0; // 7 for SMS00007.DAT
     int record = 0;     // 0 for the first record of its file
