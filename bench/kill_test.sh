@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# The kill test: the read cycle of the received-messages window is killed (SIGKILL) at random
+# moments, KILLS times, against one varnix-modemsim that keeps its SIM between the kills. Then
+# every message is looked for on the simulated SIM and in the SMS files: none may be lost. A
+# message filed twice (killed after its record was on disk but before AT+CMGD reached the modem)
+# is counted and reported too.
+#   bench/kill_test.sh [KILLS] [BUILD]        default 50 kills, build folder "build"
+# Needs the targets varnix-modemsim and bench_kill_reader built in BUILD.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+kills=${1:-50}
+build=${2:-build}
+sim="$build/bin/varnix-modemsim"
+reader="$build/bin/bench_kill_reader"
+for exe in "$sim" "$reader"; do
+    [ -x "$exe" ] || { echo "missing $exe: cmake --build $build --target varnix-modemsim bench_kill_reader" >&2; exit 2; }
+done
+
+work=$(mktemp -d /tmp/varnix-kill.XXXXXX)
+sim_pid=
+cleanup() { [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null; wait 2>/dev/null || true; }
+trap cleanup EXIT
+mkdir -p "$work/sms" "$work/inject"
+
+# Each message carries its own mark, "Kill-0001" ..., so it can be found wherever it is.
+total=0
+message_lines() { # count
+    local i
+    for ((i = 0; i < $1; ++i)); do
+        total=$((total + 1))
+        printf '+49170%07d\tKill-%04d Nachricht aus dem Test\\r\\nzweite Zeile\n' "$total" "$total"
+    done
+}
+message_lines 20 >"$work/messages.tsv"
+
+"$sim" --link "$work/modem" --no-pin --storage 30 --messages "$work/messages.tsv" \
+    --inject-dir "$work/inject" --transcript "$work/transcript.txt" 2>"$work/sim.log" &
+sim_pid=$!
+for _ in $(seq 50); do [ -e "$work/modem" ] && break; sleep 0.1; done
+"$reader" --link "$work/modem" --folder "$work/sms" --prepare
+
+filed_marks() { cat "$work"/sms/SMS* 2>/dev/null | grep -ao 'Kill-[0-9]*' || true; }
+
+for ((k = 1; k <= kills; ++k)); do
+    # Keep the SIM from running dry, so that every kill falls into a read cycle.
+    filed=$(filed_marks | sort -u | wc -l)
+    if ((total - filed < 6)); then
+        message_lines 10 >"$work/inject/.batch"
+        mv "$work/inject/.batch" "$work/inject/batch$k"
+        sleep 0.3
+    fi
+    # A cycle begins about 0.3 s after the start; each message takes about 4 s (read, file,
+    # delete, count again, one second of quiet after each answer).
+    delay=$(awk -v r="$RANDOM" 'BEGIN { printf "%.2f", 0.3 + r / 32767 * 9.7 }')
+    "$reader" --link "$work/modem" --folder "$work/sms" >>"$work/reader.log" 2>&1 &
+    pid=$!
+    sleep "$delay"
+    kill -KILL "$pid" 2>/dev/null || echo "run $k ended before its kill at $delay s" >&2
+    wait "$pid" 2>/dev/null || true
+    printf 'kill %2d at %5s s: %3d messages filed so far\n' "$k" "$delay" "$(filed_marks | sort -u | wc -l)"
+done
+
+"$reader" --link "$work/modem" --folder "$work/sms" --list >"$work/sim-left.txt"
+sleep 0.3
+ls "$work/inject" | grep -q . && echo "inject files left unread" >&2
+
+lost=0 twice=0 both=0 on_sim=0 in_file=0
+for ((i = 1; i <= total; ++i)); do
+    mark=$(printf 'Kill-%04d' "$i")
+    s=$(grep -c "$mark" "$work/sim-left.txt" || true)
+    f=$(filed_marks | grep -cx "$mark" || true)
+    ((s > 0)) && on_sim=$((on_sim + 1))
+    ((f > 0)) && in_file=$((in_file + 1))
+    if ((s == 0 && f == 0)); then lost=$((lost + 1)); echo "LOST: $mark"; fi
+    if ((f > 1)); then twice=$((twice + 1)); echo "filed $f times: $mark"; fi
+    if ((s > 0 && f > 0)); then both=$((both + 1)); echo "filed and still on the SIM: $mark"; fi
+done
+files=$(ls "$work/sms" | wc -l)
+echo "messages: $total, kills: $kills, SMS files: $files"
+echo "on the SIM: $on_sim, filed: $in_file"
+echo "lost: $lost / $total, filed twice: $twice / $total, filed and still on the SIM: $both / $total"
+echo "(work folder: $work)"
+((lost == 0))
