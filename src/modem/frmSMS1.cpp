@@ -5,6 +5,7 @@
 #include "comm/ModemLink.h"
 #include "modem/ModemAnswers.h"
 #include "modem/ModemCommand.h"
+#include "modem/PinGuard.h"
 #include "platform/ControlName.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
@@ -253,16 +254,11 @@ void frmSMS1::PinSend()
 {
     if (!mayRun())
         return;
-    const QString pin = txtPIN->text();
-    // SIM PINs have 4 to 8 digits; the box takes no more than 8.
-    if (pin.size() < 4) {
-        platform::dialogs().message(QStringLiteral("PIN ist zu kurz! "));
-        return;
-    }
-    if (!safeParameter(pin))
-        return;
-    QString answer;
-    exchange(QStringLiteral("AT+CPIN=\"%1\"").arg(pin), answer);
+    // The SIM is asked first: an open one gets no PIN, a locked one is offered its PUK, and a
+    // PIN it has refused is not tried again.
+    PinGuard::of(this).PinSend(m_link, *txtPIN, [this](const QString &command, QString &answer) {
+        return exchange(command, answer);
+    });
 }
 
 void frmSMS1::TextModeSet() { echoOnly(QStringLiteral("AT+CMGF=1")); }

@@ -36,8 +36,11 @@ struct RegRig : MainRig {
     }
 };
 
-const QStringList kFullSequence = {"AT",       "AT E0",     "AT+GMM",  "AT+CGMI",
-                                   "AT+CMEE=2", "AT+CSQ",   "AT+CPIN=\"1234\"", "AT+CMGF=1"};
+// The PIN step asks the SIM's state and the attempts left before it sends the PIN.
+const QString kPinState = QStringLiteral("AT+CPIN?");
+const QString kPinLeft = QStringLiteral("AT+CPINR=\"SIM PIN\"");
+const QStringList kFullSequence = {"AT",       "AT E0",   "AT+GMM",  "AT+CGMI",          "AT+CMEE=2",
+                                   "AT+CSQ",   kPinState, kPinLeft, "AT+CPIN=\"1234\"", "AT+CMGF=1"};
 
 } // namespace
 
@@ -135,18 +138,24 @@ private slots:
         QTest::addColumn<QStringList>("sent");
         QTest::addColumn<QStringList>("boxes");
         QTest::newRow("good") << "1234" << "+491710760000"
-                              << QStringList{"AT+CPIN=\"1234\"", "AT+CSCA=\"+491710760000\""} << QStringList{};
+                              << QStringList{kPinState, kPinLeft, "AT+CPIN=\"1234\"", "AT+CSCA=\"+491710760000\""}
+                              << QStringList{};
+        // Sent at its full length; the simulated SIM's PIN is 1234.
         QTest::newRow("8-digit PIN") << "12345678" << "+491710760000"
-                                     << QStringList{"AT+CPIN=\"12345678\"", "AT+CSCA=\"+491710760000\""} << QStringList{};
-        QTest::newRow("3-digit PIN") << "123" << "+491710760000" << QStringList{"AT+CSCA=\"+491710760000\""}
+                                     << QStringList{kPinState, kPinLeft, "AT+CPIN=\"12345678\"", kPinLeft,
+                                                    "AT+CSCA=\"+491710760000\""}
+                                     << QStringList{"Die SIM-Karte hat die PIN abgelehnt. Noch 2 Versuche."};
+        QTest::newRow("3-digit PIN") << "123" << "+491710760000" << QStringList{kPinState, "AT+CSCA=\"+491710760000\""}
                                      << QStringList{"PIN ist zu kurz! "};
-        QTest::newRow("12-char SMSC") << "1234" << "+49171076000" << QStringList{"AT+CPIN=\"1234\""}
+        QTest::newRow("12-char SMSC") << "1234" << "+49171076000" << QStringList{kPinState, kPinLeft, "AT+CPIN=\"1234\""}
                                       << QStringList{"SMSC-Nummer ist falsch! "};
         QTest::newRow("injected PIN") << "1\";A" << "+491710760000" << QStringList{"AT+CSCA=\"+491710760000\""}
                                       << QStringList{kUnsafeParameterMessage};
-        QTest::newRow("injected SMSC") << "1234" << "+49\";AT+CMGD=1,4" << QStringList{"AT+CPIN=\"1234\""}
+        QTest::newRow("injected SMSC") << "1234" << "+49\";AT+CMGD=1,4"
+                                       << QStringList{kPinState, kPinLeft, "AT+CPIN=\"1234\""}
                                        << QStringList{kUnsafeParameterMessage};
-        QTest::newRow("SMSC with CR") << "1234" << "+491710760000\rAT+CMGD=1" << QStringList{"AT+CPIN=\"1234\""}
+        QTest::newRow("SMSC with CR") << "1234" << "+491710760000\rAT+CMGD=1"
+                                      << QStringList{kPinState, kPinLeft, "AT+CPIN=\"1234\""}
                                       << QStringList{kUnsafeParameterMessage};
     }
     void pinAndServiceCentreLengths()

@@ -515,6 +515,28 @@ Modem::Result Modem::execute(const Command &cmd, Info &info)
     }
     if (n == "+CPIN")
         return cpin(cmd, info);
+    if (n == "+CPINR") {
+        // 27.007 +CPINR[=<sel_code>]: one line "+CPINR: <code>,<retries>,<default_retries>"
+        // per code the selection names ("SIM PIN", "SIM P*"); answered whatever the SIM state.
+        if (cmd.form == Form::Test)
+            return Result::ok();
+        if (cmd.form == Form::Read)
+            return Result::error();
+        QByteArray sel = "*";
+        QList<Param> p;
+        if (cmd.form == Form::Set && (!at::splitParams(cmd.args, &p) || p.size() != 1))
+            return Result::cme(50);
+        if (!p.isEmpty())
+            sel = p[0].value;
+        const auto wanted = [&sel](const QByteArray &code) {
+            return sel == code || (sel.endsWith('*') && code.startsWith(sel.chopped(1)));
+        };
+        if (wanted("SIM PIN"))
+            info << "+CPINR: SIM PIN," + num(m_pinTries) + ",3";
+        if (wanted("SIM PUK"))
+            info << "+CPINR: SIM PUK," + num(m_pukTries) + ",10";
+        return Result::ok();
+    }
     if (n == "+CREG" || n == "+CGREG")
         return creg(cmd, info);
     if (n == "+CGATT") {
