@@ -178,11 +178,19 @@ void frmListe::layoutControls(int w, int h)
                                       - grSMSListe->columnWidth(3));
     lblMeldung->setGeometry(twips::toPx(kMargin), twips::toPx(kLabelTop), twips::toPx(tableWidth),
                             twips::toPx(kLabelHigh));
-    const int buttonWidth = (tableWidth - 4 * kButtonGap) / 5;
+    // Each button its caption's width and an equal share of the rest of the row.
     QPushButton *const buttons[] = {cmdLes, cmdInfo, cmdZyklus, cmdArchiv, cmdClose};
-    for (int i = 0; i < 5; ++i)
-        buttons[i]->setGeometry(twips::toPx(kMargin + i * (buttonWidth + kButtonGap)), twips::toPx(kButtonTop),
-                                twips::toPx(buttonWidth), twips::toPx(kButtonHigh));
+    const int gap = twips::toPx(kButtonGap);
+    int natural = 0;
+    for (QPushButton *b : buttons)
+        natural += b->sizeHint().width();
+    const int share = std::max(0, (twips::toPx(tableWidth) - 4 * gap - natural) / 5);
+    int x = twips::toPx(kMargin);
+    for (QPushButton *b : buttons) {
+        const int w = b->sizeHint().width() + share;
+        b->setGeometry(x, twips::toPx(kButtonTop), w, twips::toPx(kButtonHigh));
+        x += w + gap;
+    }
     sbrMeldung->setGeometry(0, height() - twips::toPx(kStatusHigh), width(), twips::toPx(kStatusHigh));
 }
 

@@ -12,3 +12,4 @@ void shotsReceive(MainRig &rig, const QString &out);
 void shotsSimBook(MainRig &rig, const QString &out);
 void shotsConfig(MainRig &rig, const QString &out);
 void shotsText(MainRig &rig, const QString &out);
+void shotsBeyond(MainRig &rig, const QString &out);

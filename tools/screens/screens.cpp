@@ -126,6 +126,7 @@ int main(int argc, char *argv[])
     send->hide();
 
     shotsReceive(r, out);
+    shotsBeyond(r, out);
     shotsSimBook(r, out);
     shotsConfig(r, out);
     shotsText(r, out);
