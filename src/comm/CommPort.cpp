@@ -5,6 +5,11 @@
 CommPort::CommPort(std::unique_ptr<SerialBackend> backend, DeviceMap deviceFor)
     : m_backend(std::move(backend)), m_deviceFor(std::move(deviceFor))
 {
+    m_backend->setLostHandler([this](const QString &reason) {
+        fail(reason);
+        if (m_onLost)
+            m_onLost();
+    });
 }
 
 bool CommPort::fail(const QString &reason)

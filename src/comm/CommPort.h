@@ -37,6 +37,8 @@ public:
 
     QString device() const { return m_deviceFor(m_port); }
     QString lastError() const { return m_error; }
+    // Called once when the device goes away under the open port; lastError() then says why.
+    void setLostHandler(std::function<void()> handler) { m_onLost = std::move(handler); }
     SerialBackend &backend() { return *m_backend; }
 
 private:
@@ -47,4 +49,5 @@ private:
     LineSettings m_settings;
     int m_handshaking = 0;
     QString m_error;
+    std::function<void()> m_onLost;
 };

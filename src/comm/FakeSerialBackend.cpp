@@ -1,5 +1,6 @@
 #include "comm/FakeSerialBackend.h"
 
+#include "comm/PortErrorText.h"
 #include "platform/Clock.h"
 
 #include <algorithm>
@@ -29,6 +30,14 @@ void FakeSerialBackend::close()
 {
     m_open = false;
     m_input.clear();
+}
+
+void FakeSerialBackend::hangUp()
+{
+    if (!m_open)
+        return;
+    close();
+    reportLost(PortErrorText(QSerialPort::ResourceError, {}));
 }
 
 bool FakeSerialBackend::apply(const LineSettings &settings, int hs, QString *)

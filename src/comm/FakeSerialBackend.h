@@ -32,6 +32,8 @@ public:
     void setResponder(std::function<void(const QByteArray &)> responder) { m_responder = std::move(responder); }
     void setSpeedListener(std::function<void(int)> listener) { m_speedListener = std::move(listener); }
     QList<QByteArray> writes() const { return m_writes; }
+    // The device goes away (a USB modem pulled out): the port closes and says so once.
+    void hangUp();
 
     // Devices that fail to open, with the reason the real port would give.
     QSet<QString> missing;

@@ -19,6 +19,8 @@ const Known kSystemTexts[] = {
     {"Invalid argument", "ungültiger Wert"},
     {"Resource temporarily unavailable", "Gerät vorübergehend nicht verfügbar"},
     {"Broken pipe", "Verbindung unterbrochen"},
+    {"No space left on device", "kein Platz mehr auf dem Datenträger"},
+    {"File too large", "Datei zu groß"},
     {"Device not open", "Gerät nicht geöffnet"},
     {"Operation timed out", "Zeitüberschreitung"},
     {"Unknown error", "unbekannter Fehler"},

@@ -3,8 +3,10 @@
 #include "comm/PortErrorText.h"
 
 #include <QFileInfo>
+#include <utility>
 
 #ifndef Q_OS_WIN
+#include <poll.h>
 #include <unistd.h>
 #endif
 
@@ -32,7 +34,51 @@ QString openFailure(const QString &device, const QSerialPort &port)
 
 } // namespace
 
-QtSerialBackend::QtSerialBackend() = default;
+QtSerialBackend::QtSerialBackend()
+{
+    QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
+                     [this](QSerialPort::SerialPortError e) { onError(e); });
+}
+
+bool QtSerialBackend::hungUp() const
+{
+#ifndef Q_OS_WIN
+    // A pseudo-terminal whose far end has closed, or a tty whose modem dropped the line,
+    // polls as hung up; a passing read error does not.
+    pollfd p{static_cast<int>(m_port.handle()), 0, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
+#else
+    return false;
+#endif
+}
+
+void QtSerialBackend::onError(QSerialPort::SerialPortError error)
+{
+    if (m_lost || !m_port.isOpen())
+        return;
+    // A USB adapter pulled out gives a resource error. A hung-up tty reads end of file instead,
+    // which Qt reports as a read error with a stale system text, and its read notifier fires
+    // again at once: thousands of times a second until the port is closed.
+    const bool gone = error == QSerialPort::ResourceError
+                      || ((error == QSerialPort::ReadError || error == QSerialPort::WriteError) && hungUp());
+    if (!gone)
+        return;
+    m_lost = true;
+    m_lossReason =
+        PortErrorText(QSerialPort::ResourceError, error == QSerialPort::ResourceError ? m_port.errorString() : QString());
+    // Closed and reported from the event loop or from this backend's next call, not from
+    // inside the notification that reported it.
+    QMetaObject::invokeMethod(&m_port, [this] { finishLoss(); }, Qt::QueuedConnection);
+}
+
+void QtSerialBackend::finishLoss()
+{
+    if (!m_lost || m_lossReason.isEmpty())
+        return;
+    const QString reason = std::exchange(m_lossReason, QString());
+    m_port.close();
+    reportLost(reason);
+}
 
 bool QtSerialBackend::open(const QString &device, const LineSettings &settings, int handshaking, QString *error)
 {
@@ -42,6 +88,10 @@ bool QtSerialBackend::open(const QString &device, const LineSettings &settings, 
         return false;
     }
 #endif
+    if (m_port.isOpen())
+        m_port.close(); // what is left of a lost device
+    m_lost = false;
+    m_lossReason.clear();
     m_port.setPortName(device);
     if (!m_port.open(QIODevice::ReadWrite)) {
         *error = openFailure(device, m_port);
@@ -104,6 +154,10 @@ bool QtSerialBackend::write(const QByteArray &bytes, QString *error)
 {
     if (bytes.isEmpty())
         return true;
+    if (m_lost) {
+        *error = PortErrorText(QSerialPort::ResourceError, {});
+        return false;
+    }
     if (m_port.write(bytes) != bytes.size()) {
         *error = PortErrorText(m_port.error() == QSerialPort::NoError ? QSerialPort::WriteError : m_port.error(),
                                m_port.errorString());
@@ -115,21 +169,27 @@ bool QtSerialBackend::write(const QByteArray &bytes, QString *error)
 
 qint64 QtSerialBackend::bytesAvailable()
 {
+    if (!isOpen())
+        return 0;
     // Take in what the driver already holds, even when no event has been served since.
-    if (m_port.isOpen())
-        m_port.waitForReadyRead(0);
+    m_port.waitForReadyRead(0);
+    if (m_lost) {
+        finishLoss();
+        return 0;
+    }
     return m_port.bytesAvailable();
 }
 
 QByteArray QtSerialBackend::readAll()
 {
-    bytesAvailable();
+    if (!bytesAvailable())
+        return {};
     return m_port.readAll();
 }
 
 void QtSerialBackend::clearInput()
 {
-    if (m_port.isOpen()) {
+    if (isOpen()) {
         m_port.clear(QSerialPort::Input);
         m_port.readAll();
     }
@@ -137,6 +197,6 @@ void QtSerialBackend::clearInput()
 
 void QtSerialBackend::clearOutput()
 {
-    if (m_port.isOpen())
+    if (isOpen())
         m_port.clear(QSerialPort::Output);
 }

@@ -9,7 +9,8 @@ public:
     QtSerialBackend();
     bool open(const QString &device, const LineSettings &settings, int handshaking, QString *error) override;
     void close() override;
-    bool isOpen() const override { return m_port.isOpen(); }
+    // A port whose device has gone reads as closed at once, before it is really closed.
+    bool isOpen() const override { return m_port.isOpen() && !m_lost; }
     bool apply(const LineSettings &settings, int handshaking, QString *error) override;
     bool write(const QByteArray &bytes, QString *error) override;
     qint64 bytesAvailable() override;
@@ -19,5 +20,10 @@ public:
     void clearOutput() override;
 
 private:
+    void onError(QSerialPort::SerialPortError error);
+    bool hungUp() const;
+    void finishLoss();
     QSerialPort m_port;
+    bool m_lost = false;
+    QString m_lossReason; // not yet reported
 };

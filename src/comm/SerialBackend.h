@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 // What the port object needs from a serial device. Failures return false and put a German
 // description into *error.
@@ -19,4 +20,19 @@ public:
     virtual qint64 bytesToWrite() const = 0;
     virtual void clearInput() = 0;
     virtual void clearOutput() = 0;
+
+    // The device went away under the open port (a USB modem pulled out, the far end of a
+    // pseudo-terminal closed). The backend closes itself and calls this once, with the reason
+    // in German, from the event loop and never from inside one of its own calls.
+    void setLostHandler(std::function<void(const QString &reason)> handler) { m_onLost = std::move(handler); }
+
+protected:
+    void reportLost(const QString &reason) const
+    {
+        if (m_onLost)
+            m_onLost(reason);
+    }
+
+private:
+    std::function<void(const QString &)> m_onLost;
 };

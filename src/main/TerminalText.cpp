@@ -11,10 +11,33 @@ void TrimTerminalText(QString &text)
         text.remove(0, drop);
 }
 
+qsizetype TerminalDropCount(const QString &text)
+{
+    QString kept = text;
+    TrimTerminalText(kept);
+    qsizetype drop = text.size() - kept.size();
+    if (drop == 0)
+        return 0;
+    if (kept.startsWith(QLatin1Char('\n')))
+        ++drop;
+    return drop - QStringView(text).left(drop).count(u"\r\n");
+}
+
 void NormaliseLineEnds(QString &data)
 {
     data.remove(QLatin1Char('\n'));
     data.replace(QLatin1Char('\r'), QLatin1String("\r\n"));
+}
+
+QString PaneText(const QString &data)
+{
+    QString shown = data.right(kTerminalLimit);
+    // A cut between CR and LF leaves a lone LF at the front: no line of its own.
+    if (shown.size() < data.size() && shown.startsWith(QLatin1Char('\n')))
+        shown.remove(0, 1);
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QChar(0), QLatin1String("<0>"));
+    return shown;
 }
 
 QString AsciiView(const QString &text)

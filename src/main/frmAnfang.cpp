@@ -30,6 +30,9 @@
 namespace {
 
 constexpr int kTimer1Ms = 1999;
+// How long one tick goes on reading while characters keep coming; what arrives after that
+// waits for the next tick, so a modem that never stops cannot hold the window.
+constexpr double kTickReadSeconds = 0.02;
 // The terminal is as high as the window less this many twips.
 constexpr double kTerminalHeightOffset = 4575;
 constexpr double kIconStripTwips = 900;
@@ -83,6 +86,7 @@ frmAnfang::frmAnfang(std::unique_ptr<SerialBackend> backend, QWidget *parent)
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(kTimer1Ms);
     connect(&Timer1, &QTimer::timeout, this, &frmAnfang::ReceiveLoop);
+    m_comm.setLostHandler([this] { PortLost(); });
 
     load();
     Timer1.start();
@@ -314,14 +318,18 @@ void frmAnfang::ReceiveLoop()
         return;
     const int high = optDisplay[0]->y() - twips::toPx(50);
     const int low = optDisplay[0]->y() - twips::toPx(150);
+    // The passes of one tick are shown together: the pane is laid out once per tick, not
+    // once per piece the driver hands over.
+    const Clock &clock = platform::clock();
+    const double started = clock.monotonic();
+    QString tick;
     do {
         imgLes->move(imgLes->x(), imgLes->y() != high ? high : low);
-        QString data = m_comm.input();
-        if (optDisplay[1]->isChecked())
-            data = AsciiView(data);
-        if (!data.isEmpty())
-            ShowData(data);
-    } while (m_comm.inBufferCount() > 0);
+        const QString data = m_comm.input();
+        tick += optDisplay[1]->isChecked() ? AsciiView(data) : data;
+    } while (m_comm.inBufferCount() > 0 && clock.monotonic() - started < kTickReadSeconds);
+    if (!tick.isEmpty())
+        ShowData(tick);
 }
 
 QString frmAnfang::terminalText() const
@@ -335,21 +343,18 @@ QString frmAnfang::terminalText() const
 
 void frmAnfang::ShowData(QString &data)
 {
-    QString pane = terminalText();
-    if (pane.size() > kTerminalLimit) {
-        TrimTerminalText(pane);
-        // A cut between CR and LF leaves a lone LF at the front: no line of its own.
-        if (pane.startsWith(QLatin1Char('\n')))
-            pane.remove(0, 1);
-        pane.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        txtTerm->setPlainText(pane);
-    }
     NormaliseLineEnds(data);
-    QString shown = data;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QTextCursor c = txtTerm->textCursor();
+    // Trimming the front and appending in one edit: the pane's last line is laid out once.
+    QTextCursor c(txtTerm->document());
+    c.beginEditBlock();
+    if (const qsizetype drop = TerminalDropCount(terminalText()); drop > 0) {
+        c.setPosition(0);
+        c.setPosition(static_cast<int>(drop), QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+    }
     c.movePosition(QTextCursor::End);
-    c.insertText(shown);
+    c.insertText(PaneText(data));
+    c.endEditBlock();
     txtTerm->setTextCursor(c);
     txtTerm->verticalScrollBar()->setValue(txtTerm->verticalScrollBar()->maximum());
     if (m_log.isOpen())
@@ -369,6 +374,15 @@ void frmAnfang::ComStatus()
     const bool open = m_comm.portOpen();
     m_panels->setPicture(open ? imgConnected->pixmap() : imgNotConnected->pixmap(), open);
     m_panels->setText(1, ComStatusText(m_comm));
+}
+
+void frmAnfang::PortLost()
+{
+    // The port has closed itself; a waiting exchange ends at its next look at the port.
+    ComStatus();
+    platform::dialogs().message(
+        QStringLiteral("%1\n\n%2\n\n%3").arg(kLinkLostMessage, m_comm.lastError(), kLinkBackHint), MsgButtons::Ok,
+        MsgIcon::Exclamation);
 }
 
 void frmAnfang::ComToggle()

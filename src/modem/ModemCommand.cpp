@@ -9,6 +9,19 @@
 namespace {
 constexpr double kFirstCharTimeout = 10.0;
 constexpr double kQuietSeconds = 1.0;
+// A modem babbling at the wrong speed, or a stream of unsolicited lines, never falls quiet;
+// a real answer (a full SIM phonebook entry, a 160-character message) is a few hundred bytes.
+constexpr qsizetype kAnswerLimit = 64 * 1024;
+constexpr double kAnswerSeconds = 30.0;
+
+// Says in the answer, and so in the terminal, why it ends here. Neither "OK" nor "ERROR",
+// no comma, quote or prompt sign, so no caller takes it for a part of the modem's answer.
+QString cutNote(bool tooLong)
+{
+    return tooLong ? QStringLiteral("\r\n*** Antwort abgebrochen: mehr als %1 Zeichen ohne Pause ***\r\n").arg(kAnswerLimit)
+                   : QStringLiteral("\r\n*** Antwort abgebrochen: das Modem sendet seit %1 s ohne Pause ***\r\n")
+                         .arg(kAnswerSeconds);
+}
 } // namespace
 
 namespace {
@@ -37,10 +50,23 @@ void ModemCommand(CommPort &comm, QString &answer, qint16 &status)
     Clock &clock = platform::clock();
     status = kStatusNoResult;
     answer.clear();
+    // Nothing can come from a closed port; waiting ten seconds for it would only end in the
+    // time-out box.
+    if (!comm.portOpen()) {
+        status = kStatusTimeout;
+        platform::dialogs().message(kPortClosedMessage);
+        return;
+    }
 
+    // A port that closes during the wait (the modem pulled out, which has been reported, or
+    // closed by the user) ends the exchange at once, as a time-out does, without a box.
     const double deadline = deadlineAfter(kFirstCharTimeout);
     for (;;) {
         clock.yield();
+        if (!comm.portOpen()) {
+            status = kStatusTimeout;
+            return;
+        }
         if (clock.monotonic() > deadline) {
             status = kStatusTimeout;
             platform::dialogs().message(kTimeoutMessage);
@@ -51,11 +77,21 @@ void ModemCommand(CommPort &comm, QString &answer, qint16 &status)
     }
 
     // The answer ends when the line has been quiet for a second, counted from the last
-    // character that came in; there is no overall limit.
+    // character that came in, or when it grows past its bounds.
     answer += comm.input();
-    double lastArrival = clock.monotonic();
+    const double firstArrival = clock.monotonic();
+    double lastArrival = firstArrival;
     while (clock.monotonic() - lastArrival <= kQuietSeconds) {
+        const bool tooLong = answer.size() >= kAnswerLimit;
+        if (tooLong || clock.monotonic() - firstArrival > kAnswerSeconds) {
+            answer += cutNote(tooLong);
+            return; // status 9: whatever it holds, it is no answer
+        }
         clock.yield();
+        if (!comm.portOpen()) {
+            status = kStatusTimeout;
+            return;
+        }
         if (comm.inBufferCount() > 0) {
             answer += comm.input();
             lastArrival = clock.monotonic();

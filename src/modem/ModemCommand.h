@@ -12,7 +12,10 @@ inline const QString kPortClosedMessage = QStringLiteral("  Com-Schnittstelle is
 
 // Waits for the modem's answer to the command line just written: up to 10 s for the first
 // character, then until the line has been quiet for one second. The answer is returned
-// raw and classified by plain substring search.
+// raw and classified by plain substring search. An answer that never falls quiet ends after
+// 64 KB or 30 s with status 9 and a line saying so. A closed port gives status 1 at once:
+// closed before the wait, with the closed-port box; closed during it (the modem pulled out,
+// which the main window reports, or the user's own doing), without a box.
 void ModemCommand(CommPort &comm, QString &answer, qint16 &status);
 
 // Waits until more than `seconds` have passed since the start (rounded to a whole second),

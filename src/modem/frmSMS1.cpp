@@ -162,9 +162,16 @@ void frmSMS1::breakOff() { cmdBreak->setText(kBreakCaption); }
 
 bool frmSMS1::mayRun()
 {
-    if (!broken())
+    if (broken()) {
+        ComClear(m_link.comm());
+        return false;
+    }
+    if (m_link.comm().portOpen())
         return true;
-    ComClear(m_link.comm());
+    // Nothing can be sent: say so once, and end a run here rather than let every step wait.
+    platform::dialogs().message(kPortClosedMessage);
+    if (m_sequence)
+        breakOff();
     return false;
 }
 
@@ -176,7 +183,29 @@ bool frmSMS1::safeParameter(const QString &text)
     return false;
 }
 
-qint16 frmSMS1::exchange(const QString &command, QString &answer) { return Exchange(m_link, command, answer); }
+qint16 frmSMS1::exchange(const QString &command, QString &answer)
+{
+    const qint16 status = Exchange(m_link, command, answer);
+    // No answer (the time-out box has been shown) or no port any more (its loss has been
+    // reported): every later step would wait ten seconds and show the box again.
+    if (status == kStatusTimeout && m_sequence)
+        breakOff();
+    return status;
+}
+
+bool frmSMS1::required(const QString &command, QString &answer)
+{
+    const qint16 status = exchange(command, answer);
+    if (status == kStatusOk)
+        return true;
+    // A time-out has had its box; an error or an answer without a result code (an echo that
+    // came late) would otherwise end the run without a word.
+    if (status != kStatusTimeout)
+        platform::dialogs().message(QStringLiteral("Das Modem hat auf %1 nicht mit OK geantwortet.").arg(command),
+                                    MsgButtons::Ok, MsgIcon::Exclamation);
+    breakOff();
+    return false;
+}
 
 void frmSMS1::echoOnly(const QString &command)
 {
@@ -188,6 +217,7 @@ void frmSMS1::echoOnly(const QString &command)
 
 void frmSMS1::cmdModemOn_Click()
 {
+    m_sequence = true;
     m_link.setReceiveTimer(false);
     ModemInit();
     ModelQuery();
@@ -201,6 +231,7 @@ void frmSMS1::cmdModemOn_Click()
     SmscSend();
     m_link.setReceiveTimer(true);
     cmdBreak->setText(kIdleBreakCaption);
+    m_sequence = false;
 }
 
 void frmSMS1::cmdStep_Click()
@@ -212,19 +243,13 @@ void frmSMS1::cmdStep_Click()
 
 void frmSMS1::ModemInit()
 {
+    // With the port closed nothing can succeed: the run is broken off at once instead of
+    // waiting ten seconds for an answer to a command that never went out.
     if (!mayRun())
         return;
-    // With the port closed nothing can succeed: break the run off at once instead of
-    // waiting ten seconds for an answer to a command that never went out.
-    if (!PortIsOpen(m_link)) {
-        breakOff();
-        return;
-    }
     QString answer;
-    if (exchange(QStringLiteral("AT"), answer) > 0)
-        breakOff();
-    if (!broken() && exchange(QStringLiteral("AT E0"), answer) > 0)
-        breakOff();
+    if (required(QStringLiteral("AT"), answer) && !broken())
+        required(QStringLiteral("AT E0"), answer);
 }
 
 void frmSMS1::ModelQuery()
@@ -232,8 +257,7 @@ void frmSMS1::ModelQuery()
     if (!mayRun())
         return;
     QString answer;
-    if (exchange(QStringLiteral("AT+GMM"), answer) > 0)
-        breakOff();
+    required(QStringLiteral("AT+GMM"), answer);
     m_link.setPanelText(3, GmmModelName(answer));
 }
 

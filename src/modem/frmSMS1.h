@@ -68,7 +68,10 @@ private:
     bool mayRun();
     // A quoted parameter the user typed must not be able to end the quote or the line.
     bool safeParameter(const QString &text);
+    // One exchange; within a full run, no answer breaks the run off.
     qint16 exchange(const QString &command, QString &answer);
+    // An exchange the run cannot go on without: anything but OK breaks it off, and says why.
+    bool required(const QString &command, QString &answer);
     // A step whose answer is only shown in the terminal.
     void echoOnly(const QString &command);
 
@@ -77,5 +80,6 @@ private:
 
     ModemLink &m_link;
     bool m_running = false;
+    bool m_sequence = false; // the full sequence runs, not a single step
     bool m_brokenByClose = false;
 };

@@ -213,6 +213,29 @@ private slots:
         QCOMPARE(r.comm->inBufferCount(), 0);
         QCOMPARE(r.comm->input(), QString());
     }
+
+    void aPulledModemClosesThePortAndIsReportedOnce()
+    {
+        Rig r;
+        int reported = 0;
+        r.comm->setLostHandler([&] { ++reported; });
+        QVERIFY(r.comm->setPortOpen(true));
+        r.fake->deliver("\r\nOK");
+        r.fake->hangUp();
+        r.fake->hangUp();
+        QCOMPARE(reported, 1);
+        QVERIFY(!r.comm->portOpen());
+        QCOMPARE(r.comm->lastError(),
+                 QStringLiteral("Schnittstelle COM1 (/dev/ttyS0) nicht mehr erreichbar – Kabel oder Gerät entfernt?"));
+        QCOMPARE(ComStatusText(*r.comm), QStringLiteral("COM1,9600,n,8,1 not active"));
+        QCOMPARE(r.comm->input(), QString());
+        // Plugged in again: the port opens as before.
+        int fehler = 1;
+        ComOpen(*r.comm, fehler);
+        QCOMPARE(fehler, 0);
+        QVERIFY(r.comm->output(QStringLiteral("AT\r")));
+        QCOMPARE(reported, 1);
+    }
 };
 
 QTEST_MAIN(TestComm)

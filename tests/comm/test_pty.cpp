@@ -33,7 +33,14 @@ struct Pty {
         tcsetattr(fd, TCSANOW, &t);
         ::close(fd);
     }
-    ~Pty() { ::close(master); }
+    ~Pty() { hangUp(); }
+    // The far end goes away, as a USB modem pulled out.
+    void hangUp()
+    {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
     void write(const QByteArray &b) { QCOMPARE(::write(master, b.constData(), b.size()), b.size()); }
     QByteArray read(int expected, int timeoutMs = 2000)
     {
@@ -115,6 +122,40 @@ private slots:
         pty.write("1,99\r\n");
         QCOMPARE(waitFor(comm, 6), 6);
         QCOMPARE(comm.input(), QStringLiteral("1,99\r\n"));
+    }
+
+    void aHungUpLineClosesThePortOnce()
+    {
+        Real real;
+        Pty pty;
+        CommPort comm(std::make_unique<QtSerialBackend>(), [&](int) { return pty.slave; });
+        int reported = 0;
+        comm.setLostHandler([&] { ++reported; });
+        QVERIFY(comm.setPortOpen(true));
+        pty.write("\r\nOK\r\n");
+        QCOMPARE(waitFor(comm, 6), 6);
+        pty.hangUp();
+        // The loss shows at the first look; then nothing more comes from the dead line.
+        QElapsedTimer t;
+        t.start();
+        while (comm.portOpen() && t.elapsed() < 2000)
+            platform::clock().yield();
+        QVERIFY(!comm.portOpen());
+        for (int i = 0; i < 20; ++i)
+            platform::clock().yield();
+        QCOMPARE(reported, 1);
+        QVERIFY2(comm.lastError().endsWith(QStringLiteral("nicht mehr erreichbar – Kabel oder Gerät entfernt?")),
+                 qPrintable(comm.lastError()));
+        QCOMPARE(comm.inBufferCount(), 0);
+        QVERIFY(!comm.output(QStringLiteral("AT\r")));
+
+        // A new device under the same name opens again.
+        Pty again;
+        pty.slave = again.slave;
+        QVERIFY(comm.setPortOpen(true));
+        QVERIFY(comm.output(QStringLiteral("AT\r")));
+        QCOMPARE(again.read(3), QByteArray("AT\r"));
+        QCOMPARE(reported, 1);
     }
 
     void openingAMissingDeviceGivesComError()

@@ -1,3 +1,4 @@
+#include "../support/CpuTime.h"
 #include "../support/MainRig.h"
 
 #include "main/TerminalText.h"
@@ -9,8 +10,20 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+namespace {
+
+QByteArray fileBytes(const QString &name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
 class TestFrmAnfang : public QObject {
     Q_OBJECT
+    // Choosing a log makes its folder the current one: it must outlive every test.
+    QTemporaryDir dir;
 private slots:
     void startsWithThePortOpenAndTheDefaultGeometry()
     {
@@ -109,7 +122,8 @@ private slots:
                 all.append(static_cast<char>(b));
         r.fake->deliver(all);
         r.main->ReceiveLoop();
-        QCOMPARE(r.main->terminalText(), codepage::decode(all));
+        // A NUL would end the pane's text for a screen reader.
+        QCOMPARE(r.main->terminalText(), QStringLiteral("<0>") + codepage::decode(all.mid(1)));
         r.main->optDisplay[1]->setChecked(true);
         r.fake->deliver(all);
         r.main->ReceiveLoop();
@@ -144,25 +158,93 @@ private slots:
         QString big;
         for (int i = 0; i < 16001; ++i)
             big += QChar('a' + i % 26);
-        QString copy = big;
-        r.main->ShowData(copy);
+        QString first = big.left(8000);
+        QString second = big.mid(8000);
+        r.main->ShowData(first);
+        r.main->ShowData(second);
         QString more = QStringLiteral("OK");
         r.main->ShowData(more);
         QCOMPARE(r.main->terminalText(), big.right(11905) + QStringLiteral("OK"));
     }
 
-    void aFastLineDoesNotGrowThePaneWithoutBound()
+    // A megabyte without a line break in one tick: the pane takes its last part, the log
+    // every byte, and the tick is quick (laying out the whole line took 20 s).
+    void aMegabyteWithoutLineBreaks_data()
+    {
+        QTest::addColumn<bool>("ascii");
+        QTest::newRow("Normaldarstellung") << false;
+        QTest::newRow("ASCII-Darstellung") << true;
+    }
+    void aMegabyteWithoutLineBreaks()
+    {
+        QFETCH(bool, ascii);
+        MainRig r;
+        r.main->show();
+        r.main->optDisplay[ascii ? 1 : 0]->setChecked(true);
+        const QString logName = dir.filePath(QStringLiteral("burst.log"));
+        r.p.dialogs.fileAnswers << logName;
+        r.main->LogOpen();
+        QByteArray burst(1024 * 1024, 'x');
+        for (int i = 0; i < burst.size(); ++i)
+            burst[i] = char('a' + i % 26);
+        const QString shown = ascii ? AsciiView(codepage::decode(burst)) : codepage::decode(burst);
+        // Pieces as the driver hands them over, all there by the tick.
+        for (int at = 0; at < burst.size(); at += 4096)
+            r.fake->deliver(burst.mid(at, 4096));
+
+        const double cpu0 = processCpuSeconds();
+        r.main->ReceiveLoop();
+        QApplication::processEvents();
+        const double cpu = processCpuSeconds() - cpu0;
+        QVERIFY2(cpu < 1.0, qPrintable(QStringLiteral("%1 s").arg(cpu)));
+        const QString pane = r.main->terminalText();
+        QCOMPARE(pane, shown.right(kTerminalLimit));
+        r.main->LogClose();
+        QCOMPARE(fileBytes(logName), codepage::encode(shown));
+
+        // The next text trims the pane back under its bound.
+        QString more = QStringLiteral("OK\r");
+        r.main->ShowData(more);
+        QVERIFY(r.main->terminalText().size() <= kTerminalLimit + 4);
+        QVERIFY(r.main->terminalText().endsWith(QLatin1String("OK\r\n")));
+    }
+
+    void aNulIsShownVisiblyAndLoggedAsItCame()
     {
         MainRig r;
-        QByteArray tick(51000, 'x');
-        for (int i = 0; i < 5; ++i) {
-            r.fake->deliver(tick);
-            r.main->ReceiveLoop();
-        }
-        QVERIFY(r.main->terminalText().size() <= kTerminalLimit + 51000);
-        QString one = QStringLiteral("!");
-        r.main->ShowData(one);
-        QVERIFY(r.main->terminalText().size() <= kTerminalLimit + 1);
+        const QString logName = dir.filePath(QStringLiteral("nul.log"));
+        r.p.dialogs.fileAnswers << logName;
+        r.main->LogOpen();
+        r.fake->deliver(QByteArray("\r\n+CMGR: x\0y\r\n", 14));
+        r.main->ReceiveLoop();
+        r.main->LogClose();
+        QCOMPARE(r.main->terminalText(), QStringLiteral("\r\n+CMGR: x<0>y\r\n"));
+        QCOMPARE(r.main->txtTerm->toPlainText(), QStringLiteral("\n+CMGR: x<0>y\n"));
+        QCOMPARE(fileBytes(logName), QByteArray("\r\n+CMGR: x\0y\r\n", 14));
+    }
+
+    void aPulledModemClosesThePortWithOneMessage()
+    {
+        MainRig r;
+        r.fake->hangUp();
+        QVERIFY(!r.comm().portOpen());
+        QCOMPARE(r.main->panelText(1), QStringLiteral("COM1,9600,n,8,1 not active"));
+        QVERIFY(!r.main->panel1ShowsOpen());
+        QCOMPARE(r.p.dialogs.shown.size(), 1);
+        QCOMPARE(r.p.dialogs.shown[0].text,
+                 QStringLiteral("Die Verbindung zum Modem ist unterbrochen.\n\n"
+                                "Schnittstelle COM1 (/dev/ttyS0) nicht mehr erreichbar – Kabel oder Gerät entfernt?\n\n"
+                                "Ist das Modem wieder angeschlossen, öffnet „Com öffnen und schließen“ die "
+                                "Schnittstelle wieder."));
+        QCOMPARE(r.p.dialogs.shown[0].icon, MsgIcon::Exclamation);
+        QCOMPARE(r.p.dialogs.shown[0].title, QStringLiteral("Varnix"));
+
+        // Plugged in again: the port button opens it.
+        r.main->toolButton(QStringLiteral("Com Close"))->trigger();
+        QVERIFY(r.comm().portOpen());
+        QCOMPARE(r.main->panelText(1), QStringLiteral("COM1,9600,n,8,1 active"));
+        QVERIFY(r.main->panel1ShowsOpen());
+        QCOMPARE(r.p.dialogs.shown.size(), 1);
     }
 
     void keyboardTable()

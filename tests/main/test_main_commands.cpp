@@ -221,6 +221,8 @@ private slots:
         QCOMPARE(r.p.dialogs.shown.size(), 3);
         QCOMPARE(r.p.dialogs.shown[1].buttons, MsgButtons::RetryCancel);
         QCOMPARE(r.p.dialogs.shown[1].icon, MsgIcon::Critical);
+        QCOMPARE(r.p.dialogs.shown[1].text,
+                 QStringLiteral("Fehler beim Schreiben der Protokolldatei \"/dev/full\": Der Datenträger ist voll."));
         QVERIFY(!r.main->logOpen());
         QVERIFY(r.main->mnuFileLogOpen->isEnabled());
         QCOMPARE(r.main->terminalText(), QStringLiteral("OK\r\n"));
@@ -256,6 +258,10 @@ private slots:
         r.main->ShowData(text);
         setrlimit(RLIMIT_FSIZE, &normal);
         QCOMPARE(asked, 1);
+        // The system took part of the line: a full disk, not an unknown error.
+        QCOMPARE(r.p.dialogs.texts(),
+                 QStringList{QStringLiteral("Fehler beim Schreiben der Protokolldatei \"%1\": Der Datenträger ist voll.")
+                                 .arg(QDir::toNativeSeparators(name))});
         QVERIFY(r.main->logOpen());
         r.main->LogClose();
         QCOMPARE(fileBytes(name), QByteArray("AT+CSQ\r\ntick\r\ntick\r\n"));

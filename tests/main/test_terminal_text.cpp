@@ -49,6 +49,45 @@ private slots:
         QVERIFY(text.size() <= kTerminalLimit);
     }
 
+    // What goes into the pane: the last part of a long text, without a lone LF at its front,
+    // with LF line ends and a visible NUL.
+    void paneText_data()
+    {
+        QTest::addColumn<QString>("in");
+        QTest::addColumn<QString>("out");
+        const QString tail = QString(kTerminalLimit - 2, QLatin1Char('x'));
+        QTest::newRow("short") << "OK\r\n" << "OK\n";
+        QTest::newRow("NUL") << QStringLiteral("a") + QChar(0) + QStringLiteral("b") << "a<0>b";
+        QTest::newRow("long line") << QString(50000, QLatin1Char('y')) + tail + "zz" << tail + "zz";
+        QTest::newRow("cut between CR and LF") << "y\r\n" + tail + "\r\n" << tail + "\n";
+        QTest::newRow("exactly the limit") << "\r\n" + tail << "\n" + tail;
+    }
+    void paneText()
+    {
+        QFETCH(QString, in);
+        QFETCH(QString, out);
+        QCOMPARE(PaneText(in), out);
+    }
+
+    // How much the pane drops, counted as the pane counts (a CR LF is one character).
+    void dropCount_data()
+    {
+        QTest::addColumn<QString>("pane");
+        QTest::addColumn<int>("drop");
+        const QString block = QString(kTerminalDropBlock, QLatin1Char('a'));
+        const QString rest = QString(kTerminalLimit - kTerminalDropBlock + 1, QLatin1Char('b'));
+        QTest::newRow("within the limit") << QString(kTerminalLimit, QLatin1Char('a')) << 0;
+        QTest::newRow("one block, no line ends") << block + rest << kTerminalDropBlock;
+        QTest::newRow("a CR LF inside the block") << "\r\n" + block.mid(2) + rest << kTerminalDropBlock - 1;
+        QTest::newRow("cut between CR and LF") << block.mid(1) + "\r\n" + rest << kTerminalDropBlock;
+    }
+    void dropCount()
+    {
+        QFETCH(QString, pane);
+        QFETCH(int, drop);
+        QCOMPARE(TerminalDropCount(pane), qsizetype(drop));
+    }
+
     void asciiView_data()
     {
         QTest::addColumn<QByteArray>("bytes");

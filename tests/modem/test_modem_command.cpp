@@ -152,6 +152,86 @@ private slots:
         QVERIFY2(waited >= low && waited <= high, qPrintable(QString::number(waited)));
     }
 
+    // A modem babbling at the wrong speed, or a stream of unsolicited lines, never falls
+    // quiet: the answer is cut, says so, and counts as no answer.
+    void anAnswerThatNeverFallsQuietIsCut_data()
+    {
+        QTest::addColumn<QByteArray>("piece");
+        QTest::addColumn<double>("every");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::newRow("1 KB of noise every 0.1 s") << QByteArray(1024, '\xF0') << 0.1
+                                                   << "\r\n*** Antwort abgebrochen: mehr als 65536 Zeichen ohne Pause ***\r\n"
+                                                   << 6.2 << 6.5;
+        QTest::newRow("an OK line every 0.5 s") << QByteArray("\r\nOK\r\n") << 0.5
+                                                << "\r\n*** Antwort abgebrochen: das Modem sendet seit 30 s ohne Pause ***\r\n"
+                                                << 30.0 << 30.6;
+    }
+    void anAnswerThatNeverFallsQuietIsCut()
+    {
+        QFETCH(QByteArray, piece);
+        QFETCH(double, every);
+        QFETCH(QString, note);
+        QFETCH(double, low);
+        QFETCH(double, high);
+        MainRig r;
+        for (int i = 0; i < 200; ++i)
+            r.fake->deliver(piece, 0.2 + i * every);
+        const double start = r.p.clock.monotonic();
+        QString answer;
+        qint16 st = -1;
+        ModemCommand(r.comm(), answer, st);
+        const double took = r.p.clock.monotonic() - start - 0.2;
+        QCOMPARE(st, qint16(kStatusNoResult));
+        QVERIFY2(took > low && took < high, qPrintable(QString::number(took)));
+        QVERIFY(answer.endsWith(note));
+        QVERIFY(r.p.dialogs.shown.isEmpty());
+    }
+
+    void aClosedPortEndsTheWaitAtOnce_data()
+    {
+        QTest::addColumn<double>("closeAt");
+        QTest::addColumn<bool>("pulled");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QStringList>("boxes");
+        const QString lost = QStringLiteral("Die Verbindung zum Modem ist unterbrochen.");
+        QTest::newRow("closed before") << -1.0 << false << "" << QStringList{"  Com-Schnittstelle ist geschlossen!  "};
+        QTest::newRow("closed by the user") << 3.0 << false << "" << QStringList{};
+        QTest::newRow("pulled while waiting") << 3.0 << true << "" << QStringList{lost};
+        QTest::newRow("pulled in mid-answer") << 0.5 << true << "\r\n+CSQ: 2" << QStringList{lost};
+    }
+    void aClosedPortEndsTheWaitAtOnce()
+    {
+        QFETCH(double, closeAt);
+        QFETCH(bool, pulled);
+        QFETCH(QString, answer);
+        QFETCH(QStringList, boxes);
+        MainRig r;
+        if (!answer.isEmpty())
+            r.fake->deliver(answer.toLatin1(), 0.2);
+        if (closeAt < 0)
+            r.comm().setPortOpen(false);
+        else
+            r.p.clock.scheduleIn(closeAt, [&] {
+                if (pulled)
+                    r.fake->hangUp();
+                else
+                    r.comm().setPortOpen(false);
+            });
+        const double start = r.p.clock.monotonic();
+        QString got;
+        qint16 st = -1;
+        ModemCommand(r.comm(), got, st);
+        QCOMPARE(st, qint16(kStatusTimeout));
+        QCOMPARE(got, answer);
+        QVERIFY(r.p.clock.monotonic() - start < std::max(closeAt, 0.0) + 0.05);
+        QStringList shown;
+        for (const QString &t : r.p.dialogs.texts())
+            shown << t.section(QLatin1Char('\n'), 0, 0);
+        QCOMPARE(shown, boxes);
+    }
+
     void exchangeWritesFirstThenEchoesBoth()
     {
         MainRig r;

@@ -318,25 +318,118 @@ private slots:
     {
         QTest::addColumn<QByteArray>("failing");
         QTest::addColumn<QStringList>("sent");
-        QTest::newRow("AT E0") << QByteArray("AT E0") << QStringList{"AT", "AT E0"};
-        QTest::newRow("AT+GMM") << QByteArray("AT+GMM") << QStringList{"AT", "AT E0", "AT+GMM"};
+        QTest::addColumn<QStringList>("boxes");
+        QTest::newRow("AT E0") << QByteArray("AT E0") << QStringList{"AT", "AT E0"}
+                               << QStringList{"Das Modem hat auf AT E0 nicht mit OK geantwortet."};
+        QTest::newRow("AT+GMM") << QByteArray("AT+GMM") << QStringList{"AT", "AT E0", "AT+GMM"}
+                                << QStringList{"Das Modem hat auf AT+GMM nicht mit OK geantwortet."};
         QStringList all = kFullSequence;
         all << "AT+CREG?" << "AT+CREG?" << "AT+CREG?" << "AT+COPS?" << "AT+CSCA=\"+491710760000\"";
-        QTest::newRow("AT+CGMI") << QByteArray("AT+CGMI") << all;
-        QTest::newRow("AT+CSQ") << QByteArray("AT+CSQ") << all;
-        QTest::newRow("AT+COPS") << QByteArray("AT+COPS") << all;
+        QTest::newRow("AT+CGMI") << QByteArray("AT+CGMI") << all << QStringList{};
+        QTest::newRow("AT+CSQ") << QByteArray("AT+CSQ") << all << QStringList{};
+        QTest::newRow("AT+COPS") << QByteArray("AT+COPS") << all << QStringList{};
     }
     void onlyErrorsToTheFirstStepsBreakTheRunOff()
     {
         QFETCH(QByteArray, failing);
         QFETCH(QStringList, sent);
+        QFETCH(QStringList, boxes);
         modemsim::Config cfg;
         cfg.errorFor = failing;
         RegRig r(cfg);
         r.w->cmdModemOn->click();
         QCOMPARE(r.commands(), sent);
+        QCOMPARE(r.p.dialogs.texts(), boxes);
         QVERIFY(r.main->receiveTimer());
         QCOMPARE(r.w->cmdBreak->text(), QStringLiteral("Anmeldung &abbrechen"));
+    }
+
+    // The modem echoes at once but its result comes after more than a second of quiet: the
+    // exchange ends on the echo alone, and the run says which step failed.
+    void aLateResultIsNamed()
+    {
+        RegRig r;
+        r.fake->setResponder([&](const QByteArray &b) {
+            QList<modemsim::Chunk> answer = r.sim->modem().receive(b);
+            if (b.startsWith("AT+GMM")) {
+                r.fake->deliver(b);
+                for (modemsim::Chunk &c : answer)
+                    c.delayMs += 1500;
+            }
+            r.sim->send(answer);
+        });
+        r.w->cmdModemOn->click();
+        QCOMPARE(r.commands(), (QStringList{"AT", "AT E0", "AT+GMM"}));
+        QCOMPARE(r.p.dialogs.texts(), QStringList{"Das Modem hat auf AT+GMM nicht mit OK geantwortet."});
+        QCOMPARE(r.p.dialogs.shown[0].icon, MsgIcon::Exclamation);
+    }
+
+    // A modem that stops answering in the middle of a run, or a port that goes: one box at
+    // most, and the run ends there instead of waiting ten seconds per remaining step.
+    void aRunThatLosesTheModemEndsWithOneBox_data()
+    {
+        QTest::addColumn<QByteArray>("at");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::newRow("silent from AT+CSQ") << QByteArray("AT+CSQ") << "silent"
+                                            << QStringList{"Zeitüberschreitung. Keine Antwort vom Modem. "};
+        QTest::newRow("silent from AT+CGMI") << QByteArray("AT+CGMI") << "silent"
+                                             << QStringList{"Zeitüberschreitung. Keine Antwort vom Modem. "};
+        QTest::newRow("pulled out during AT+CSQ") << QByteArray("AT+CSQ") << "pulled"
+                                                  << QStringList{"Die Verbindung zum Modem ist unterbrochen."};
+        QTest::newRow("port closed by the user") << QByteArray("AT+CSQ") << "closed" << QStringList{};
+    }
+    void aRunThatLosesTheModemEndsWithOneBox()
+    {
+        QFETCH(QByteArray, at);
+        QFETCH(QString, how);
+        QFETCH(QStringList, boxes);
+        RegRig r;
+        bool gone = false;
+        r.fake->setResponder([&](const QByteArray &b) {
+            if (b.startsWith(at) && !gone) {
+                gone = true;
+                if (how == QLatin1String("pulled"))
+                    r.p.clock.scheduleIn(2.0, [&] { r.fake->hangUp(); });
+                else if (how == QLatin1String("closed"))
+                    r.p.clock.scheduleIn(2.0, [&] { r.main->ComToggle(); });
+            }
+            if (!gone)
+                r.sim->send(r.sim->modem().receive(b));
+        });
+        const double start = r.p.clock.monotonic();
+        r.w->cmdModemOn->click();
+        QVERIFY(r.p.clock.monotonic() - start < 20.0);
+        QCOMPARE(r.commands().last(), QString::fromLatin1(at));
+        QStringList shown;
+        for (const QString &t : r.p.dialogs.texts())
+            shown << t.section(QLatin1Char('\n'), 0, 0);
+        QCOMPARE(shown, boxes);
+        QCOMPARE(r.w->cmdBreak->text(), QStringLiteral("Anmeldung &abbrechen"));
+        QVERIFY(r.main->receiveTimer());
+    }
+
+    // A single step on a closed port says so at once instead of timing out, and leaves the
+    // next run free to start.
+    void aSingleStepOnAClosedPortSaysSo_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("Feldstärke") << "cmdFeld";
+        QTest::newRow("Anmeldung prüfen") << "cmdStep";
+        QTest::newRow("PIN testen") << "cmdPinTest";
+        QTest::newRow("SMSC neu") << "cmdSMSCneu";
+    }
+    void aSingleStepOnAClosedPortSaysSo()
+    {
+        QFETCH(QString, button);
+        RegRig r;
+        r.comm().setPortOpen(false);
+        const double start = r.p.clock.monotonic();
+        r.w->findChild<QPushButton *>(button)->click();
+        QVERIFY(r.p.clock.monotonic() - start < 0.1);
+        QCOMPARE(r.p.dialogs.texts(), QStringList{"  Com-Schnittstelle ist geschlossen!  "});
+        QCOMPARE(r.commands(), QStringList());
+        QCOMPARE(r.w->cmdBreak->text(), QStringLiteral("&Anmeldung abbrechen"));
     }
 
     void everyCaptionFitsItsButton()
