@@ -13,3 +13,4 @@ void shotsSimBook(MainRig &rig, const QString &out);
 void shotsConfig(MainRig &rig, const QString &out);
 void shotsText(MainRig &rig, const QString &out);
 void shotsBeyond(MainRig &rig, const QString &out);
+void shotsRobust(MainRig &rig, const QString &out);

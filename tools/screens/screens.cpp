@@ -131,6 +131,7 @@ int main(int argc, char *argv[])
     shotsConfig(r, out);
     shotsText(r, out);
     shotsWorkArea(r, out);
+    shotsRobust(r, out);
 
     // A question box as the user sees it, with the German standard buttons.
     QTimer::singleShot(300, [&] {
