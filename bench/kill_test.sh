@@ -49,15 +49,27 @@ for ((k = 1; k <= kills; ++k)); do
         mv "$work/inject/.batch" "$work/inject/batch$k"
         sleep 0.3
     fi
-    # A cycle begins about 0.3 s after the start; each message takes about 4 s (read, file,
-    # delete, count again, one second of quiet after each answer).
-    delay=$(awk -v r="$RANDOM" 'BEGIN { printf "%.2f", 0.3 + r / 32767 * 9.7 }')
+    # Odd kills fall anywhere in the first ten seconds of a run (start-up, the storage query,
+    # empty slots, a message); even ones 0 to 4 s after the modem has sent a message's +CMGR
+    # answer, in the stretch that files the record, deletes the slot and counts again.
+    reads_before=$(grep -c '+CMGR: \\"REC' "$work/transcript.txt" || true)
     "$reader" --link "$work/modem" --folder "$work/sms" >>"$work/reader.log" 2>&1 &
     pid=$!
+    if ((k % 2)); then
+        delay=$(awk -v r="$RANDOM" 'BEGIN { printf "%.2f", 0.3 + r / 32767 * 9.7 }')
+        when="at $delay s"
+    else
+        for ((t = 0; t < 600; ++t)); do
+            (($(grep -c '+CMGR: \\"REC' "$work/transcript.txt" || true) > reads_before)) && break
+            sleep 0.05
+        done
+        delay=$(awk -v r="$RANDOM" 'BEGIN { printf "%.2f", r / 32767 * 4 }')
+        when="$delay s after a +CMGR"
+    fi
     sleep "$delay"
-    kill -KILL "$pid" 2>/dev/null || echo "run $k ended before its kill at $delay s" >&2
+    kill -KILL "$pid" 2>/dev/null || echo "run $k ended before its kill ($when)" >&2
     wait "$pid" 2>/dev/null || true
-    printf 'kill %2d at %5s s: %3d messages filed so far\n' "$k" "$delay" "$(filed_marks | sort -u | wc -l)"
+    printf 'kill %2d %-24s %3d messages filed so far\n' "$k" "$when:" "$(filed_marks | sort -u | wc -l)"
 done
 
 "$reader" --link "$work/modem" --folder "$work/sms" --list >"$work/sim-left.txt"
