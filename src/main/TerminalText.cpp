@@ -2,6 +2,8 @@
 
 #include "platform/CodePage.h"
 
+#include <array>
+
 void TrimTerminalText(QString &text)
 {
     qsizetype drop = 0;
@@ -42,13 +44,18 @@ QString PaneText(const QString &data)
 
 QString AsciiView(const QString &text)
 {
+    // One table of the 256 groups: a burst of noise in this view is megabytes of them.
+    static const auto groups = [] {
+        std::array<QString, 256> g;
+        for (int b = 0; b < 256; ++b)
+            g[b] = QStringLiteral("<%1>").arg(b);
+        return g;
+    }();
     QString out;
     out.reserve(text.size() * 5);
     for (const QChar c : text) {
         const int b = codepage::byteOf(c);
-        out += QLatin1Char('<');
-        out += QString::number(b < 0 ? int('?') : b);
-        out += QLatin1Char('>');
+        out += groups[b < 0 ? int('?') : b];
     }
     return out;
 }
