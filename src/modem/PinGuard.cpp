@@ -35,11 +35,6 @@ bool cmeIs(const QString &error, int number, const char *verbose)
     return error == QString::number(number) || error.compare(QLatin1String(verbose), Qt::CaseInsensitive) == 0;
 }
 
-bool allDigits(const QString &s)
-{
-    return std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
 void note(ModemLink &link, const QString &why)
 {
     QString line = why + QStringLiteral("\r\n");
@@ -109,6 +104,12 @@ PinVerdict CpinSetVerdict(const QString &answer, qint16 status)
     return PinVerdict::Rejected;
 }
 
+bool IsSimCode(const QString &code, qsizetype least, qsizetype most)
+{
+    return code.size() >= least && code.size() <= most
+           && std::all_of(code.begin(), code.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
 QString AttemptsText(std::optional<int> left)
 {
     if (!left)
@@ -167,7 +168,7 @@ void PinGuard::sendPin(QLineEdit &pinBox, const ExchangeFn &exchange)
         ui.message(QStringLiteral("PIN ist zu kurz! "));
         return;
     }
-    if (!allDigits(pin)) {
+    if (!IsSimCode(pin, 4, 8)) {
         ui.message(QStringLiteral("Die PIN besteht nur aus Ziffern."));
         return;
     }

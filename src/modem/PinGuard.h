@@ -36,6 +36,9 @@ std::optional<int> CpinrRetries(const QString &answer, const QString &code);
 enum class PinVerdict { Accepted, Rejected, Failed };
 PinVerdict CpinSetVerdict(const QString &answer, qint16 status);
 
+// A code of `least` to `most` digits and nothing else: a PIN has 4 to 8, a PUK 8.
+bool IsSimCode(const QString &code, qsizetype least, qsizetype most);
+
 // "Noch 2 Versuche." / "Noch 1 Versuch." / "" when unknown.
 QString AttemptsText(std::optional<int> left);
 

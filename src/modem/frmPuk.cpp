@@ -1,5 +1,6 @@
 #include "modem/frmPuk.h"
 
+#include "modem/PinGuard.h"
 #include "platform/ControlName.h"
 #include "platform/Platform.h"
 
@@ -10,15 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 namespace {
-
-bool digits(const QString &s, qsizetype least, qsizetype most)
-{
-    return s.size() >= least && s.size() <= most
-           && std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
 
 QLineEdit *secretBox(QWidget *parent, const QString &name, const QString &spoken)
 {
@@ -32,9 +25,9 @@ QLineEdit *secretBox(QWidget *parent, const QString &name, const QString &spoken
 
 QString PukEntryRefusal(const QString &puk, const QString &newPin, const QString &repeated)
 {
-    if (!digits(puk, 8, 8))
+    if (!IsSimCode(puk, 8, 8))
         return QStringLiteral("Die PUK besteht aus 8 Ziffern.");
-    if (!digits(newPin, 4, 8))
+    if (!IsSimCode(newPin, 4, 8))
         return QStringLiteral("Die neue PIN besteht aus 4 bis 8 Ziffern.");
     if (newPin != repeated)
         return QStringLiteral("Die beiden Eingaben der neuen PIN stimmen nicht überein.");
