@@ -4,10 +4,12 @@
 // Rows in that file are tab-separated: benchmark, figure, value, unit, goal text, met (1/0).
 // Linux only: figures come from /proc.
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QList>
 #include <QString>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <sys/types.h>
@@ -102,6 +104,27 @@ inline double cpuSecondsOf(pid_t pid)
     return ticks / double(sysconf(_SC_CLK_TCK));
 }
 
+// Time all threads of a process ran and waited for a processor, from schedstat: exact to the
+// nanosecond, where /proc/<pid>/stat counts in clock ticks.
+struct SchedTimes {
+    double run = 0;
+    double queued = 0;
+};
+inline SchedTimes schedTimesOf(pid_t pid)
+{
+    SchedTimes t;
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    for (const QString &task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile f(tasks + u'/' + task + QStringLiteral("/schedstat"));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> fields = f.readAll().trimmed().split(' ');
+        t.run += fields.value(0).toDouble() / 1e9;
+        t.queued += fields.value(1).toDouble() / 1e9;
+    }
+    return t;
+}
+
 // A "VmRSS"/"VmHWM" line of /proc/<pid>/status, in MiB.
 inline double statusMiB(pid_t pid, const char *key)
 {
@@ -114,6 +137,13 @@ inline double statusMiB(pid_t pid, const char *key)
             return line.mid(want.size()).trimmed().split(' ').value(0).toDouble() / 1024.0;
     }
     return -1;
+}
+
+inline double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const qsizetype n = values.size();
+    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 inline int cores() { return int(sysconf(_SC_NPROCESSORS_ONLN)); }

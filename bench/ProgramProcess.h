@@ -16,10 +16,36 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 #include <vector>
 
 namespace bench {
+
+// A pseudo-terminal in raw mode: the program opens the slave as its COM1, the benchmark
+// holds the master.
+struct Pty {
+    int master = -1;
+    QString slave;
+    bool open()
+    {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+            return false;
+        slave = QString::fromLocal8Bit(::ptsname(master));
+        termios t{};
+        ::tcgetattr(master, &t);
+        ::cfmakeraw(&t);
+        ::tcsetattr(master, TCSANOW, &t);
+        return true;
+    }
+    ~Pty()
+    {
+        if (master >= 0)
+            ::close(master);
+    }
+};
+
 
 class ProgramProcess {
 public:
@@ -29,6 +55,8 @@ public:
     {
         QDir(folder).mkpath(QStringLiteral("config/Varnix"));
         QDir(folder).mkpath(QStringLiteral("work"));
+        QDir(folder).mkpath(QStringLiteral("runtime"));
+        QFile::setPermissions(folder + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile conf(folder + QStringLiteral("/config/Varnix/Varnix.conf"));
         if (conf.open(QIODevice::WriteOnly | QIODevice::Truncate))
             conf.write("[Ports]\nCOM1=" + QFile::encodeName(com1Device) + '\n');
@@ -50,6 +78,7 @@ public:
             args.append(a.toLocal8Bit());
         const QByteArray config = QFile::encodeName(m_folder + QStringLiteral("/config"));
         const QByteArray work = QFile::encodeName(workFolder());
+        const QByteArray runtime = QFile::encodeName(m_folder + QStringLiteral("/runtime"));
         m_pid = ::fork();
         if (m_pid < 0)
             return false;
@@ -64,6 +93,7 @@ public:
                 ::_exit(126);
             ::setenv("XDG_CONFIG_HOME", config.constData(), 1);
             ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+            ::setenv("XDG_RUNTIME_DIR", runtime.constData(), 0);
             std::vector<char *> argv;
             for (QByteArray &a : args)
                 argv.push_back(a.data());

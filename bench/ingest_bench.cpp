@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <cstring>
 #include <fcntl.h>
-#include <termios.h>
 
 namespace {
 
@@ -46,28 +45,6 @@ QByteArray asciiView(const QByteArray &bytes)
         out += '<' + QByteArray::number(uchar(c)) + '>';
     return out;
 }
-
-struct Pty {
-    int master = -1;
-    QString slave;
-    bool open()
-    {
-        master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
-            return false;
-        slave = QString::fromLocal8Bit(::ptsname(master));
-        termios t{};
-        ::tcgetattr(master, &t);
-        ::cfmakeraw(&t);
-        ::tcsetattr(master, TCSANOW, &t);
-        return true;
-    }
-    ~Pty()
-    {
-        if (master >= 0)
-            ::close(master);
-    }
-};
 
 struct ModeResult {
     double cpuShare = 0; // percent of one core
@@ -111,7 +88,7 @@ ModeResult runMode(const QString &program, bool ascii, int seconds)
 {
     ModeResult r;
     QTemporaryDir dir;
-    Pty pty;
+    bench::Pty pty;
     if (!dir.isValid() || !pty.open()) {
         std::fprintf(stderr, "no temporary folder or pseudo-terminal\n");
         return r;

@@ -1,0 +1,192 @@
+// Long operations in real time against varnix-modemsim on a pseudo-terminal, through the
+// windows that run them and the real port backend: a full registration ("Modem anmelden"),
+// a read-out of 100 SIM phonebook locations, and a read cycle that files 20 messages.
+// Each is timed against its floor: one quiet second per exchange (an answer ends after a
+// second without a character), each designed pause, and the time the modem itself took
+// from a command to the last byte of its answer (from the simulator's transcript).
+//   bench_longops [--only registration|simbook|readcycle]
+#include "BenchReport.h"
+#include "support/SimProcess.h"
+
+#include "modem/frmSMS1.h"
+#include "simbook/frmSimList.h"
+#include "sms/frmListe.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include <cmath>
+
+namespace {
+
+// The wall clock, with the time of day in whole seconds: a pause ("more than a second since
+// the start, rounded to a whole second") then lasts exactly its second instead of anything
+// from half a second to one and a half, so the floor holds no chance. Answer waits run on
+// the monotonic clock and are untouched.
+class WholeSecondClock final : public Clock {
+public:
+    explicit WholeSecondClock(SystemClock &real) : m_real(real) {}
+    double now() const override { return std::floor(m_real.now()); }
+    double monotonic() const override { return m_real.monotonic(); }
+    void yield() override { m_real.yield(); }
+
+private:
+    SystemClock &m_real;
+};
+
+// The simulator's own time for the exchanges in a stretch of its transcript: from the first
+// byte of each command received to the last byte of the answer sent before the next command.
+struct ModemTime {
+    int exchanges = 0;
+    double seconds = 0;
+};
+
+ModemTime modemTime(const QByteArray &transcript)
+{
+    ModemTime t;
+    double first = -1, last = -1;
+    bool answered = true;
+    const auto close = [&] {
+        if (first >= 0 && last >= first)
+            t.seconds += last - first;
+    };
+    for (const QByteArray &line : transcript.split('\n')) {
+        const QList<QByteArray> f = line.simplified().split(' ');
+        if (f.size() < 2)
+            continue;
+        const double at = f[0].toDouble();
+        if (f[1] == "<<") {
+            if (answered) { // a new command; a command read in two pieces is still one
+                close();
+                ++t.exchanges;
+                first = at;
+                last = at;
+                answered = false;
+            }
+        } else if (f[1] == ">>") {
+            last = at;
+            answered = true;
+        }
+    }
+    close();
+    return t;
+}
+
+struct Measured {
+    double wall = 0;
+    double cpu = 0;
+};
+
+template<typename Fn>
+Measured measure(Fn &&operation)
+{
+    const double w0 = bench::monotonicSeconds();
+    const double c0 = bench::processCpuSeconds();
+    operation();
+    return {bench::monotonicSeconds() - w0, bench::processCpuSeconds() - c0};
+}
+
+QByteArray readFrom(const QString &name, qint64 offset)
+{
+    QFile f(name);
+    if (!f.open(QIODevice::ReadOnly) || !f.seek(offset))
+        return {};
+    return f.readAll();
+}
+
+qint64 sizeOf(const QString &name) { return QFileInfo(name).size(); }
+
+void report(bench::Report &r, const QString &what, const Measured &m, const ModemTime &modem, int pauses, bool ok)
+{
+    const double floor = modem.exchanges * 1.0 + pauses * 1.0 + modem.seconds;
+    const double ratio = m.wall / floor;
+    const double share = m.cpu / m.wall;
+    std::printf("%s: %d exchanges, %d pauses, modem %.3f s, floor %.2f s, wall %.2f s (%.4fx), CPU %.3f s (%.4f)%s\n",
+                qPrintable(what), modem.exchanges, pauses, modem.seconds, floor, m.wall, ratio, m.cpu, share,
+                ok ? "" : ", FAILED");
+    std::fflush(stdout);
+    r.add(what + QStringLiteral(": wall time / floor"), ratio, QStringLiteral("x"), QStringLiteral("<= 1.03"),
+          ok && ratio <= 1.03, 4);
+    r.add(what + QStringLiteral(": CPU share"), share, QString(), QStringLiteral("<= 0.01"), ok && share <= 0.01, 4);
+}
+
+QString writeLines(const QString &name, const QByteArray &text)
+{
+    QFile f(name);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(text);
+    return name;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QString only;
+    const QStringList args = app.arguments();
+    for (qsizetype i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == QLatin1String("--only"))
+            only = args[++i];
+    }
+    const auto runs = [&](const char *name) { return only.isEmpty() || only == QLatin1String(name); };
+
+    QTemporaryDir files;
+    files.setAutoRemove(qEnvironmentVariableIsEmpty("VARNIX_BENCH_KEEP"));
+    QByteArray book, messages;
+    for (int i = 1; i <= 100; ++i)
+        book += "+49170" + QByteArray::number(1000000 + i) + "\tEintrag " + QByteArray::number(i) + '\n';
+    for (int i = 1; i <= 20; ++i)
+        messages += "+49151" + QByteArray::number(2000000 + i) + "\tNachricht " + QByteArray::number(i)
+                    + ": Treffen morgen um 10 Uhr?\n";
+    const QString transcript = files.filePath(QStringLiteral("transcript.txt"));
+    SimProcess s({QStringLiteral("--pin"), QStringLiteral("1234"), QStringLiteral("--phonebook"),
+                  writeLines(files.filePath(QStringLiteral("book.tsv")), book), QStringLiteral("--messages"),
+                  writeLines(files.filePath(QStringLiteral("messages.tsv")), messages), QStringLiteral("--transcript"),
+                  transcript});
+    WholeSecondClock clock(s.clock);
+    platform::install(&clock, &s.dialogs, &s.settings);
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(files.path()); // the read cycle files its messages here
+    frmAnfang &main = s.startMain();
+    std::printf("long operations against varnix-modemsim, %d cores\n", bench::cores());
+    bench::Report r(QStringLiteral("longops"));
+
+    // The PIN is needed by the others, so the registration always runs.
+    {
+        frmSMS1 w(main, &main);
+        w.txtPIN->setText(QStringLiteral("1234"));
+        w.txtSMSC->setText(QStringLiteral("+491710760000"));
+        const qint64 at = sizeOf(transcript);
+        const Measured m = measure([&] { w.cmdModemOn_Click(); });
+        const bool ok = s.dialogs.shown.isEmpty() && main.panelText(2) == QLatin1String("Varnix Mobil");
+        if (runs("registration"))
+            report(r, QStringLiteral("registration"), m, modemTime(readFrom(transcript, at)), 0, ok);
+    }
+    if (runs("simbook")) {
+        frmSimList w(main, &main);
+        main.setReceiveTimer(false); // as when the window is shown
+        w.edTZahl->setText(QStringLiteral("100"));
+        const qint64 at = sizeOf(transcript);
+        const Measured m = measure([&] { w.SimReadOut(); });
+        const bool ok = s.dialogs.shown.isEmpty() && w.tabTelefon->rowCount() == 101;
+        report(r, QStringLiteral("SIM read-out, 100 locations"), m, modemTime(readFrom(transcript, at)), 0, ok);
+        main.setReceiveTimer(true);
+    }
+    if (runs("readcycle")) {
+        auto *w = new frmListe(main, &main);
+        w->setPollInterval(0);
+        const qint64 at = sizeOf(transcript);
+        const Measured m = measure([&] { w->SMSLesen(); });
+        const bool ok = s.dialogs.shown.isEmpty() && w->grSMSListe->rowCount() == 21;
+        // A pause of one second follows every storage query: the first and one per message.
+        report(r, QStringLiteral("read cycle, 20 messages"), m, modemTime(readFrom(transcript, at)), 21, ok);
+        delete w;
+    }
+    QDir::setCurrent(before);
+    platform::install(&s.clock, &s.dialogs, &s.settings);
+    return r.finish();
+}
