@@ -3,6 +3,7 @@
 #include "comm/PortErrorText.h"
 
 #include <QFileInfo>
+#include <QSocketNotifier>
 #include <utility>
 
 #ifndef Q_OS_WIN
@@ -11,6 +12,11 @@
 #endif
 
 namespace {
+
+// At 256000 bit/s the driver's 4 KB input buffer fills in 160 ms. Reading every 40 ms while
+// data flows keeps it far from full, and wakes the program 25 times a second instead of
+// once for every piece the driver hands over (about 100 times a second).
+constexpr int kReadHoldMs = 40;
 
 QString openFailure(const QString &device, const QSerialPort &port)
 {
@@ -38,6 +44,44 @@ QtSerialBackend::QtSerialBackend()
 {
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
                      [this](QSerialPort::SerialPortError e) { onError(e); });
+    m_readHold.setSingleShot(true);
+    m_readHold.setInterval(kReadHoldMs);
+    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] { holdReads(); });
+    QObject::connect(&m_readHold, &QTimer::timeout, &m_port, [this] { resumeReads(); });
+}
+
+QSocketNotifier *QtSerialBackend::readNotifier()
+{
+    // QSerialPort watches its descriptor with a read notifier of its own, a child of the port,
+    // and has no call to pause it. Where there is none (Windows) reads are simply not held.
+    if (!m_readNotifier) {
+        for (QSocketNotifier *n : m_port.findChildren<QSocketNotifier *>(Qt::FindDirectChildrenOnly)) {
+            if (n->type() == QSocketNotifier::Read)
+                m_readNotifier = n;
+        }
+    }
+    return m_readNotifier;
+}
+
+void QtSerialBackend::holdReads()
+{
+    if (QSocketNotifier *n = readNotifier()) {
+        n->setEnabled(false);
+        m_readHold.start();
+    }
+}
+
+void QtSerialBackend::resumeReads()
+{
+    if (!isOpen())
+        return;
+    // What gathered meanwhile comes in now and holds the next pieces again (readyRead); with
+    // nothing there the notifier watches for the next character. Reading the port also turns
+    // the notifier on again, so an exchange never waits for the hold.
+    if (!m_port.waitForReadyRead(0)) {
+        if (QSocketNotifier *n = readNotifier())
+            n->setEnabled(true);
+    }
 }
 
 bool QtSerialBackend::hungUp() const
@@ -107,6 +151,7 @@ bool QtSerialBackend::open(const QString &device, const LineSettings &settings, 
 
 void QtSerialBackend::close()
 {
+    m_readHold.stop();
     if (m_port.isOpen())
         m_port.close();
 }

@@ -1,7 +1,11 @@
 #pragma once
 #include "comm/SerialBackend.h"
 
+#include <QPointer>
 #include <QSerialPort>
+#include <QTimer>
+
+class QSocketNotifier;
 
 // A real serial device (or pseudo-terminal) through QSerialPort.
 class QtSerialBackend final : public SerialBackend {
@@ -23,7 +27,14 @@ private:
     void onError(QSerialPort::SerialPortError error);
     bool hungUp() const;
     void finishLoss();
+    // While data flows, pieces gather in the driver between reads instead of waking the
+    // program one by one.
+    void holdReads();
+    void resumeReads();
+    QSocketNotifier *readNotifier();
     QSerialPort m_port;
+    QTimer m_readHold;
+    QPointer<QSocketNotifier> m_readNotifier;
     bool m_lost = false;
     QString m_lossReason; // not yet reported
 };
