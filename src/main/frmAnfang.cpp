@@ -149,6 +149,10 @@ void frmAnfang::buildTerminalPanel()
     Named(txtTerm, QStringLiteral("txtTerm"), QStringLiteral("Terminal"));
     txtTerm->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtTerm->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Wrapped at the last column, as a terminal does. Wrapping at word boundaries makes the
+    // layout search a line that has none (the ASCII view, line noise) to its end once for
+    // every screen line: on a fast line that was most of the program's time.
+    txtTerm->setWordWrapMode(QTextOption::WrapAnywhere);
     txtTerm->setUndoRedoEnabled(false);
     txtTerm->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     txtTerm->move(0, px(kIconStripTwips));
