@@ -13,10 +13,10 @@
 
 namespace {
 
-// At 256000 bit/s the driver's 4 KB input buffer fills in 160 ms. Reading every 40 ms while
-// data flows keeps it far from full, and wakes the program 25 times a second instead of
+// At 256000 bit/s the driver's 4 KB input buffer fills in 160 ms. Reading every 50 ms while
+// data flows keeps it far from full, and wakes the program 20 times a second instead of
 // once for every piece the driver hands over (about 100 times a second).
-constexpr int kReadHoldMs = 40;
+constexpr int kReadHoldMs = 50;
 
 QString openFailure(const QString &device, const QSerialPort &port)
 {

@@ -154,7 +154,11 @@ void frmAnfang::buildTerminalPanel()
     // every screen line: on a fast line that was most of the program's time.
     txtTerm->setWordWrapMode(QTextOption::WrapAnywhere);
     txtTerm->setUndoRedoEnabled(false);
-    txtTerm->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // A fixed-pitch font needs no shaping (no kerning, no ligatures); skipping it makes the
+    // layout of a long line a good deal cheaper.
+    QFont termFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    termFont.setStyleStrategy(QFont::PreferNoShaping);
+    txtTerm->setFont(termFont);
     txtTerm->move(0, px(kIconStripTwips));
     txtTerm->setFixedHeight(px(7000 - kTerminalHeightOffset));
     txtTerm->installEventFilter(this);
@@ -359,7 +363,11 @@ void frmAnfang::ShowData(QString &data)
     c.movePosition(QTextCursor::End);
     c.insertText(PaneText(data));
     c.endEditBlock();
-    txtTerm->setTextCursor(c);
+    // A caret at the end has moved along with the text. Putting it there again would have the
+    // pane measure its whole last line once more, the most costly step of a long line.
+    const QTextCursor caret = txtTerm->textCursor();
+    if (caret.position() != c.position() || caret.hasSelection())
+        txtTerm->setTextCursor(c);
     txtTerm->verticalScrollBar()->setValue(txtTerm->verticalScrollBar()->maximum());
     if (m_log.isOpen())
         writeLog(data);
