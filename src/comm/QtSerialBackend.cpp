@@ -44,7 +44,6 @@ QtSerialBackend::QtSerialBackend()
 {
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
                      [this](QSerialPort::SerialPortError e) { onError(e); });
-    m_readHold.setSingleShot(true);
     m_readHold.setInterval(kReadHoldMs);
     QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] { holdReads(); });
     QObject::connect(&m_readHold, &QTimer::timeout, &m_port, [this] { resumeReads(); });
@@ -67,19 +66,19 @@ void QtSerialBackend::holdReads()
 {
     if (QSocketNotifier *n = readNotifier()) {
         n->setEnabled(false);
-        m_readHold.start();
+        if (!m_readHold.isActive())
+            m_readHold.start();
     }
 }
 
 void QtSerialBackend::resumeReads()
 {
-    if (!isOpen())
-        return;
-    // What gathered meanwhile comes in now and holds the next pieces again (readyRead); with
-    // nothing there the notifier watches for the next character. Reading the port also turns
-    // the notifier on again, so an exchange never waits for the hold.
-    if (!m_port.waitForReadyRead(0)) {
-        if (QSocketNotifier *n = readNotifier())
+    // What gathered meanwhile comes in now, and the timer reads again after the next pause;
+    // with nothing there the notifier watches for the next character. Reading the port also
+    // turns the notifier on again, so an exchange never waits for the hold.
+    if (!isOpen() || !m_port.waitForReadyRead(0)) {
+        m_readHold.stop();
+        if (QSocketNotifier *n = isOpen() ? readNotifier() : nullptr)
             n->setEnabled(true);
     }
 }
