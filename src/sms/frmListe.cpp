@@ -86,12 +86,20 @@ frmListe::frmListe(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(l
         setCell(0, c, QString::fromUtf8(kHeaders[c]));
     setCell(1, 0, QString());
 
-    connect(cmdLes, &QPushButton::clicked, this, &frmListe::SMSLesen);
+    connect(cmdLes, &QPushButton::clicked, this, [this] {
+        if (m_cycle || PortIsOpen(m_link))
+            SMSLesen();
+    });
     connect(cmdInfo, &QPushButton::clicked, this, [] { platform::dialogs().message(kInfo); });
     connect(cmdZyklus, &QPushButton::clicked, this, &frmListe::cmdZyklus_Click);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(cmdArchiv, &QPushButton::clicked, this, &frmListe::archiveRequested);
-    connect(&Timer1, &QTimer::timeout, this, &frmListe::SMSLesen);
+    // With the port closed (lost, or closed by the user) a tick has nothing to read: no box
+    // every few seconds, the status bar already shows the port closed. The button says so.
+    connect(&Timer1, &QTimer::timeout, this, [this] {
+        if (m_link.comm().portOpen())
+            SMSLesen();
+    });
 
     // Load: only the read cycle may take the modem's answers while the window is there.
     resize(sizeHint());

@@ -301,6 +301,22 @@ private slots:
                                                    "Schnittstelle COM1 (/dev/ttyS0) ist nicht geöffnet"}));
     }
 
+    // A lost or closed port: the polling ticks pass quietly, the button says why nothing happens.
+    void aClosedPortIsNotPolled()
+    {
+        ReceiveRig r;
+        r.store(1, "Hallo");
+        r.comm().setPortOpen(false);
+        r.fake->takeWritten();
+        QMetaObject::invokeMethod(&r.w->Timer1, "timeout");
+        QMetaObject::invokeMethod(&r.w->Timer1, "timeout");
+        QCOMPARE(r.p.dialogs.texts(), QStringList());
+        r.w->cmdLes->click();
+        QCOMPARE(r.p.dialogs.texts(), QStringList{"  Com-Schnittstelle ist geschlossen!  "});
+        QCOMPARE(r.fake->takeWritten(), QByteArray());
+        QCOMPARE(r.modem().slot(1)->text, QByteArray("Hallo"));
+    }
+
     void intervalDialog_data()
     {
         QTest::addColumn<QString>("typed");
