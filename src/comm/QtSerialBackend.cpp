@@ -1,6 +1,7 @@
 #include "comm/QtSerialBackend.h"
 
 #include "comm/PortErrorText.h"
+#include "platform/PortHolder.h"
 
 #include <QFileInfo>
 #include <QSocketNotifier>
@@ -25,9 +26,16 @@ QString openFailure(const QString &device, const QSerialPort &port)
     case QSerialPort::PermissionError:
 #ifndef Q_OS_WIN
         // Qt reports a lock held by another program and a missing right alike.
-        if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0)
-            return QStringLiteral("wird bereits benutzt");
-        return QStringLiteral("Zugriff verweigert – ist der Benutzer in der Gruppe dialout?");
+        // Both messages say what to do: which process holds the port, or how to join the
+        // device's group.
+        if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0) {
+            const QString holder = PortHolderHint(device);
+            return holder.isEmpty() ? QStringLiteral("wird bereits benutzt")
+                                    : QStringLiteral("wird bereits benutzt. ") + holder;
+        }
+        return QStringLiteral("Zugriff verweigert – ist der Benutzer in der Gruppe dialout? %1")
+            .arg(PortAccessHint(device))
+            .trimmed();
 #else
         Q_UNUSED(device);
         return QStringLiteral("wird bereits benutzt");
