@@ -252,20 +252,31 @@ void frmAnfang::makeRoomForChildren()
     // The terminal takes the window's height less a fixed amount, which leaves the work area
     // too low for a child window. While one is open the terminal gives up what the child
     // lacks, down to a few lines; the next resize of the main window starts afresh.
-    if (txtTerm->isHidden())
-        return;
     int bottom = 0;
     for (const QMdiSubWindow *sub : mdiArea->subWindowList()) {
         if (sub->isVisible() && !sub->isMinimized())
             bottom = std::max(bottom, sub->geometry().bottom() + 1);
     }
-    const int lack = bottom - mdiArea->viewport()->height();
+    int lack = bottom - mdiArea->viewport()->height();
     if (lack <= 0)
         return;
-    const int fewLines = txtTerm->fontMetrics().lineSpacing() * 5 + 2 * txtTerm->frameWidth();
-    const int h = std::max(fewLines, txtTerm->height() - lack);
-    if (h < txtTerm->height())
-        setTerminalHeight(h);
+    if (!txtTerm->isHidden()) {
+        const int fewLines = txtTerm->fontMetrics().lineSpacing() * 5 + 2 * txtTerm->frameWidth();
+        const int h = std::max(fewLines, txtTerm->height() - lack);
+        if (h < txtTerm->height()) {
+            lack -= txtTerm->height() - h;
+            setTerminalHeight(h);
+        }
+    }
+    // What the terminal cannot give, the window gains downwards as far as the screen allows
+    // (the resize then hands the terminal's share back to the child on the next pass).
+    if (lack <= 0 || !isVisible() || (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return;
+    const QScreen *s = screen();
+    const int room = s ? s->availableGeometry().bottom() - frameGeometry().bottom() : 0;
+    const int grow = std::min(lack, room);
+    if (grow > 0)
+        resize(width(), height() + grow);
 }
 
 bool frmAnfang::eventFilter(QObject *watched, QEvent *e)

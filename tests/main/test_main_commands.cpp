@@ -11,6 +11,7 @@
 #include <QToolBar>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScreen>
 #include <QtTest>
 
 #include <csignal>
@@ -117,6 +118,25 @@ private slots:
         r.main->openSend();
         QCOMPARE(r.main->mdiArea->subWindowList().size(), 2);
         QCOMPARE(r.main->mdiArea->activeSubWindow()->windowTitle(), QStringLiteral("SM senden"));
+    }
+
+    // A child window taller than the work area: the terminal gives up height, then the window
+    // grows as far as the screen allows; whatever is still missing can be scrolled to.
+    void aTallChildGetsRoomInTheWorkArea()
+    {
+        MainRig r;
+        r.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(r.main.get()));
+        const int terminalBefore = r.main->txtTerm->height();
+        r.main->openSimList();
+        QApplication::processEvents();
+        QApplication::processEvents();
+        QMdiSubWindow *frame = r.main->mdiArea->activeSubWindow();
+        QVERIFY(frame);
+        QVERIFY(r.main->txtTerm->height() < terminalBefore);
+        const int screenBottom = r.main->screen()->availableGeometry().bottom();
+        QVERIFY(frame->geometry().bottom() < r.main->mdiArea->viewport()->height()
+                || r.main->frameGeometry().bottom() >= screenBottom - 1);
     }
 
     void logCommandsFollowTheLog()
