@@ -2,6 +2,7 @@
 
 #include "platform/AppInfo.h"
 
+#include <QFileInfo>
 #include <QSettings>
 
 
@@ -18,4 +19,11 @@ void QtSettingsStore::setValue(const QString &section, const QString &key, const
     QSettings s(kAppTitle, kAppTitle);
     s.beginGroup(section);
     s.setValue(key, value);
+}
+
+QString QtSettingsStore::folder() const
+{
+    // Asked of the store itself, so it follows XDG_CONFIG_HOME (or the registry on Windows).
+    const QSettings s(kAppTitle, kAppTitle);
+    return QFileInfo(s.fileName()).absolutePath();
 }

@@ -31,6 +31,8 @@ public:
     virtual ~SettingsStore() = default;
     virtual QString value(const QString &section, const QString &key, const QString &fallback) const = 0;
     virtual void setValue(const QString &section, const QString &key, const QString &value) = 0;
+    // The folder the store keeps its file in; files that belong with the settings live there.
+    virtual QString folder() const = 0;
 
     QString get(const SettingKey &k) const
     {
@@ -47,6 +49,7 @@ class QtSettingsStore final : public SettingsStore {
 public:
     QString value(const QString &section, const QString &key, const QString &fallback) const override;
     void setValue(const QString &section, const QString &key, const QString &value) override;
+    QString folder() const override;
 };
 
 class MemorySettingsStore final : public SettingsStore {
@@ -59,9 +62,11 @@ public:
     {
         values.insert(section + QLatin1Char('/') + key, value);
     }
+    QString folder() const override { return folderPath; }
     bool has(const SettingKey &k) const
     {
         return values.contains(QString::fromUtf8(k.section) + QLatin1Char('/') + QString::fromUtf8(k.key));
     }
     QMap<QString, QString> values;
+    QString folderPath;
 };

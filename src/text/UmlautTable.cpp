@@ -5,7 +5,6 @@
 #include "text/StringUtil.h"
 
 #include <QFileInfo>
-#include <QSettings>
 
 namespace {
 
@@ -34,17 +33,6 @@ bool storableSubstitute(int code)
 }
 
 } // namespace
-
-QString UmlautFilePath()
-{
-#ifdef Q_OS_WIN
-    return QStringLiteral("C:\\temp\\Umlaut.ini");
-#else
-    // Asked of the store itself, so the table follows it wherever XDG_CONFIG_HOME points.
-    const QSettings store(kAppTitle, kAppTitle);
-    return QFileInfo(store.fileName()).absolutePath() + QStringLiteral("/Umlaut.ini");
-#endif
-}
 
 UmlautLineKind UmlautClassifyLine(const QString &line)
 {

@@ -16,11 +16,6 @@ struct UmlautPair {
 inline constexpr int kUmlautRows = 24;
 inline constexpr int kUmlautMaxPairs = 11;
 
-// Where the table lives: "C:\temp\Umlaut.ini" on Windows. Elsewhere there is no C: drive and /tmp
-// is shared by every user (another user could plant a link under a fixed name there), so the file
-// sits in the settings store's per-user folder, beside Varnix.conf.
-QString UmlautFilePath();
-
 enum class UmlautLineKind { Empty, Refused, Bare, Pairs };
 
 // What a line of the file is: skipped when empty, refused when it does not begin with "U", a bare

@@ -15,6 +15,16 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+QString UmlautFilePath()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("C:\\temp\\Umlaut.ini");
+#else
+    // Beside the settings, so the table follows them wherever XDG_CONFIG_HOME points.
+    return platform::settings().folder() + QStringLiteral("/Umlaut.ini");
+#endif
+}
+
 QPointer<frmUmlaute> frmUmlaute::s_instance;
 
 namespace {

@@ -4,6 +4,11 @@
 #include <QPointer>
 #include <QStringList>
 
+// Where the table lives: "C:\temp\Umlaut.ini" on Windows. Elsewhere there is no C: drive and /tmp
+// is shared by every user (another user could plant a link under a fixed name there), so the file
+// sits in the settings store's per-user folder, beside Varnix.conf.
+QString UmlautFilePath();
+
 class QLabel;
 class QPushButton;
 class QTableWidget;

@@ -59,6 +59,9 @@ private slots:
     {
         Rig r;
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(r.dir.path()));
+        // The real store lives in XDG_CONFIG_HOME; the table goes beside it.
+        QCOMPARE(QtSettingsStore().folder(), r.dir.filePath(QStringLiteral("Varnix")));
+        r.settings.folderPath = r.dir.filePath(QStringLiteral("Varnix"));
         const QString expected = r.dir.filePath(QStringLiteral("Varnix/Umlaut.ini"));
         QCOMPARE(UmlautFilePath(), expected);
         frmUmlaute w; // the folder does not exist yet: an empty table
