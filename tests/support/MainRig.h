@@ -1,7 +1,7 @@
 #pragma once
 // A main window on the in-process fake port, with the platform test doubles installed.
 #include "comm/FakeSerialBackend.h"
-#include "comm/SimulatedModem.h"
+#include "support/SimulatedModem.h"
 #include "main/frmAnfang.h"
 #include "platform/Platform.h"
 

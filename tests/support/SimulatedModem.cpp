@@ -1,4 +1,4 @@
-#include "comm/SimulatedModem.h"
+#include "support/SimulatedModem.h"
 
 namespace {
 // A few milliseconds on the wire before the first byte of an answer comes back.
