@@ -366,7 +366,11 @@ void frmAnfang::ShowData(QString &data)
     // Trimming the front and appending in one edit: the pane's last line is laid out once.
     QTextCursor c(txtTerm->document());
     c.beginEditBlock();
-    if (const qsizetype drop = TerminalDropCount(terminalText()); drop > 0) {
+    // The pane's length with CR LF line ends, without copying it: each block separator
+    // stands for two characters. Only a pane past the limit is copied to find the cut.
+    const QTextDocument *doc = txtTerm->document();
+    const bool overLimit = doc->characterCount() - 1 + doc->blockCount() - 1 > kTerminalLimit;
+    if (const qsizetype drop = overLimit ? TerminalDropCount(terminalText()) : 0; drop > 0) {
         c.setPosition(0);
         c.setPosition(static_cast<int>(drop), QTextCursor::KeepAnchor);
         c.removeSelectedText();
