@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 
+#include <algorithm>
 #include <array>
 
 void TrimTerminalText(QString &text)
@@ -27,8 +28,22 @@ qsizetype TerminalDropCount(const QString &text)
 
 void NormaliseLineEnds(QString &data)
 {
-    data.remove(QLatin1Char('\n'));
-    data.replace(QLatin1Char('\r'), QLatin1String("\r\n"));
+    // One pass, and none at all for text without line ends (everything the ASCII view shows).
+    const auto isEnd = [](QChar c) { return c == u'\r' || c == u'\n'; };
+    const auto first = std::find_if(data.cbegin(), data.cend(), isEnd);
+    if (first == data.cend())
+        return;
+    QString out;
+    out.reserve(data.size() + data.size() / 8 + 1);
+    out.append(QStringView(data.cbegin(), first));
+    for (auto it = first; it != data.cend(); ++it) {
+        if (*it == u'\n')
+            continue;
+        out.append(*it);
+        if (*it == u'\r')
+            out.append(u'\n');
+    }
+    data = std::move(out);
 }
 
 QString PaneText(const QString &data)
@@ -44,18 +59,30 @@ QString PaneText(const QString &data)
 
 QString AsciiView(const QString &text)
 {
-    // One table of the 256 groups: a burst of noise in this view is megabytes of them.
+    // One table of the 256 groups, written straight into the result: a burst of noise in
+    // this view is megabytes of them.
+    struct Group {
+        char16_t chars[5];
+        qsizetype size;
+    };
     static const auto groups = [] {
-        std::array<QString, 256> g;
-        for (int b = 0; b < 256; ++b)
-            g[b] = QStringLiteral("<%1>").arg(b);
+        std::array<Group, 256> g{};
+        for (int b = 0; b < 256; ++b) {
+            const QString s = QStringLiteral("<%1>").arg(b);
+            g[b].size = s.size();
+            std::copy(s.utf16(), s.utf16() + s.size(), g[b].chars);
+        }
         return g;
     }();
-    QString out;
-    out.reserve(text.size() * 5);
+    QString out(text.size() * 5, Qt::Uninitialized);
+    char16_t *d = reinterpret_cast<char16_t *>(out.data());
+    char16_t *const begin = d;
     for (const QChar c : text) {
         const int b = codepage::byteOf(c);
-        out += groups[b < 0 ? int('?') : b];
+        const Group &g = groups[b < 0 ? int('?') : b];
+        std::copy(g.chars, g.chars + 5, d); // a whole slot: there is room, and it is faster
+        d += g.size;
     }
+    out.truncate(d - begin);
     return out;
 }

@@ -24,11 +24,8 @@ QString decode(const QByteArray &bytes)
     return out;
 }
 
-int byteOf(QChar c)
+int highByteOf(char16_t u)
 {
-    const char16_t u = c.unicode();
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
-        return u;
     for (int i = 0; i < 32; ++i)
         if (kHigh[i] == u)
             return 0x80 + i;
@@ -38,9 +35,10 @@ int byteOf(QChar c)
 QByteArray encode(const QString &text)
 {
     QByteArray out(text.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const int b = byteOf(text[i]);
-        out[i] = static_cast<char>(b < 0 ? '?' : b);
+    char *d = out.data();
+    for (const QChar c : text) {
+        const int b = byteOf(c);
+        *d++ = static_cast<char>(b < 0 ? '?' : b);
     }
     return out;
 }

@@ -14,7 +14,15 @@ QString decode(const QByteArray &bytes);
 // Characters outside Windows-1252 become "?".
 QByteArray encode(const QString &text);
 
-// The Windows-1252 byte of one character, or -1 when the code page cannot carry it.
-int byteOf(QChar c);
+// The byte 0x80..0x9F that stands for `u`, or -1 when the code page cannot carry it.
+int highByteOf(char16_t u);
+
+// The Windows-1252 byte of one character, or -1 when the code page cannot carry it. Most of
+// any text is Latin-1, which maps one to one; only the rest needs the table.
+inline int byteOf(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) ? u : highByteOf(u);
+}
 
 } // namespace codepage

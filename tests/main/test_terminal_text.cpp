@@ -15,6 +15,8 @@ private slots:
         QTest::newRow("bare CR gets LF") << "AT\r" << "AT\r\n";
         QTest::newRow("LF CR becomes CR LF") << "x\n\r" << "x\r\n";
         QTest::newRow("CR CR") << "\r\r" << "\r\n\r\n";
+        QTest::newRow("text on both sides") << "ab\ncd\ref" << "abcd\r\nef";
+        QTest::newRow("no line end") << "<65><84>" << "<65><84>";
         QTest::newRow("empty") << "" << "";
     }
     void lineEnds()
@@ -104,6 +106,12 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, shown);
         QCOMPARE(AsciiView(codepage::decode(bytes)), shown);
+    }
+
+    void asciiViewOfTextTheCodePageCannotCarry()
+    {
+        // Typed or pasted text can hold such characters; they go out as "?".
+        QCOMPARE(AsciiView(QStringLiteral("a\u20AC\u0100")), QStringLiteral("<97><128><63>"));
     }
 };
 
