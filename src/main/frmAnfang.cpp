@@ -370,7 +370,12 @@ void frmAnfang::ShowData(QString &data)
     // stands for two characters. Only a pane past the limit is copied to find the cut.
     const QTextDocument *doc = txtTerm->document();
     const bool overLimit = doc->characterCount() - 1 + doc->blockCount() - 1 > kTerminalLimit;
-    if (const qsizetype drop = overLimit ? TerminalDropCount(terminalText()) : 0; drop > 0) {
+    if (data.size() > kTerminalLimit) {
+        // Only the tail of so much text is shown; the pane's older text did not come right
+        // before that tail, so it goes as a whole instead of ending up beside it.
+        c.select(QTextCursor::Document);
+        c.removeSelectedText();
+    } else if (const qsizetype drop = overLimit ? TerminalDropCount(terminalText()) : 0; drop > 0) {
         c.setPosition(0);
         c.setPosition(static_cast<int>(drop), QTextCursor::KeepAnchor);
         c.removeSelectedText();
