@@ -17,4 +17,13 @@ public:
     // Status-bar panels 1 to 4.
     virtual void setPanelText(int panel, const QString &text) = 0;
     virtual QString panelText(int panel) const = 0;
+
+    // The task that has the modem now (see ModemTurn), or empty when it is free.
+    const QString &modemTask() const { return m_task; }
+
+private:
+    friend class ModemTurn;
+    QString m_task;
+    const void *m_holder = nullptr;
+    int m_depth = 0;
 };

@@ -1,6 +1,7 @@
 #include "main/frmAnfang.h"
 
 #include "comm/ComProcs.h"
+#include "comm/ModemTurn.h"
 #include "main/IconLabel.h"
 #include "main/Icons.h"
 #include "main/TerminalText.h"
@@ -85,7 +86,11 @@ frmAnfang::frmAnfang(std::unique_ptr<SerialBackend> backend, QWidget *parent)
 
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(kTimer1Ms);
-    connect(&Timer1, &QTimer::timeout, this, &frmAnfang::ReceiveLoop);
+    // The terminal never reads in the middle of a window's task, even if the timer runs.
+    connect(&Timer1, &QTimer::timeout, this, [this] {
+        if (modemTask().isEmpty())
+            ReceiveLoop();
+    });
     m_comm.setLostHandler([this] { PortLost(); });
 
     load();

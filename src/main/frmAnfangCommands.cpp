@@ -5,6 +5,7 @@
 
 #include "about/frmAbout.h"
 #include "comm/ComProcs.h"
+#include "comm/ModemTurn.h"
 #include "config/frmComScan.h"
 #include "config/frmProperties.h"
 #include "modem/frmSMS1.h"
@@ -282,6 +283,10 @@ void frmAnfang::openConversionTable()
 
 void frmAnfang::openBaudScan()
 {
+    // The scan closes the port and opens it at other speeds: not under another window's task.
+    const ModemTurn turn(*this, this, QStringLiteral("Baudrate scannen"));
+    if (!turn.takenOrSaid())
+        return;
     ComClose(m_comm);
     {
         // The scan window switches Timer1 off when it loads; it comes back on here.

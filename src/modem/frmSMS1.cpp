@@ -3,6 +3,7 @@
 #include "comm/ComProcs.h"
 #include "comm/CommPort.h"
 #include "comm/ModemLink.h"
+#include "comm/ModemTurn.h"
 #include "modem/ModemAnswers.h"
 #include "modem/ModemCommand.h"
 #include "modem/PinGuard.h"
@@ -130,6 +131,9 @@ void frmSMS1::runAlone(void (frmSMS1::*step)())
     // The exchanges yield to the event queue, so a click can arrive in the middle of a run;
     // a nested run would switch the receive timer back on under the outer one.
     if (m_running)
+        return;
+    const ModemTurn turn(m_link, this, windowTitle());
+    if (!turn.takenOrSaid())
         return;
     m_running = true;
     (this->*step)();

@@ -1,6 +1,7 @@
 #include "simbook/frmSimList.h"
 
 #include "comm/ModemLink.h"
+#include "comm/ModemTurn.h"
 #include "phonelist/PhoneListFile.h"
 #include "phonelist/PhoneListFormat.h"
 #include "platform/ControlName.h"
@@ -204,6 +205,9 @@ void frmSimList::SimReadOut()
 {
     if (m_busy)
         return;
+    const ModemTurn turn(m_link, this, windowTitle());
+    if (!turn.takenOrSaid())
+        return;
     setRunning(true, QStringLiteral("Platz"));
     const SimRunResult result = m_book.readOut(edTZahl->text());
     setRunning(false, {});
@@ -215,6 +219,9 @@ void frmSimList::SimReadOut()
 void frmSimList::SimWrite()
 {
     if (m_busy)
+        return;
+    const ModemTurn turn(m_link, this, windowTitle());
+    if (!turn.takenOrSaid())
         return;
     setRunning(true, QStringLiteral("Eintrag"));
     const SimRunResult result = m_book.write(m_grid->entries());

@@ -2,6 +2,7 @@
 
 #include "comm/CommPort.h"
 #include "comm/ModemLink.h"
+#include "comm/ModemTurn.h"
 #include "modem/ModemCommand.h"
 #include "platform/ControlName.h"
 #include "platform/Platform.h"
@@ -88,7 +89,7 @@ frmListe::frmListe(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(l
 
     connect(cmdLes, &QPushButton::clicked, this, [this] {
         if (m_cycle || PortIsOpen(m_link))
-            SMSLesen();
+            SMSLesen(true);
     });
     connect(cmdInfo, &QPushButton::clicked, this, [] { platform::dialogs().message(kInfo); });
     connect(cmdZyklus, &QPushButton::clicked, this, &frmListe::cmdZyklus_Click);
@@ -290,9 +291,13 @@ int frmListe::GridRowAdd()
 
 // --- The read cycle --------------------------------------------------------------------------
 
-void frmListe::SMSLesen()
+void frmListe::SMSLesen(bool asked)
 {
     if (m_cycle || m_closing)
+        return;
+    // A tick while another window has the modem waits for the next one.
+    const ModemTurn turn(m_link, this, QStringLiteral("SMS-Datei"));
+    if (asked ? !turn.takenOrSaid() : !turn)
         return;
     m_cycle = true;
     m_failure.clear();

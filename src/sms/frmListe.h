@@ -22,7 +22,8 @@ public:
     explicit frmListe(ModemLink &link, QWidget *parent = nullptr);
 
     // One read cycle. A call while a cycle runs (a tick, a click) is refused quietly.
-    void SMSLesen();
+    // `asked`: the user pressed "Lesen"; a tick finds the modem busy without a word.
+    void SMSLesen(bool asked = false);
     bool cycleRunning() const { return m_cycle; }
 
     // The note above the table: "Automatische Abfrage alle <seconds> s".

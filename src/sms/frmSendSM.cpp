@@ -2,6 +2,7 @@
 
 #include "comm/CommPort.h"
 #include "comm/ModemLink.h"
+#include "comm/ModemTurn.h"
 #include "modem/ModemCommand.h"
 #include "phonelist/frmTelNr.h"
 #include "platform/ControlName.h"
@@ -225,6 +226,9 @@ void frmSendSM::cmdSend_Click()
 {
     // A click while the modem's prompt is awaited would interleave two messages.
     if (m_sending)
+        return;
+    const ModemTurn turn(m_link, this, windowTitle());
+    if (!turn.takenOrSaid())
         return;
     m_sending = true;
     m_link.setReceiveTimer(false);

@@ -1,0 +1,154 @@
+#include "../support/MainRig.h"
+
+#include "comm/ModemTurn.h"
+#include "modem/frmSMS1.h"
+#include "sms/frmListe.h"
+#include "sms/frmSendSM.h"
+#include "sms/SmsDataFile.h"
+
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Three windows that talk to the modem, open side by side as the user may have them.
+struct TurnsRig : MainRig {
+    QTemporaryDir dir;
+    std::unique_ptr<frmSendSM> send;
+    std::unique_ptr<frmListe> list;
+    std::unique_ptr<frmSMS1> registration;
+
+    TurnsRig()
+    {
+        p.settings.set(keys::MyDir, dir.path());
+        p.settings.set(keys::PollInterval, QStringLiteral("0"));
+        smsrun::setCurrentFile({});
+        QFile phones(dir.filePath(QStringLiteral("phone.lst")));
+        phones.open(QIODevice::WriteOnly);
+        phones.write("Anna;+4917012345678\r\n");
+        phones.close();
+        modemsim::Modem &m = attachModem();
+        m.receive("AT+CPIN=\"1234\"\r");
+        m.receive("AT+CMGF=1\r");
+        m.storeSms({"REC UNREAD", "+4917099999999", "02/11/19,09:57:28+04", "Bin gleich da"}, 1);
+        send = std::make_unique<frmSendSM>(*main);
+        send->Eingabe->setPlainText(QStringLiteral("Hallo Anna"));
+        list = std::make_unique<frmListe>(*main);
+        registration = std::make_unique<frmSMS1>(*main);
+    }
+    ~TurnsRig() { smsrun::setCurrentFile({}); }
+    modemsim::Modem &modem() { return sim->modem(); }
+    bool messageStillOnSim() { return modem().slot(1).has_value(); }
+    void tick() { QMetaObject::invokeMethod(&list->Timer1, "timeout"); }
+};
+
+} // namespace
+
+class TestModemTurns : public QObject {
+    Q_OBJECT
+private slots:
+    // The list's timer fires while the send waits at the modem's "> " prompt: its read cycle
+    // would put AT+CMGR into the message's text.
+    void aListTickDuringASendWaitsForTheNextTick()
+    {
+        TurnsRig r;
+        r.p.clock.scheduleIn(0.3, [&] { r.tick(); });
+        r.fake->takeWritten();
+        r.send->cmdSend->click();
+        QCOMPARE(r.fake->takeWritten(), QByteArray("AT+CMGS=\"+4917012345678\"\rHallo Anna\x1A"));
+        QCOMPARE(r.modem().outbox().size(), 1);
+        QCOMPARE(r.modem().outbox()[0].text, QByteArray("Hallo Anna"));
+        QVERIFY(r.messageStillOnSim());
+        QVERIFY(r.p.dialogs.shown.isEmpty());
+
+        // The send is over: the next tick reads the message.
+        r.tick();
+        QVERIFY(!r.messageStillOnSim());
+    }
+
+    // What the user starts in one window while another window's task waits for the modem is
+    // refused with a box that names that window; nothing goes to the modem.
+    void aClickDuringAnotherWindowsTaskIsRefused_data()
+    {
+        QTest::addColumn<int>("running");
+        QTest::addColumn<int>("clicked");
+        QTest::addColumn<QString>("holder");
+        enum { Send, Read, Signal, Scan };
+        QTest::newRow("send while the list reads") << int(Read) << int(Send) << "SMS-Datei";
+        QTest::newRow("read while a message goes out") << int(Send) << int(Read) << "SM senden";
+        QTest::newRow("signal query while the list reads") << int(Read) << int(Signal) << "SMS-Datei";
+        QTest::newRow("baud scan while a message goes out") << int(Send) << int(Scan) << "SM senden";
+        QTest::newRow("read during registration") << int(Signal) << int(Read) << "Modem anmelden";
+    }
+    void aClickDuringAnotherWindowsTaskIsRefused()
+    {
+        QFETCH(int, running);
+        QFETCH(int, clicked);
+        QFETCH(QString, holder);
+        TurnsRig r;
+        const auto press = [&r](int which) {
+            switch (which) {
+            case 0: r.send->cmdSend->click(); break;
+            case 1: r.list->cmdLes->click(); break;
+            case 2: r.registration->cmdFeld->click(); break;
+            default: r.main->openBaudScan(); break;
+            }
+        };
+        QByteArray duringTask;
+        r.p.clock.scheduleIn(0.3, [&] {
+            r.fake->takeWritten();
+            press(clicked);
+            duringTask = r.fake->takeWritten();
+        });
+        press(running);
+
+        QCOMPARE(r.p.dialogs.texts(), QStringList{ModemBusyMessage(holder)});
+        QCOMPARE(duringTask, QByteArray());
+        QVERIFY(r.comm().portOpen());
+        QCOMPARE(r.modem().outbox().size(), running == 0 ? 1 : 0);
+
+        // Once the task is over the same click goes through.
+        r.p.dialogs.clear();
+        r.fake->takeWritten();
+        if (clicked != 3) {
+            press(clicked);
+            QVERIFY(!r.fake->takeWritten().isEmpty());
+        }
+        QVERIFY(!r.p.dialogs.texts().contains(ModemBusyMessage(holder)));
+    }
+
+    void theTerminalDoesNotReadDuringATask()
+    {
+        TurnsRig r;
+        // A window that left the main timer on (or turned it on again) must not let the
+        // terminal take an answer out of a running exchange.
+        r.p.clock.scheduleIn(0.3, [&] {
+            r.main->setReceiveTimer(true);
+            QMetaObject::invokeMethod(&r.main->Timer1, "timeout");
+        });
+        r.list->cmdLes->click();
+        QVERIFY(!r.messageStillOnSim());
+        QVERIFY(r.p.dialogs.shown.isEmpty());
+    }
+
+    void aWindowMayTakeItsTurnAgainInsideItsOwnTask()
+    {
+        MainRig r;
+        int a = 0, b = 0;
+        {
+            const ModemTurn outer(*r.main, &a, QStringLiteral("A"));
+            const ModemTurn inner(*r.main, &a, QStringLiteral("A"));
+            const ModemTurn other(*r.main, &b, QStringLiteral("B"));
+            QVERIFY(outer && inner && !other);
+            QCOMPARE(r.main->modemTask(), QStringLiteral("A"));
+        }
+        QCOMPARE(r.main->modemTask(), QString());
+        QVERIFY(bool(ModemTurn(*r.main, &b, QStringLiteral("B"))));
+    }
+};
+
+QTEST_MAIN(TestModemTurns)
+#include "test_modem_turns.moc"
