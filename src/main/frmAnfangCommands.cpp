@@ -270,6 +270,10 @@ void frmAnfang::openPhoneList()
 
 void frmAnfang::openPortSettings()
 {
+    // OK and the port test close the port: not under another window's task.
+    const ModemTurn turn(*this, this, QStringLiteral("COM-Anschluß-Einstellungen"));
+    if (!turn.takenOrSaid())
+        return;
     // OK hides the dialog and keeps it for the next opening; Cancel discards it.
     frmProperties::ShowModal(m_properties, *this, [this] { ComStatus(); }, this);
     m_panels->setText(1, ComStatusText(m_comm));
