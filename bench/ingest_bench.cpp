@@ -166,9 +166,10 @@ ModeResult runMode(const QString &program, bool ascii, int seconds)
                      expected.mid(at, 40).toPercentEncoding(" <>").constData());
     }
     // The pane is cut back to 16000 before each append, so it holds at most that plus what
-    // one tick brings (a late tick a little more); line ends count once in the pane.
+    // one tick brings (a late tick a little more); a tick that brings more than 16000 shows
+    // only its last 16000 in place of the pane's text. Line ends count once in the pane.
     const double perTick = double(expected.size()) / seconds * kTickSeconds * 1.25;
-    r.paneBound = kTerminalLimit + qsizetype(perTick);
+    r.paneBound = kTerminalLimit + std::min(qsizetype(kTerminalLimit), qsizetype(perTick));
     r.ok = varnix.status() == 0;
     if (!r.ok)
         std::fprintf(stderr, "the program ended with status %d\n", varnix.status());
