@@ -1,4 +1,5 @@
 #include "Shots.h"
+#include "comm/ModemTurn.h"
 #include "support/MainRig.h"
 
 #include <QApplication>
@@ -6,6 +7,23 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTimer>
+
+namespace {
+
+// Shows a message box as the program does and saves its picture.
+void saveBox(const QString &out, const QString &name, const QString &text, MsgIcon icon)
+{
+    QTimer::singleShot(300, [out, name] {
+        if (QWidget *box = QApplication::activeModalWidget()) {
+            box->grab().save(QDir(out).filePath(name + QStringLiteral(".png")));
+            box->close();
+        }
+    });
+    WidgetDialogs widgets;
+    static_cast<Dialogs &>(widgets).message(text, MsgButtons::Ok, icon);
+}
+
+} // namespace
 
 // The main window after a burst without line breaks (with a NUL in it) and a pulled-out
 // modem: the pane holds the burst's end, the status bar shows the port closed; and the
@@ -24,13 +42,9 @@ void shotsRobust(MainRig &rig, const QString &out)
     rig.fake->hangUp();
     saveShot(&main, out, QStringLiteral("frmAnfang-lost"));
 
-    QTimer::singleShot(300, [&] {
-        if (QWidget *box = QApplication::activeModalWidget()) {
-            box->grab().save(QDir(out).filePath(QStringLiteral("link-lost.png")));
-            box->close();
-        }
-    });
-    WidgetDialogs widgets;
-    static_cast<Dialogs &>(widgets).message(rig.p.dialogs.shown.last().text, MsgButtons::Ok, MsgIcon::Exclamation);
+    saveBox(out, QStringLiteral("link-lost"), rig.p.dialogs.shown.last().text, MsgIcon::Exclamation);
     main.ComToggle();
+
+    // "Lesen" pressed while a message goes out: the box names the window that has the modem.
+    saveBox(out, QStringLiteral("modem-busy"), ModemBusyMessage(QStringLiteral("SM senden")), MsgIcon::Information);
 }
