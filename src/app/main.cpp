@@ -51,6 +51,7 @@ public:
     {
         return m_real.message(text, buttons, icon, title);
     }
+    void notice(const QString &text, MsgIcon icon, const QString &title) override { m_real.notice(text, icon, title); }
     void beep() override { m_real.beep(); }
     void setBusy(bool busy) override { m_real.setBusy(busy); }
 

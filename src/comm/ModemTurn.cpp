@@ -25,7 +25,7 @@ ModemTurn::~ModemTurn()
 bool ModemTurn::takenOrSaid() const
 {
     if (!m_taken)
-        platform::dialogs().message(ModemBusyMessage(m_link.modemTask()), MsgButtons::Ok, MsgIcon::Information);
+        platform::dialogs().notice(ModemBusyMessage(m_link.modemTask()));
     return m_taken;
 }
 

@@ -20,6 +20,7 @@ public:
     explicit operator bool() const { return m_taken; }
 
     // For a task the user started: false after a box that names the task holding the modem.
+    // Nobody waits for that box: the task it names goes on meanwhile.
     bool takenOrSaid() const;
 
 private:

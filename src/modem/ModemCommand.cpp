@@ -67,19 +67,21 @@ void ModemCommand(CommPort &comm, QString &answer, qint16 &status)
             status = kStatusTimeout;
             return;
         }
+        // Looked at before the clock: a dialog opened meanwhile (the phone list, say) can hold
+        // the wait up past its deadline, and an answer that came in the while is no time-out.
+        if (comm.inBufferCount() >= 1)
+            break;
         if (clock.monotonic() > deadline) {
             status = kStatusTimeout;
             platform::dialogs().message(kTimeoutMessage);
             return;
         }
-        if (comm.inBufferCount() >= 1)
-            break;
     }
 
     // The answer ends when the line has been quiet for a second, counted from the last
     // character that came in, or when it grows past its bounds.
     answer += comm.input();
-    const double firstArrival = clock.monotonic();
+    double firstArrival = clock.monotonic();
     double lastArrival = firstArrival;
     while (clock.monotonic() - lastArrival <= kQuietSeconds) {
         const bool tooLong = answer.size() >= kAnswerLimit;
@@ -87,7 +89,11 @@ void ModemCommand(CommPort &comm, QString &answer, qint16 &status)
             answer += cutNote(tooLong);
             return; // status 9: whatever it holds, it is no answer
         }
+        const double before = clock.monotonic();
         clock.yield();
+        // A dialog that held the program up is not the modem talking without a pause.
+        if (const double held = clock.monotonic() - before; held > kQuietSeconds)
+            firstArrival += held;
         if (!comm.portOpen()) {
             status = kStatusTimeout;
             return;

@@ -14,9 +14,10 @@ QString Dialogs::chooseFile(const FileRequest &request)
     return name;
 }
 
-MsgAnswer WidgetDialogs::message(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title)
+namespace {
+
+void setUp(QMessageBox &box, const QString &text, MsgIcon icon, const QString &title)
 {
-    QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title);
     box.setText(text);
     switch (icon) {
@@ -26,6 +27,14 @@ MsgAnswer WidgetDialogs::message(const QString &text, MsgButtons buttons, MsgIco
     case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
     case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
     }
+}
+
+} // namespace
+
+MsgAnswer WidgetDialogs::message(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title)
+{
+    QMessageBox box(QApplication::activeWindow());
+    setUp(box, text, icon, title);
     switch (buttons) {
     case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
     case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
@@ -48,6 +57,16 @@ MsgAnswer WidgetDialogs::message(const QString &text, MsgButtons buttons, MsgIco
     case QMessageBox::Cancel: return MsgAnswer::Cancel;
     default: return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
     }
+}
+
+void WidgetDialogs::notice(const QString &text, MsgIcon icon, const QString &title)
+{
+    // Modal to its window, so it is read before the next click, but nobody waits for it.
+    auto *box = new QMessageBox(QApplication::activeWindow());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    setUp(*box, text, icon, title);
+    box->setStandardButtons(QMessageBox::Ok);
+    box->open();
 }
 
 void WidgetDialogs::beep() { QApplication::beep(); }
@@ -132,6 +151,14 @@ MsgAnswer ScriptedDialogs::message(const QString &text, MsgButtons buttons, MsgI
     case MsgButtons::RetryCancel: return MsgAnswer::Cancel;
     }
     return MsgAnswer::Ok;
+}
+
+void ScriptedDialogs::notice(const QString &text, MsgIcon icon, const QString &title)
+{
+    const ShownMessage m{text, MsgButtons::Ok, icon, title, false};
+    shown << m;
+    if (onMessage)
+        onMessage(m);
 }
 
 QStringList ScriptedDialogs::texts() const

@@ -26,6 +26,10 @@ public:
     virtual ~Dialogs() = default;
     virtual MsgAnswer message(const QString &text, MsgButtons buttons = MsgButtons::Ok,
                               MsgIcon icon = MsgIcon::None, const QString &title = kAppTitle) = 0;
+    // A box with only OK that the caller does not wait for. Shown from a click in the middle
+    // of an exchange, a waiting box would hold up that exchange until the user closed it.
+    virtual void notice(const QString &text, MsgIcon icon = MsgIcon::Information,
+                        const QString &title = kAppTitle) = 0;
     // Returns the chosen full file name, empty when cancelled. A confirmed choice makes the
     // file's folder the current directory, as the common file dialog does on Windows; the
     // phone list's folder search relies on it.
@@ -41,6 +45,7 @@ protected:
 class WidgetDialogs final : public Dialogs {
 public:
     MsgAnswer message(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title) override;
+    void notice(const QString &text, MsgIcon icon, const QString &title) override;
     void beep() override;
     void setBusy(bool busy) override;
     // "Protokolldateien (*.LOG)|*.log|Alle Dateien (*.*)|*.*" in Qt's filter form. A
@@ -60,6 +65,7 @@ struct ShownMessage {
     MsgButtons buttons;
     MsgIcon icon;
     QString title;
+    bool waited = true; // false for a notice
 };
 
 // Test double: records every box and answers from a script. Without a scripted answer it
@@ -67,6 +73,7 @@ struct ShownMessage {
 class ScriptedDialogs final : public Dialogs {
 public:
     MsgAnswer message(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title) override;
+    void notice(const QString &text, MsgIcon icon, const QString &title) override;
     void beep() override { ++beeps; }
     void setBusy(bool busy) override { busyNow = busy; }
 

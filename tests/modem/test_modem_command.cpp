@@ -189,6 +189,36 @@ private slots:
         QVERIFY(r.p.dialogs.shown.isEmpty());
     }
 
+    // A modal dialog opened from a click in the middle of an exchange (the phone list, the
+    // log's file dialog) holds the waiting loop up; the modem goes on answering meanwhile.
+    void aWaitHeldUpByADialogStillTakesTheAnswer_data()
+    {
+        QTest::addColumn<double>("heldAt");
+        QTest::addColumn<double>("heldFor");
+        QTest::addColumn<QByteArray>("before");
+        QTest::newRow("15 s before the first character") << 0.5 << 15.0 << QByteArray();
+        QTest::newRow("40 s in the middle of the answer") << 0.5 << 40.0 << QByteArray("\r\n+CSQ: 21,99\r\n");
+    }
+    void aWaitHeldUpByADialogStillTakesTheAnswer()
+    {
+        QFETCH(double, heldAt);
+        QFETCH(double, heldFor);
+        QFETCH(QByteArray, before);
+        MainRig r;
+        if (!before.isEmpty())
+            r.fake->deliver(before, 0.2);
+        r.p.clock.scheduleIn(heldAt, [&] {
+            r.fake->deliver("\r\nOK\r\n");
+            r.p.clock.advance(heldFor);
+        });
+        QString answer;
+        qint16 st = -1;
+        ModemCommand(r.comm(), answer, st);
+        QCOMPARE(st, qint16(kStatusOk));
+        QCOMPARE(answer, QString::fromLatin1(before + "\r\nOK\r\n"));
+        QVERIFY(r.p.dialogs.shown.isEmpty());
+    }
+
     void aClosedPortEndsTheWaitAtOnce_data()
     {
         QTest::addColumn<double>("closeAt");

@@ -108,6 +108,8 @@ private slots:
         press(running);
 
         QCOMPARE(r.p.dialogs.texts(), QStringList{ModemBusyMessage(holder)});
+        // The box does not hold up the task it names.
+        QVERIFY(!r.p.dialogs.shown[0].waited);
         QCOMPARE(duringTask, QByteArray());
         QVERIFY(r.comm().portOpen());
         QCOMPARE(r.modem().outbox().size(), running == 0 ? 1 : 0);
