@@ -10,7 +10,7 @@ namespace {
 // in part, the next one not at all. `reason` is what the system says for a refused write.
 class FullDisk final : public QIODevice {
 public:
-    FullDisk(QByteArray *written, qint64 room, QString reason) : m_written(written), m_room(room), m_reason(std::move(reason))
+    FullDisk(QByteArray *written, qint64 room, QString reason) : m_room(room), m_written(written), m_reason(std::move(reason))
     {
         open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     }
