@@ -5,23 +5,25 @@
 #include <algorithm>
 #include <array>
 
-void TrimTerminalText(QString &text)
+namespace {
+
+// Whole blocks from the front, as many as bring `size` back within the limit.
+qsizetype blocksOver(qsizetype size)
 {
-    qsizetype drop = 0;
-    while (text.size() - drop > kTerminalLimit)
-        drop += kTerminalDropBlock;
-    if (drop > 0)
-        text.remove(0, drop);
+    const qsizetype over = size - kTerminalLimit;
+    return over > 0 ? (over + kTerminalDropBlock - 1) / kTerminalDropBlock * kTerminalDropBlock : 0;
 }
+
+} // namespace
+
+void TrimTerminalText(QString &text) { text.remove(0, blocksOver(text.size())); }
 
 qsizetype TerminalDropCount(const QString &text)
 {
-    QString kept = text;
-    TrimTerminalText(kept);
-    qsizetype drop = text.size() - kept.size();
+    qsizetype drop = blocksOver(text.size());
     if (drop == 0)
         return 0;
-    if (kept.startsWith(QLatin1Char('\n')))
+    if (text.at(drop) == u'\n')
         ++drop;
     return drop - QStringView(text).left(drop).count(u"\r\n");
 }
