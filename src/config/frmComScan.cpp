@@ -28,7 +28,7 @@ frmComScan::frmComScan(ModemLink &link, std::function<void()> receiveLoop, QWidg
       m_link(link), m_receiveLoop(std::move(receiveLoop))
 {
     Named(this, QStringLiteral("frmComScan"));
-    setWindowTitle(QStringLiteral("Baudrate scannen"));
+    setWindowTitle(kComScanTitle);
 
     btnScan = Named(new QPushButton(QStringLiteral("&Scan All"), this), QStringLiteral("btnScan"));
     lblCounter = Named(new QLabel(QStringLiteral("0"), this), QStringLiteral("lblCounter"));

@@ -12,6 +12,8 @@ class QStatusBar;
 // from 56000 down to 110 ("n,8,1"), and TimerSchreib sends "AT" on every other tick and
 // fetches the answer into the terminal on the ticks between. The user stops at the speed
 // where the modem's OK shows; the port stays open at it. Nothing is stored.
+inline const QString kComScanTitle = QStringLiteral("Baudrate scannen");
+
 class frmComScan final : public QDialog {
     Q_OBJECT
 public:

@@ -61,7 +61,7 @@ frmProperties::frmProperties(ModemLink &link, std::function<void()> comStatus, Q
       m_link(link), m_comStatus(std::move(comStatus))
 {
     Named(this, QStringLiteral("frmProperties"));
-    setWindowTitle(QStringLiteral("COM-Anschluß-Einstellungen"));
+    setWindowTitle(kPropertiesTitle);
     buildControls();
     layOut();
 

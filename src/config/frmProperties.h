@@ -19,6 +19,8 @@ class QTabWidget;
 // control and echo, applied to the port and stored by OK; a test of which of COM1 to COM16
 // can be opened. OK hides the dialog and keeps its choices; Cancel and the close box
 // discard it, so the next showing starts afresh.
+inline const QString kPropertiesTitle = QStringLiteral("COM-Anschluß-Einstellungen");
+
 class frmProperties final : public QDialog {
     Q_OBJECT
 public:

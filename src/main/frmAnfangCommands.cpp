@@ -271,7 +271,7 @@ void frmAnfang::openPhoneList()
 void frmAnfang::openPortSettings()
 {
     // OK and the port test close the port: not under another window's task.
-    const ModemTurn turn(*this, this, QStringLiteral("COM-Anschluß-Einstellungen"));
+    const ModemTurn turn(*this, this, kPropertiesTitle);
     if (!turn.takenOrSaid())
         return;
     // OK hides the dialog and keeps it for the next opening; Cancel discards it.
@@ -288,7 +288,7 @@ void frmAnfang::openConversionTable()
 void frmAnfang::openBaudScan()
 {
     // The scan closes the port and opens it at other speeds: not under another window's task.
-    const ModemTurn turn(*this, this, QStringLiteral("Baudrate scannen"));
+    const ModemTurn turn(*this, this, kComScanTitle);
     if (!turn.takenOrSaid())
         return;
     ComClose(m_comm);
