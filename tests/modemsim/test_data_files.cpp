@@ -8,6 +8,8 @@
 
 using namespace modemsim;
 
+Q_DECLARE_METATYPE(modemsim::StoredSms)
+
 class TestDataFiles : public QObject {
     Q_OBJECT
 
@@ -16,39 +18,31 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<int>("slot");
-        QTest::addColumn<QByteArray>("status");
-        QTest::addColumn<QByteArray>("timestamp");
-        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<StoredSms>("sms");
+        const auto unread = [](const QByteArray &text) { return StoredSms{"REC UNREAD", "+49170", {}, text}; };
 
-        QTest::newRow("full") << QByteArray("3\tREC READ\t+49170\t24/05/01,12:00:00+08\tHallo\n")
-                              << 3 << QByteArray("REC READ") << QByteArray("24/05/01,12:00:00+08") << QByteArray("Hallo");
-        QTest::newRow("short form, comment, CR LF") << QByteArray("# Nachrichten\r\n\r\n+49170\tHallo Welt\r\n")
-                                                    << 0 << QByteArray("REC UNREAD") << QByteArray() << QByteArray("Hallo Welt");
-        QTest::newRow("escapes") << QByteArray("+49170\teins\\r\\nzwei\\tdrei \\\\ \\x80\\x1a")
-                                 << 0 << QByteArray("REC UNREAD") << QByteArray() << QByteArray("eins\r\nzwei\tdrei \\ \x80\x1a");
+        QTest::newRow("full") << QByteArray("3\tREC READ\t+49170\t24/05/01,12:00:00+08\tHallo\n") << 3
+                              << StoredSms{"REC READ", "+49170", "24/05/01,12:00:00+08", "Hallo"};
+        QTest::newRow("short form, comment, CR LF") << QByteArray("# Nachrichten\r\n\r\n+49170\tHallo Welt\r\n") << 0
+                                                    << unread("Hallo Welt");
+        QTest::newRow("escapes") << QByteArray("+49170\teins\\r\\nzwei\\tdrei \\\\ \\x80\\x1a") << 0
+                                 << unread("eins\r\nzwei\tdrei \\ \x80\x1a");
         // UTF-8 files are converted to the line's Windows-1252; Windows-1252 files stay as they are.
-        QTest::newRow("Windows-1252") << QByteArray("+49170\tGr\xfc\xdf" "e")
-                                      << 0 << QByteArray("REC UNREAD") << QByteArray() << QByteArray("Gr\xfc\xdf" "e");
-        QTest::newRow("UTF-8") << QByteArray("+49170\tbest\xc3\xa4tigt \xe2\x82\xac 5")
-                               << 0 << QByteArray("REC UNREAD") << QByteArray() << QByteArray("best\xe4tigt \x80 5");
+        QTest::newRow("Windows-1252") << QByteArray("+49170\tGr\xfc\xdf" "e") << 0 << unread("Gr\xfc\xdf" "e");
+        QTest::newRow("UTF-8") << QByteArray("+49170\tbest\xc3\xa4tigt \xe2\x82\xac 5") << 0 << unread("best\xe4tigt \x80 5");
     }
 
     void messages()
     {
         QFETCH(QByteArray, file);
         QFETCH(int, slot);
-        QFETCH(QByteArray, status);
-        QFETCH(QByteArray, timestamp);
-        QFETCH(QByteArray, text);
+        QFETCH(StoredSms, sms);
         QList<MessageRecord> records;
         QString error;
         QVERIFY2(parseMessages(file, &records, &error), qPrintable(error));
         QCOMPARE(records.size(), 1);
         QCOMPARE(records[0].slot, slot);
-        QCOMPARE(records[0].sms.status, status);
-        QCOMPARE(records[0].sms.number, QByteArray("+49170"));
-        QCOMPARE(records[0].sms.timestamp, timestamp);
-        QCOMPARE(records[0].sms.text, text);
+        QCOMPARE(records[0].sms, sms);
     }
 
     void badMessages_data()
