@@ -19,8 +19,7 @@ struct ScanRig : MainRig {
         attachModem(cfg);
         // As the main window opens the scan: port closed first.
         ComClose(comm());
-        w = std::make_unique<frmComScan>(
-            *main, [this] { main->ReceiveLoop(); }, main.get());
+        w = std::make_unique<frmComScan>(*main, [this] { main->ReceiveLoop(); }, main.get());
         w->show();
     }
     // One send tick and one fetch tick, with the modem's time to answer between them.
@@ -37,18 +36,14 @@ struct ScanRig : MainRig {
 class TestFrmComScan : public QObject {
     Q_OBJECT
 private slots:
-    void loadStopsTheReceiveTimer()
+    // Loading stops the main receive timer; each press then tries the next lower speed.
+    void pressesWalkDownTheSpeeds()
     {
         ScanRig r;
         QVERIFY(!r.main->receiveTimer());
         QVERIFY(!r.w->TimerSchreib.isActive());
         QCOMPARE(r.w->lblCounter->text(), QStringLiteral("12"));
         QCOMPARE(r.main->panelText(1), QStringLiteral("COM1,9600,n,8,1 not active"));
-    }
-
-    void pressesWalkDownTheSpeeds()
-    {
-        ScanRig r;
         const QList<int> speeds{56000, 38400, 28800, 19200, 14400, 9600, 4800, 2400, 1200, 600, 300, 110};
         for (int i = 0; i < speeds.size(); ++i) {
             r.w->btnScan->click();

@@ -1,20 +1,12 @@
 #include "../support/MainRig.h"
 
-#include "comm/QtSerialBackend.h"
 #include "config/frmProperties.h"
-#include "platform/PortMap.h"
 
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 namespace {
 
@@ -27,13 +19,8 @@ struct PropRig : MainRig {
     }
     std::unique_ptr<frmProperties> dialog()
     {
-        auto w = std::make_unique<frmProperties>(
-            *main,
-            [this] {
-                ++statusRefreshes;
-                main->ComStatus();
-            },
-            main.get());
+        auto refresh = [this] { ++statusRefreshes; main->ComStatus(); };
+        auto w = std::make_unique<frmProperties>(*main, refresh, main.get());
         w->listDevices = [] { return QList<SerialDevice>(); };
         return w;
     }
@@ -46,18 +33,6 @@ void choose(QComboBox *c, const QString &item)
     QVERIFY2(i >= 0, qPrintable(item));
     c->setCurrentIndex(i);
 }
-
-// A pseudo-terminal whose slave a serial port can open.
-struct Pty {
-    int master = posix_openpt(O_RDWR | O_NOCTTY);
-    Pty()
-    {
-        grantpt(master);
-        unlockpt(master);
-    }
-    ~Pty() { ::close(master); }
-    QString slave() const { return QString::fromLocal8Bit(ptsname(master)); }
-};
 
 } // namespace
 
@@ -112,12 +87,11 @@ private slots:
         QCOMPARE(r.comm().handshaking(), 2);
         QVERIFY(r.comm().portOpen());
         QCOMPARE(r.fake->lastDevice, QStringLiteral("/dev/ttyS1"));
-        QCOMPARE(r.stored("Einstellungen", "Einstellungen"), QStringLiteral("19200,e,7,1"));
-        QCOMPARE(r.stored("Einstellungen", "COM-Anschluß"), QStringLiteral("2"));
-        QCOMPARE(r.stored("Einstellungen", "Handshaking"), QStringLiteral("2"));
-        QCOMPARE(r.stored("Einstellungen", "Echo"), QStringLiteral("False"));
         // The device of an untouched number stays unmapped.
-        QCOMPARE(r.stored("Ports", "COM2"), QStringLiteral("<none>"));
+        QCOMPARE((QStringList{r.stored("Einstellungen", "Einstellungen"), r.stored("Einstellungen", "COM-Anschluß"),
+                              r.stored("Einstellungen", "Handshaking"), r.stored("Einstellungen", "Echo"),
+                              r.stored("Ports", "COM2")}),
+                 (QStringList{"19200,e,7,1", "2", "2", "False", "<none>"}));
         QCOMPARE(r.main->panelText(1), QStringLiteral("COM2,19200,e,7,1 , RTS/CTS active"));
         QVERIFY(r.main->panel1ShowsOpen());
         QCOMPARE(r.statusRefreshes, 1);
@@ -156,9 +130,8 @@ private slots:
         QCOMPARE(w->cboDevice->currentText(), QStringLiteral("/dev/ttyUSB0"));
         w->cmdOK->click();
 
-        QCOMPARE(r.stored("Ports", "COM3"), QStringLiteral("/dev/ttyUSB0"));
-        QCOMPARE(r.stored("Ports", "COM1"), QStringLiteral("/dev/ttyACM0"));
-        QCOMPARE(r.stored("Ports", "COM2"), QStringLiteral("<none>"));
+        QCOMPARE((QStringList{r.stored("Ports", "COM3"), r.stored("Ports", "COM1"), r.stored("Ports", "COM2")}),
+                 (QStringList{"/dev/ttyUSB0", "/dev/ttyACM0", "<none>"}));
         QCOMPARE(r.comm().commPort(), 3);
         QCOMPARE(r.fake->lastDevice, QStringLiteral("/dev/ttyUSB0"));
         QCOMPARE(r.stored("Einstellungen", "COM-Anschluß"), QStringLiteral("3"));
@@ -189,8 +162,7 @@ private slots:
             kept->cboDevice->setEditText(QStringLiteral("/dev/ttyUSB0"));
             kept->cmdCancel->click();
         });
-        frmProperties::ShowModal(
-            kept, *r.main, [] {}, r.main.get());
+        frmProperties::ShowModal(kept, *r.main, [] {}, r.main.get());
         QVERIFY(kept.isNull());
         QVERIFY(r.comm().portOpen());
         QCOMPARE(r.stored("Ports", "COM1"), QStringLiteral("<none>"));
@@ -198,13 +170,11 @@ private slots:
 
         // OK keeps the one dialog for the next showing.
         QTimer::singleShot(0, r.main.get(), [&] { kept->cmdOK->click(); });
-        frmProperties::ShowModal(
-            kept, *r.main, [] {}, r.main.get());
+        frmProperties::ShowModal(kept, *r.main, [] {}, r.main.get());
         QPointer<frmProperties> first = kept;
         QVERIFY(!first.isNull());
         QTimer::singleShot(0, r.main.get(), [&] { kept->close(); });
-        frmProperties::ShowModal(
-            kept, *r.main, [] {}, r.main.get());
+        frmProperties::ShowModal(kept, *r.main, [] {}, r.main.get());
         QVERIFY(first.isNull());
         QVERIFY(kept.isNull());
     }
@@ -242,25 +212,6 @@ private slots:
         // Cancel after the test leaves the port closed.
         w->cmdCancel->click();
         QVERIFY(!r.comm().portOpen());
-    }
-
-    void portTestOverPseudoTerminals()
-    {
-        TestPlatform p;
-        QTemporaryDir dir;
-        Pty a, b;
-        for (int n = 1; n <= 16; ++n)
-            p.settings.setValue("Ports", PortMapKey(n), dir.filePath(QStringLiteral("gone%1").arg(n)));
-        p.settings.setValue("Ports", "COM1", a.slave());
-        p.settings.setValue("Ports", "COM3", b.slave());
-        frmAnfang main(std::make_unique<QtSerialBackend>());
-        main.endProgram = [] {};
-        QVERIFY(main.comm().portOpen());
-        frmProperties w(
-            main, [] {}, &main);
-        w.cmdTest->click();
-        QCOMPARE(p.dialogs.texts(), QStringList{" COM 1 verfügbar!\r COM 3 verfügbar!\r"});
-        QVERIFY(!main.comm().portOpen());
     }
 };
 

@@ -32,9 +32,8 @@ private slots:
     void storedSettingsSplit()
     {
         QFETCH(QString, stored);
-        QFETCH(QStringList, items);
         const auto c = portchoices::splitStoredSettings(stored);
-        QCOMPARE((QStringList{c.speed, c.parity, c.dataBits, c.stopBits}), items);
+        QTEST((QStringList{c.speed, c.parity, c.dataBits, c.stopBits}), "items");
     }
 
     void modemDevicesFilteredAndOrdered()
@@ -53,26 +52,17 @@ private slots:
         QTest::addColumn<QString>("maker");
         QTest::addColumn<QString>("product");
         QTest::addColumn<QString>("text");
-        QTest::newRow("maker and product") << "Huawei"
-                                           << "E3372"
-                                           << "/dev/ttyUSB0 – Huawei E3372";
-        QTest::newRow("product repeats the maker") << "FTDI"
-                                                   << "FTDI FT232R USB UART"
-                                                   << "/dev/ttyUSB0 – FTDI FT232R USB UART";
-        QTest::newRow("maker only") << "Siemens"
-                                    << ""
-                                    << "/dev/ttyUSB0 – Siemens";
-        QTest::newRow("nothing known") << ""
-                                       << " "
-                                       << "/dev/ttyUSB0";
+        QTest::newRow("maker and product") << "Huawei" << "E3372" << "/dev/ttyUSB0 – Huawei E3372";
+        QTest::newRow("product repeats the maker") << "FTDI" << "FTDI FT232R USB UART" << "/dev/ttyUSB0 – FTDI FT232R USB UART";
+        QTest::newRow("maker only") << "Siemens" << "" << "/dev/ttyUSB0 – Siemens";
+        QTest::newRow("nothing known") << "" << " " << "/dev/ttyUSB0";
     }
     void deviceChoiceText()
     {
         QFETCH(QString, maker);
         QFETCH(QString, product);
-        QFETCH(QString, text);
         const QString shown = SerialDevices::choiceText({"/dev/ttyUSB0", maker, product});
-        QCOMPARE(shown, text);
+        QTEST(shown, "text");
         QCOMPARE(SerialDevices::pathFromChoice(shown), QStringLiteral("/dev/ttyUSB0"));
     }
 };
