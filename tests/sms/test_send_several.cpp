@@ -4,6 +4,7 @@
 #include "phonelist/frmTelNr.h"
 #include "sms/MultiSend.h"
 #include "sms/frmSendSM.h"
+#include "text/AtInput.h"
 
 #include <QFile>
 #include <QLabel>
@@ -124,18 +125,6 @@ private slots:
         QVERIFY(r.w->txtZielNr->isEnabled());
     }
 
-    void aRefusedNumberFailsAndTheOthersGo()
-    {
-        SeveralRig r;
-        r.select({"Anna", "Falsch", "Zora"});
-        r.w->cmdSend->click();
-        QCOMPARE(r.outbox().size(), 2);
-        QCOMPARE(r.p.dialogs.texts(),
-                 QStringList{"2 von 3 Nachrichten gesendet.\r\nGesendet an: Anna, Zora\r\n"
-                             "Fehlgeschlagen: Falsch (abgelehnt: ERROR)"});
-        QCOMPARE(r.p.dialogs.shown[0].icon, MsgIcon::Exclamation);
-    }
-
     void theBreakEndsTheRunBeforeTheNextName_data()
     {
         QTest::addColumn<bool>("byClosing");
@@ -163,32 +152,51 @@ private slots:
         QVERIFY(r.main->receiveTimer());
     }
 
-    // A modem that has fallen silent gets one AT+CMGS and one time-out, not one per name.
-    void aSilentModemEndsTheRun()
+    // A silent modem gets one AT+CMGS and one time-out, not one per name.
+    void aFaultyNumberModemOrTextIsReported_data()
     {
-        modemsim::Config cfg;
-        cfg.silent = true;
-        SeveralRig r(cfg);
-        r.select({"Anna", "Zora"});
-        r.fake->takeWritten();
-        r.w->cmdSend->click();
-        QCOMPARE(r.fake->takeWritten(), QByteArray("AT+CMGS=\"+4917012345678\"\r"));
-        QCOMPARE(r.p.dialogs.texts(),
-                 (QStringList{kTimeoutMessage, "0 von 2 Nachrichten gesendet.\r\n"
-                                               "Fehlgeschlagen: Anna (keine Antwort vom Modem)\r\n"
-                                               "Nicht gesendet: Zora (nicht versucht)"}));
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("wire");
+        QTest::addColumn<int>("sent");
+        QTest::addColumn<QStringList>("dialogs");
+        QTest::addColumn<int>("icon");
+        const QByteArray anna("AT+CMGS=\"+4917012345678\"\r"), zora("AT+CMGS=\"0049151999\"\r"), body("Treffen um 18 Uhr\x1A");
+        QTest::newRow("refused number") << false << QStringList{"Anna", "Falsch", "Zora"} << "Treffen um 18 Uhr"
+                                        << anna + body + "AT+CMGS=\"+49abc\"\r" + zora + body << 2
+                                        << QStringList{"2 von 3 Nachrichten gesendet.\r\nGesendet an: Anna, Zora\r\n"
+                                                       "Fehlgeschlagen: Falsch (abgelehnt: ERROR)"}
+                                        << int(MsgIcon::Exclamation);
+        QTest::newRow("silent modem") << true << QStringList{"Anna", "Zora"} << "Treffen um 18 Uhr" << anna << 0
+                                      << QStringList{kTimeoutMessage, "0 von 2 Nachrichten gesendet.\r\n"
+                                                                      "Fehlgeschlagen: Anna (keine Antwort vom Modem)\r\n"
+                                                                      "Nicht gesendet: Zora (nicht versucht)"}
+                                      << -1;
+        QTest::newRow("unsafe text") << false << QStringList{"Anna", "Zora"} << "Hallo\x1A" << QByteArray() << 0
+                                     << QStringList{kUnsafeBodyMessage} << -1;
     }
-
-    void unsafeNumbersOrTextSendNothing()
+    void aFaultyNumberModemOrTextIsReported()
     {
-        SeveralRig r;
-        r.select({"Anna", "Zora"});
-        r.w->Eingabe->setPlainText(QStringLiteral("Hallo\x1A"));
+        QFETCH(bool, silent);
+        QFETCH(QStringList, names);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, wire);
+        QFETCH(int, sent);
+        QFETCH(QStringList, dialogs);
+        QFETCH(int, icon);
+        modemsim::Config cfg;
+        cfg.silent = silent;
+        SeveralRig r(cfg);
+        r.select(names);
+        r.w->Eingabe->setPlainText(text);
         r.fake->takeWritten();
         r.w->cmdSend->click();
-        QVERIFY(r.fake->takeWritten().isEmpty());
-        QCOMPARE(r.p.dialogs.shown.size(), 1);
-        QVERIFY(r.outbox().isEmpty());
+        QCOMPARE(r.fake->takeWritten(), wire);
+        QCOMPARE(r.outbox().size(), sent);
+        QCOMPARE(r.p.dialogs.texts(), dialogs);
+        if (icon >= 0)
+            QCOMPARE(int(r.p.dialogs.shown.last().icon), icon);
     }
 };
 
