@@ -104,15 +104,6 @@ private slots:
         QCOMPARE(r.p.settings.get(keys::PollInterval), QStringLiteral("9999"));
     }
 
-    void anEmptySimIsOnlyAskedForItsCounts()
-    {
-        ReceiveRig r;
-        QCOMPARE(r.read(), QStringList{"AT+CPMS?"});
-        QCOMPARE(r.w->sbrMeldung->text(), QStringLiteral("SMS vorhanden:  0   SMS maximal:  30"));
-        QVERIFY(r.filesInFolder().isEmpty());
-        QVERIFY(r.p.dialogs.shown.isEmpty());
-    }
-
     // The table shows the first line of a text; the file keeps all of it.
     void messagesAreFiledListedAndDeletedUntilTheSimIsEmpty()
     {
@@ -144,16 +135,19 @@ private slots:
     {
         QTest::addColumn<bool>("errorForEmpty");
         QTest::addColumn<bool>("pdu");
+        QTest::addColumn<int>("stored"); // 0: an empty SIM
         QTest::addColumn<QStringList>("sent");
         const QStringList filed{"AT+CPMS?", "AT+CMGR= 1", "AT+CMGR= 2", "AT+CMGD= 2", "AT+CPMS?"};
-        QTest::newRow("OK only") << false << false << filed;
-        QTest::newRow("ERROR") << true << false << filed;
-        QTest::newRow("+CMGR: 0") << false << true << QStringList{"AT+CPMS?", "AT+CMGR= 1", "AT+CMGR= 2", "AT+CMGR= 3"};
+        QTest::newRow("empty SIM: counts only") << false << false << 0 << QStringList{"AT+CPMS?"};
+        QTest::newRow("OK only") << false << false << 2 << filed;
+        QTest::newRow("ERROR") << true << false << 2 << filed;
+        QTest::newRow("+CMGR: 0") << false << true << 2 << QStringList{"AT+CPMS?", "AT+CMGR= 1", "AT+CMGR= 2", "AT+CMGR= 3"};
     }
     void slotsWithoutAMessageToFileAreSkipped()
     {
         QFETCH(bool, errorForEmpty);
         QFETCH(bool, pdu);
+        QFETCH(int, stored);
         QFETCH(QStringList, sent);
         modemsim::Config cfg;
         cfg.storageSize = 3;
@@ -161,10 +155,14 @@ private slots:
         ReceiveRig r(cfg);
         if (pdu)
             r.modem().receive("AT+CMGF=0\r");
-        r.store(2, "Hallo");
+        if (stored)
+            r.store(stored, "Hallo");
         QCOMPARE(r.read(), sent);
         QCOMPARE(r.modem().slot(2).has_value(), pdu);
-        QCOMPARE(r.file().count("OK\r\n"), pdu ? 0 : 1);
+        const bool filed = stored && !pdu;
+        QCOMPARE(r.file().count("OK\r\n"), filed ? 1 : 0);
+        QCOMPARE(r.filesInFolder().isEmpty(), !filed);
+        QVERIFY(r.p.dialogs.shown.isEmpty());
     }
 
     // A pause mid-text longer than the quiet second: no final OK, so the message stays on the SIM.
