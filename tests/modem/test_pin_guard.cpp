@@ -27,8 +27,7 @@ struct PinRig : MainRig {
         fake->takeWritten();
         w->txtPIN->setText(pin);
         w->cmdPinTest->click();
-        QStringList out = QString::fromLatin1(fake->takeWritten()).split(u'\r', Qt::SkipEmptyParts);
-        return out;
+        return QString::fromLatin1(fake->takeWritten()).split(u'\r', Qt::SkipEmptyParts);
     }
 };
 
