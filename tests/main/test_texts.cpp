@@ -3,7 +3,6 @@
 // with itself.
 #include "../support/MainRig.h"
 
-#include "modem/ModemCommand.h"
 #include "modem/frmSMS1.h"
 
 #include <QAbstractButton>
@@ -47,7 +46,6 @@ private slots:
         row("frmAnfang", "Panel2", "Netz");
         row("frmAnfang", "Panel3", "Modem");
         row("frmAnfang", "Panel4", "Feld");
-        row("frmSMS1", "", "Modem anmelden");
         row("frmSMS1", "cmdModemOn", "&Modem anmelden");
         row("frmSMS1", "cmdBreak", "&Anmeldung abbrechen");
         row("frmSMS1", "cmdFeld", "&Feldstärke");
@@ -55,7 +53,6 @@ private slots:
         row("frmSMS1", "cmdPinTest", "&PIN testen");
         row("frmSMS1", "cmdSMSCneu", "&SMSC neu anmelden");
         row("frmSMS1", "cmdEigene", "Eigene Nummer");
-        row("frmSendSM", "", "SM senden");
         row("frmSendSM", "cmdDelete", "&Löschen");
         row("frmSendSM", "cmdNext", "> Weiter");
         row("frmSendSM", "cmdBack", "< Zurück");
@@ -122,13 +119,6 @@ private slots:
         QCOMPARE(a->whatsThis(), description);
         // What the mouse shows is the button's tooltip; "Ende" has none.
         QCOMPARE(r.main->tbrToolBar->widgetForAction(a)->toolTip(), tip);
-    }
-
-    void messageTexts()
-    {
-        // The shared messages, blanks and all.
-        QCOMPARE(kPortClosedMessage, QStringLiteral("  Com-Schnittstelle ist geschlossen!  "));
-        QCOMPARE(kTimeoutMessage, QStringLiteral("Zeitüberschreitung. Keine Antwort vom Modem. "));
     }
 };
 

@@ -73,17 +73,6 @@ private slots:
         QCOMPARE(written, QByteArray("AT+CSQ\r\nOK\r\n"));
     }
 
-    void aDeviceThatIsFullFromTheStartIsAFullDisk()
-    {
-        if (!QFile::exists(QStringLiteral("/dev/full")))
-            QSKIP("needs /dev/full");
-        TrafficLog log;
-        QString error;
-        QVERIFY(log.open(QStringLiteral("/dev/full"), &error));
-        QVERIFY(!log.write(QStringLiteral("OK\r\n"), &error));
-        QCOMPARE(error, QStringLiteral("Fehler beim Schreiben der Protokolldatei \"/dev/full\": Der Datenträger ist voll."));
-    }
-
     void anUnopenableFileSaysWhyInGerman()
     {
         QTemporaryDir dir;
