@@ -84,23 +84,31 @@ SlotMessage CmgrSlotMessage(const QString &answer)
     return slot;
 }
 
-MessageHeader CmgrHeaderFields(QString header)
+QStringList HeaderFields(const QString &line)
 {
-    const auto hasComma = [&header] { return header.contains(u','); };
-    QString number;
-    QString date;
-    if (hasComma())
-        number = TokenComma(header);
-    if (hasComma())
-        TokenComma(header); // the alias
-    // The time stamp's own comma ends the date: the field is the opening quote and yy/MM/dd,
-    // the rest HH:MM:SS, the zone and the closing quote.
-    if (hasComma())
-        date = TokenComma(header);
-    StripQuotes(date);
+    QStringList fields{QString()};
+    bool quoted = false;
+    for (const QChar c : line) {
+        if (c == u'"')
+            quoted = !quoted;
+        else if (c == u',' && !quoted)
+            fields.append(QString());
+        else
+            fields.last().append(c);
+    }
+    return fields;
+}
+
+MessageHeader CmgrHeaderFields(const QString &header)
+{
+    // <oa>,<alpha>,<scts>; some modems add type and length fields behind the time stamp.
+    const QStringList fields = HeaderFields(header);
+    const QString stamp = fields.value(2).trimmed(); // yy/MM/dd,HH:MM:SS+zz
     MessageHeader h;
-    h.number = StripQuotes(number);
-    h.date = date.right(2) + u'.' + date.mid(3, 2) + u'.' + date.left(2);
-    h.time = StripQuotes(header).left(8);
+    h.number = fields.value(0);
+    if (stamp.size() >= 17) {
+        h.date = stamp.mid(6, 2) + u'.' + stamp.mid(3, 2) + u'.' + stamp.left(2);
+        h.time = stamp.mid(9, 8);
+    }
     return h;
 }

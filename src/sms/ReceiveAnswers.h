@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <optional>
@@ -48,12 +49,15 @@ struct SlotMessage {
 };
 SlotMessage CmgrSlotMessage(const QString &answer);
 
+// The fields of a header line, split at the commas outside double quotes, quotes removed. An
+// alias such as "Müller, Hans" is one field, and so is the quoted time stamp with its comma.
+QStringList HeaderFields(const QString &line);
+
 // The header line "<oa>",<alpha>,"yy/MM/dd,HH:MM:SS+zz" split into the originator, the date as
-// dd.MM.yy and the time as HH:MM:SS. Fields are cut at commas, so a comma inside the alias
-// shifts the later ones; a field whose comma is missing stays empty.
+// dd.MM.yy and the time as HH:MM:SS. A missing or short time stamp leaves date and time empty.
 struct MessageHeader {
     QString number;
     QString date;
     QString time;
 };
-MessageHeader CmgrHeaderFields(QString header);
+MessageHeader CmgrHeaderFields(const QString &header);

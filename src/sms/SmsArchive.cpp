@@ -1,6 +1,7 @@
 #include "sms/SmsArchive.h"
 
 #include "platform/CodePage.h"
+#include "sms/ReceiveAnswers.h"
 #include "sms/SmsDataFile.h"
 
 #include <QDir>
@@ -24,23 +25,6 @@ QStringList fileLines(const QString &text)
             line.chop(1);
     }
     return lines;
-}
-
-// The fields of a header line, split at the commas outside double quotes, quotes removed. An
-// alias such as "Müller, Hans" is one field, and so is the quoted time stamp with its comma.
-QStringList headerFields(const QString &line)
-{
-    QStringList fields{QString()};
-    bool quoted = false;
-    for (const QChar c : line) {
-        if (c == u'"')
-            quoted = !quoted;
-        else if (c == u',' && !quoted)
-            fields.append(QString());
-        else
-            fields.last().append(c);
-    }
-    return fields;
 }
 
 bool twoDigits(const QString &s, qsizetype at, int *value)
@@ -152,7 +136,7 @@ bool ParseArchiveHeader(const QString &header, ArchivedSms &sms)
 {
     if (!header.startsWith(u'"'))
         return false;
-    const QStringList fields = headerFields(header);
+    const QStringList fields = HeaderFields(header);
     // <oa>,<alpha>,<scts>; some modems add type and length fields behind the time stamp.
     if (fields.size() < 3)
         return false;

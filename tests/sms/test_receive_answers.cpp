@@ -86,9 +86,12 @@ private slots:
                                   << "09:57:28";
         QTest::newRow("alias") << "\"0301234\",\"Anna\",\"24/05/01,23:59:59-08\"" << "0301234" << "01.05.24"
                                << "23:59:59";
+        // A comma in the alias used to shift the fields: the list showed "na.a.An" as the date.
         QTest::newRow("comma in alias") << "\"+4930\",\"Meier, Anna\",\"24/05/01,12:30:05+08\"" << "+4930"
-                                        << "na.a.An" << "24/05/01";
-        QTest::newRow("number only") << "\"+4930\"" << "" << ".." << "+4930";
+                                        << "01.05.24" << "12:30:05";
+        QTest::newRow("fields behind the stamp") << "\"+4930\",,\"24/05/01,12:30:05+08\",145,4" << "+4930"
+                                                 << "01.05.24" << "12:30:05";
+        QTest::newRow("number only") << "\"+4930\"" << "+4930" << "" << "";
     }
     void headerFields()
     {
