@@ -1,24 +1,13 @@
 #include "sms/MultiSend.h"
 
 #include "modem/ModemCommand.h"
+#include "sms/ReceiveAnswers.h"
 
 #include <QStringList>
 
 #include <algorithm>
 
 namespace {
-
-// The line that carries the error: "+CMS ERROR: 330" or "+CMS ERROR: SMSC address unknown"
-// with verbose errors on, a bare "ERROR" without.
-QString errorLine(const QString &answer)
-{
-    const QStringList lines = answer.split(QLatin1String("\r\n"), Qt::SkipEmptyParts);
-    for (const QString &line : lines) {
-        if (line.contains(QLatin1String("ERROR")))
-            return line.trimmed();
-    }
-    return {};
-}
 
 QString joined(const QList<SendOutcome> &outcomes, SendState state, bool withReason)
 {
@@ -43,7 +32,7 @@ QString CmgsFailure(const QString &answer, qint16 status, bool prompted)
 {
     if (status == kStatusTimeout)
         return QStringLiteral("keine Antwort vom Modem");
-    const QString error = errorLine(answer);
+    const QString error = ErrorLine(answer);
     if (!error.isEmpty())
         return QStringLiteral("abgelehnt: ") + error;
     if (!prompted)

@@ -9,9 +9,6 @@ namespace {
 
 const QString kCpmsMarker = QStringLiteral("+CPMS:");
 const QString kCmgrMarker = QStringLiteral("+CMGR:");
-// 27.005 ends every answer with a blank line and the final result code; the data lines of a
-// message come before it. Without it the modem was still sending when the line fell quiet.
-const QString kFinalOk = QStringLiteral("\r\n\r\nOK\r\n");
 
 // Everything after the first comma; the whole text when there is none.
 QString afterComma(const QString &text)
@@ -27,6 +24,50 @@ std::optional<qint16> count(const QString &text)
     if (!std::isfinite(value) || value < 0 || value > std::numeric_limits<qint16>::max())
         return std::nullopt;
     return static_cast<qint16>(value);
+}
+
+// The state field behind "+CMGR:": up to the first comma or line end, blanks trimmed.
+QString stateField(const QString &answer, qsizetype from)
+{
+    qsizetype end = from;
+    while (end < answer.size() && answer.at(end) != u',' && answer.at(end) != u'\r' && answer.at(end) != u'\n')
+        ++end;
+    return answer.mid(from, end - from).trimmed();
+}
+
+// Lines a modem may put behind an answer on its own: new-message and status notices (+CMTI,
+// +CDSI, +CREG ...), vendor notices (^RSSI, ^BOOT) and RING.
+bool isUnsolicited(QStringView line)
+{
+    return line.startsWith(u'+') || line.startsWith(u'^') || line == u"RING";
+}
+
+// Where the answer behind the state field ends: just after its final "OK" CR LF. 27.005 puts an
+// empty line between the text and OK; some modems leave it out. The OK must come behind the
+// header line and at least one line of text (an OK right behind the header is the text "OK" of
+// a message cut short), and only empty lines or unsolicited notices may follow it; -1 when
+// there is no such OK: the modem paused longer than the quiet second in the middle of it.
+qsizetype finalOkEnd(const QString &rest)
+{
+    QList<qsizetype> starts{0};
+    for (qsizetype i = rest.indexOf(u'\n'); i >= 0; i = rest.indexOf(u'\n', i + 1))
+        starts.append(i + 1);
+    const auto line = [&](qsizetype k) {
+        const qsizetype from = starts.at(k);
+        const qsizetype to = k + 1 < starts.size() ? starts.at(k + 1) : rest.size();
+        QStringView l = QStringView(rest).mid(from, to - from);
+        while (l.endsWith(u'\n') || l.endsWith(u'\r'))
+            l.chop(1);
+        return l;
+    };
+    for (qsizetype k = starts.size() - 1; k >= 2; --k) {
+        const QStringView l = line(k);
+        if (l == u"OK")
+            return k + 1 < starts.size() ? starts.at(k + 1) : rest.size();
+        if (!l.isEmpty() && !isUnsolicited(l))
+            return -1;
+    }
+    return -1;
 }
 
 } // namespace
@@ -58,28 +99,31 @@ SlotMessage CmgrSlotMessage(const QString &answer)
     const qsizetype at = answer.indexOf(kCmgrMarker);
     if (at < 0)
         return slot;
-    if (answer.contains(QLatin1String("+CMGR: 0"))) {
+    // Only the state field counts: a text that holds "+CMGR: 0" is still a message.
+    if (stateField(answer, at + kCmgrMarker.size()) == u"0") {
         slot.kind = SlotKind::StateZero;
         return slot;
     }
-    if (answer.indexOf(kFinalOk, at) < 0) {
+    // Cut behind the state field. Searching from the marker keeps anything that came before it
+    // (the echo, the tail of an earlier answer) out of the record.
+    const qsizetype comma = answer.indexOf(u',', at);
+    const QString rest = comma < 0 ? answer.mid(at) : answer.mid(comma + 1);
+    const qsizetype end = finalOkEnd(rest);
+    if (end < 0) {
         slot.kind = SlotKind::Incomplete;
         return slot;
     }
     slot.kind = SlotKind::Message;
-    // Cut behind the state field. Searching from the marker keeps anything that came before it
-    // (the echo, the tail of an earlier answer) out of the record.
-    const qsizetype comma = answer.indexOf(u',', at);
-    QString rest = comma < 0 ? answer.mid(at) : answer.mid(comma + 1);
-    slot.record = rest;
-    slot.header = TokenLine(rest);
-    if (rest.isEmpty()) {
+    slot.record = rest.left(end);
+    QString text = slot.record;
+    slot.header = TokenLine(text);
+    if (text.isEmpty()) {
         slot.textStatus = 4;
         return slot;
     }
-    if (rest.size() < 4)
+    if (text.size() < 4)
         slot.textStatus = 5;
-    QString line = TokenLine(rest);
+    QString line = TokenLine(text);
     slot.firstLine = StripQuotes(line);
     return slot;
 }
@@ -111,4 +155,14 @@ MessageHeader CmgrHeaderFields(const QString &header)
         h.time = stamp.mid(9, 8);
     }
     return h;
+}
+
+QString ErrorLine(const QString &answer)
+{
+    const QStringList lines = answer.split(QLatin1String("\r\n"), Qt::SkipEmptyParts);
+    for (const QString &line : lines) {
+        if (line.contains(QLatin1String("ERROR")))
+            return line.trimmed();
+    }
+    return {};
 }

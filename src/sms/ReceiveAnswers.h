@@ -25,19 +25,21 @@ QString StorageStatusText(const StorageCounts &counts);
 
 // AT+CMGR=<index> in text mode ->
 //   +CMGR: <stat>,<oa>,[<alpha>],<scts> CR LF <data> CR LF CR LF OK CR LF
-// An empty slot answers OK alone (or an error); in PDU mode the state is a number, and
-// "+CMGR: 0" is an unread message the program cannot file.
+// (some modems leave out the empty line before OK). An empty slot answers OK alone (or an
+// error); in PDU mode the state is a number, and state 0 is an unread message the program
+// cannot file.
 enum class SlotKind {
     NoMessage,  // no "+CMGR:" in the answer
     StateZero,  // "+CMGR: 0"
-    Incomplete, // the final OK is missing: the modem paused longer than the quiet second
+    Incomplete, // no final OK behind the text: the modem paused longer than the quiet second
     Message,
 };
 
 struct SlotMessage {
     SlotKind kind = SlotKind::NoMessage;
-    // From the character after the comma that ends the state field to the end of the answer:
-    // the rest of the header line, the text and the modem's closing CR LF "OK" CR LF.
+    // From the character after the comma that ends the state field to the final "OK" CR LF:
+    // the rest of the header line, the text and the modem's closing lines. Unsolicited notices
+    // behind the OK are not part of it.
     QString record;
     // The header line without the state: "<oa>",<alpha>,"<scts>".
     QString header;
@@ -61,3 +63,7 @@ struct MessageHeader {
     QString time;
 };
 MessageHeader CmgrHeaderFields(const QString &header);
+
+// The line of an answer that carries the modem's refusal: "+CMS ERROR: 321", "+CMS ERROR: SMSC
+// address unknown" with verbose errors on, a bare "ERROR" without; "" when there is none.
+QString ErrorLine(const QString &answer);

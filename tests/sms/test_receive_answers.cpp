@@ -55,10 +55,33 @@ private slots:
         QTest::newRow("cut in the text") << "\r\n+CMGR: \"REC UNREAD\"," + hdr + "\r\nDies ist der Anf"
                                          << int(SlotKind::Incomplete) << "" << "" << "" << 0;
         QTest::newRow("cut before the OK") << "\r\n+CMGR: \"REC UNREAD\"," + hdr + "\r\nOK\r\n"
-                                           << int(SlotKind::Incomplete) << "" << "" << "" << 0;
+                                           << int(SlotKind::Incomplete) << ""
+                                           << ""
+                                           << "" << 0;
+        // The notice is shown in the terminal; in the record it would read as a second message.
         QTest::newRow("unsolicited line after OK")
-            << "\r\n+CMGR: \"REC READ\"," + hdr + "\r\nHallo\r\n\r\nOK\r\n\r\n+CMTI: \"SM\",4\r\n" << msg
-            << hdr + "\r\nHallo\r\n\r\nOK\r\n\r\n+CMTI: \"SM\",4\r\n" << hdr << "Hallo" << 0;
+            << "\r\n+CMGR: \"REC READ\"," + hdr + "\r\nHallo\r\n\r\nOK\r\n\r\n+CMTI: \"SM\",4\r\n"
+            << msg << hdr + "\r\nHallo\r\n\r\nOK\r\n"
+            << hdr << "Hallo" << 0;
+        QTest::newRow("no empty line before OK") << "\r\n+CMGR: \"REC READ\"," + hdr + "\r\nHallo\r\nOK\r\n"
+                                                 << msg << hdr + "\r\nHallo\r\nOK\r\n"
+                                                 << hdr << "Hallo" << 0;
+        QTest::newRow("empty text, no empty line before OK") << "\r\n+CMGR: \"REC READ\"," + hdr + "\r\n\r\nOK\r\n"
+                                                             << msg << hdr + "\r\n\r\nOK\r\n"
+                                                             << hdr << "" << 0;
+        QTest::newRow("state field 0 in the text")
+            << "\r\n+CMGR: \"REC UNREAD\"," + hdr + "\r\n+CMGR: 0 sagt das Modem\r\n\r\nOK\r\n"
+            << msg << hdr + "\r\n+CMGR: 0 sagt das Modem\r\n\r\nOK\r\n"
+            << hdr << "+CMGR: 0 sagt das Modem" << 0;
+        QTest::newRow("state 0 in PDU mode") << "\r\n+CMGR: 0,,24\r\n0791947106004034040C91\r\n\r\nOK\r\n"
+                                             << int(SlotKind::StateZero) << ""
+                                             << ""
+                                             << "" << 0;
+        // An OK line inside the text is no end when more text follows it.
+        QTest::newRow("cut behind an OK in the text")
+            << "\r\n+CMGR: \"REC UNREAD\"," + hdr + "\r\nA\r\n\r\nOK\r\n\r\nB" << int(SlotKind::Incomplete) << ""
+            << ""
+            << "" << 0;
     }
     void slotMessage()
     {
