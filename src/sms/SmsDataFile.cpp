@@ -3,6 +3,7 @@
 #include "platform/CodePage.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
@@ -26,9 +27,16 @@ QString reasonText(int err)
     case EPERM: return QStringLiteral("Zugriff verweigert");
     case EROFS: return QStringLiteral("Der Datenträger ist schreibgeschützt");
     case ENOENT:
-    case ENOTDIR: return QStringLiteral("Der Ordner ist nicht vorhanden");
-    case EIO: return QStringLiteral("Ein-/Ausgabefehler des Datenträgers");
-    default: return QString::fromLocal8Bit(std::strerror(err));
+    case ENOTDIR:
+        return QStringLiteral("Der Ordner ist nicht vorhanden");
+    case EIO:
+        return QStringLiteral("Ein-/Ausgabefehler des Datenträgers");
+    case EFBIG:
+        return QStringLiteral("Die Datei hat die größte erlaubte Länge erreicht");
+    case EISDIR:
+        return QStringLiteral("Unter diesem Namen steht ein Ordner");
+    default:
+        return QString::fromLocal8Bit(std::strerror(err));
     }
 }
 
@@ -62,6 +70,34 @@ void syncFolder(const QString &folder)
     }
 }
 
+// Appends one line to the index beside an SMS file and waits until it is on the disk. On
+// failure the index is cut back to its former length and *err holds the reason.
+bool appendIndexLine(const QString &index, const QByteArray &line, int *err)
+{
+    const int fd = ::open(QFile::encodeName(index).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        *err = errno;
+        return false;
+    }
+    struct stat before {};
+    if (::fstat(fd, &before) != 0 || !S_ISREG(before.st_mode)) {
+        *err = EINVAL; // a folder or device under the index's name
+        ::close(fd);
+        return false;
+    }
+    if (!writeAll(fd, line) || ::fsync(fd) != 0) {
+        *err = errno;
+        if (::ftruncate(fd, before.st_size) == 0)
+            ::fsync(fd);
+        ::close(fd);
+        return false;
+    }
+    ::close(fd); // the line is on the disk already
+    if (before.st_size == 0)
+        syncFolder(QFileInfo(index).path());
+    return true;
+}
+
 } // namespace
 
 QStringList SmsFileList(const QString &folder)
@@ -80,11 +116,11 @@ int SmsFileNumber(const QString &name)
         ++end;
     if (end == 3)
         return -1;
-    // Beyond the 16-bit range every number is simply too high.
+    // Beyond the 16-bit range a number is none the program forms ("SMS20240101.DAT").
     const QString digits = name.mid(3, end - 3);
     bool ok = false;
     const qlonglong n = digits.toLongLong(&ok);
-    return ok && n <= kMaxSmsFileNumber ? int(n) : kMaxSmsFileNumber + 1;
+    return ok && n <= kMaxSmsFileNumber ? int(n) : -1;
 }
 
 int NextSmsFileNumber(const QStringList &names)
@@ -92,7 +128,7 @@ int NextSmsFileNumber(const QStringList &names)
     int highest = 0;
     for (const QString &name : names)
         highest = std::max(highest, SmsFileNumber(name));
-    return highest >= kMaxSmsFileNumber ? kMaxSmsFileNumber + 1 : highest + 1;
+    return highest + 1;
 }
 
 QString SmsFileName(int number, bool folderHasSmsFiles)
@@ -152,6 +188,17 @@ QString CreateSmsFile(const QString &folder, const QStringList &known, const QDa
     return {};
 }
 
+QString SmsIndexPath(const QString &smsFile)
+{
+    const QFileInfo info(smsFile);
+    return info.dir().filePath(info.completeBaseName() + QStringLiteral(".IDX"));
+}
+
+QByteArray SmsIndexLine(qint64 offset, qint64 length)
+{
+    return QByteArray::number(offset) + ' ' + QByteArray::number(length) + "\r\n";
+}
+
 bool AppendSmsRecord(const QString &path, const QString &record, QString *error)
 {
     const QByteArray encoded = QFile::encodeName(path);
@@ -163,15 +210,29 @@ bool AppendSmsRecord(const QString &path, const QString &record, QString *error)
     }
     struct stat before {};
     const bool sized = ::fstat(fd, &before) == 0 && S_ISREG(before.st_mode);
-    const bool written = writeAll(fd, SmsRecordBytes(record)) && ::fsync(fd) == 0;
-    const int err = errno;
+    const QByteArray bytes = SmsRecordBytes(record);
+    bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    int err = errno;
+    QString failed = path;
+    // The record's place goes into the index only once the record itself is on the disk; a
+    // record the index cannot name is taken back, so both files always agree.
+    if (written && sized) {
+        const QString index = SmsIndexPath(path);
+        if (!appendIndexLine(index, SmsIndexLine(before.st_size, bytes.size()), &err)) {
+            written = false;
+            failed = index;
+        }
+    }
     if (!written && sized && ::ftruncate(fd, before.st_size) == 0)
         ::fsync(fd);
     const bool closed = ::close(fd) == 0;
     if (written && closed)
         return true;
-    *error = QStringLiteral("Die SMS-Datei %1 kann nicht geschrieben werden: %2.")
-                 .arg(path, reasonText(written ? errno : err)) +
+    if (written)
+        err = errno;
+    *error = (failed == path ? QStringLiteral("Die SMS-Datei %1 kann nicht geschrieben werden: %2.")
+                             : QStringLiteral("Die Indexdatei %1 der SMS-Datei kann nicht geschrieben werden: %2."))
+                 .arg(failed, reasonText(err)) +
              kLeftOnSim;
     return false;
 }

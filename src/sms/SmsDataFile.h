@@ -39,9 +39,17 @@ QByteArray SmsRecordBytes(const QString &record);
 // failure returns "" and *error says why, in German, for the user.
 QString CreateSmsFile(const QString &folder, const QStringList &known, const QDateTime &now, QString *error);
 
-// Appends one record and waits until it is on the disk (written, flushed and synced). On
-// failure the file is cut back to its former length as far as the system allows, so no
-// half record is left, and *error says why, in German.
+// Beside each SMS file lies its index, "SMS00003.IDX" for "SMS00003.DAT": one line per record,
+// its byte offset in the SMS file and its length with the closing CR LF ("39 88" CR LF). A
+// message text may hold the very lines that close a record, and a header line behind them;
+// only the index tells such a text from two records. Files without an index read as before.
+QString SmsIndexPath(const QString &smsFile);
+QByteArray SmsIndexLine(qint64 offset, qint64 length);
+
+// Appends one record and waits until it is on the disk (written, flushed and synced), then
+// its line in the index. On failure both files are cut back to their former length as far as
+// the system allows, so no half record is left and no record is named wrongly, and *error says
+// why, in German.
 bool AppendSmsRecord(const QString &path, const QString &record, QString *error);
 
 // The SMS file of this program run: empty until the first message is filed, then kept for

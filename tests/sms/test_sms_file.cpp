@@ -1,5 +1,6 @@
 #include "sms/SmsDataFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -39,7 +40,8 @@ private slots:
         QTest::newRow("stray name alone") << QStringList{"SMS.DAT"} << "SMS00001.DAT";
         QTest::newRow("stray and first in other case") << QStringList{"sms00001.dat", "SMSalt.DAT"} << "SMS00002.DAT";
         QTest::newRow("other files ignored") << QStringList{"phone.lst", "SMS00004.txt"} << "SMS00001.Dat";
-        QTest::newRow("six digits") << QStringList{"SMS123456.DAT"} << "";
+        // A stray name with a number the program never forms must not block filing for good.
+        QTest::newRow("number beyond the range") << QStringList{"SMS00003.DAT", "SMS20240101.DAT"} << "SMS00004.DAT";
         QTest::newRow("last number taken") << QStringList{"SMS32767.DAT"} << "";
         QTest::newRow("just below") << QStringList{"SMS32766.DAT"} << "SMS32767.DAT";
     }
@@ -67,6 +69,39 @@ private slots:
         QCOMPARE(CreateSmsFile("/nonexistent/varnix", {}, kCreated, &error), QString());
         QCOMPARE(error, QStringLiteral("Die SMS-Datei /nonexistent/varnix/SMS00001.Dat kann nicht angelegt werden: "
                                        "Der Ordner ist nicht vorhanden. Die SMS bleibt auf der SIM-Karte."));
+    }
+
+    // Each record's place goes into the index beside the file, after the record is on disk.
+    void recordsAreNamedInTheIndex()
+    {
+        QTemporaryDir dir;
+        QString error;
+        const QString path = CreateSmsFile(dir.path(), {}, kCreated, &error);
+        QVERIFY(AppendSmsRecord(path, QStringLiteral("\"+49170\",,\"24/01/01,08:00:00+04\"\r\nEins\r\n\r\nOK\r\n"),
+                                &error));
+        QVERIFY(AppendSmsRecord(path, QStringLiteral("\"+49171\",,\"24/01/01,08:00:01+04\"\r\nZwei\r\n\r\nOK\r\n"),
+                                &error));
+        QCOMPARE(SmsIndexPath(path), dir.filePath("SMS00001.IDX"));
+        QCOMPARE(readAll(SmsIndexPath(path)), QByteArray("41 48\r\n89 48\r\n"));
+        QCOMPARE(readAll(path).mid(89, 48),
+                 QByteArray("\"+49171\",,\"24/01/01,08:00:01+04\"\r\nZwei\r\n\r\nOK\r\n\r\n"));
+    }
+
+    // A record the index cannot name is taken back: the two files always agree, and the
+    // message stays on the SIM for the next cycle.
+    void aRecordTheIndexCannotNameIsTakenBack()
+    {
+        QTemporaryDir dir;
+        QString error;
+        const QString path = CreateSmsFile(dir.path(), {}, kCreated, &error);
+        QVERIFY(QDir(dir.path()).mkdir("SMS00001.IDX"));
+        QVERIFY(!AppendSmsRecord(path, QStringLiteral("\"+49170\",,\"24/01/01,08:00:00+04\"\r\nEins\r\n\r\nOK\r\n"),
+                                 &error));
+        QCOMPARE(readAll(path), QByteArray("Datei angelegt am: 11-19-2002, 09:05:08\r\n"));
+        QVERIFY2(error.startsWith(QStringLiteral("Die Indexdatei %1 der SMS-Datei kann nicht geschrieben werden: ")
+                                      .arg(dir.filePath("SMS00001.IDX"))),
+                 qPrintable(error));
+        QVERIFY(error.endsWith(QStringLiteral(" Die SMS bleibt auf der SIM-Karte.")));
     }
 };
 
