@@ -4,9 +4,11 @@
 #include "sms/ReceiveAnswers.h"
 #include "sms/SmsDataFile.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QTimeZone>
 
 #include <algorithm>
@@ -59,11 +61,12 @@ bool isHeader(const QString &line)
     return ParseArchiveHeader(line, ignored);
 }
 
-// Where the record that starts at `from` ends: the index of the empty line before its "OK".
-// The closing lines must be followed by the next header or by nothing but empty lines, so a
-// text that itself holds an empty line and an "OK" line does not end its record early. (A
-// damaged header behind a record therefore reads as part of that record's text.)
-qsizetype recordEnd(const QStringList &lines, qsizetype from)
+// The "OK" line that closes the record whose text starts at `from`. The closing lines must be
+// followed by the next header or by nothing but empty lines, so a text that itself holds an
+// "OK" line does not end its record early. (A damaged header behind a record therefore reads
+// as part of that record's text.) 27.005 puts an empty line before the OK; some modems leave it
+// out. -1 when the record has no closing OK (a file cut off).
+qsizetype closingOk(const QStringList &lines, qsizetype from)
 {
     const qsizetype n = lines.size();
     const auto onlyBlankFrom = [&](qsizetype k) {
@@ -74,17 +77,82 @@ qsizetype recordEnd(const QStringList &lines, qsizetype from)
         return true;
     };
     qsizetype first = -1;
-    for (qsizetype j = from; j + 1 < n; ++j) {
-        if (!lines.at(j).isEmpty() || lines.at(j + 1) != QLatin1String("OK"))
+    for (qsizetype ok = from; ok < n; ++ok) {
+        if (lines.at(ok) != QLatin1String("OK"))
             continue;
-        if (first < 0)
-            first = j;
-        const qsizetype next = j + 2;
-        if (next >= n || (lines.at(next).isEmpty() && (onlyBlankFrom(next) || isHeader(lines.at(next + 1)))))
-            return j;
+        const bool afterEmpty = ok > from && lines.at(ok - 1).isEmpty();
+        if (first < 0 && afterEmpty)
+            first = ok;
+        const qsizetype next = ok + 1;
+        if (ok > from &&
+            (next >= n || (lines.at(next).isEmpty() && (onlyBlankFrom(next) || isHeader(lines.at(next + 1))))))
+            return ok;
     }
-    // No clean end: the first "OK" is the best guess, so the records after it are still read.
+    // No clean end: the first "OK" behind an empty line is the best guess, so the records after
+    // it are still read.
     return first;
+}
+
+// The text of a record whose header is lines[header] and whose closing OK is lines[ok]: the
+// lines between, without the empty line before the OK.
+QString recordText(const QStringList &lines, qsizetype header, qsizetype ok)
+{
+    const qsizetype end = ok - 1 > header && lines.at(ok - 1).isEmpty() ? ok - 1 : ok;
+    return lines.mid(header + 1, end - header - 1).join(QStringLiteral("\r\n"));
+}
+
+// The records of `lines` from `i` on, each a header line, its text and the closing lines.
+void parseRecords(const QStringList &lines, qsizetype i, int fileNumber, ArchiveFile &result)
+{
+    while (i < lines.size()) {
+        if (lines.at(i).isEmpty()) {
+            ++i; // the end of the file, or a blank line an editor left
+            continue;
+        }
+        const qsizetype ok = closingOk(lines, i + 1);
+        if (ok < 0) {
+            // Cut off: nothing after this point can be told apart.
+            ++result.damagedRecords;
+            break;
+        }
+        ArchivedSms sms;
+        if (ParseArchiveHeader(lines.at(i), sms)) {
+            sms.text = recordText(lines, i, ok);
+            sms.fileNumber = fileNumber;
+            sms.record = int(result.messages.size());
+            result.messages.append(sms);
+        } else {
+            ++result.damagedRecords;
+        }
+        i = ok + 1;
+    }
+}
+
+// What the index beside an SMS file names: offset and length of each record, as long as the
+// records chain from the end of the header line to the end of the file. Where the chain breaks
+// (an index from another file, a record cut back after a failed write) it is believed no more.
+QList<QPair<qint64, qint64>> indexedRecords(const QString &smsFile, qint64 headerEnd, qint64 fileSize)
+{
+    QList<QPair<qint64, qint64>> records;
+    const QFileInfo info(SmsIndexPath(smsFile));
+    if (!info.isFile() || info.size() > kMaxArchiveFileSize)
+        return records;
+    QFile file(info.filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return records;
+    qint64 next = headerEnd;
+    for (const QByteArray &line : file.read(kMaxArchiveFileSize).split('\n')) {
+        const QList<QByteArray> fields = line.trimmed().split(' ');
+        bool offsetOk = false;
+        bool lengthOk = false;
+        const qint64 offset = fields.value(0).toLongLong(&offsetOk);
+        const qint64 length = fields.value(1).toLongLong(&lengthOk);
+        if (fields.size() != 2 || !offsetOk || !lengthOk || offset != next || length < 2 || length > fileSize - offset)
+            break;
+        records.append({offset, length});
+        next = offset + length;
+    }
+    return records;
 }
 
 QString problemLine(const QString &name, const ArchiveFile &file)
@@ -100,6 +168,25 @@ QString problemLine(const QString &name, const ArchiveFile &file)
                                         : QStringLiteral("%1: %2 beschädigte Einträge").arg(name).arg(file.damagedRecords);
     }
     return {};
+}
+
+struct Numbered {
+    int number;
+    QString name;
+};
+
+// The numbered SMS files of a folder, by number: "SMS00010.DAT" after "SMS9.DAT".
+QList<Numbered> numberedFiles(const QString &folder)
+{
+    QList<Numbered> files;
+    for (const QString &name : SmsFileList(folder)) {
+        const int number = SmsFileNumber(name);
+        if (number >= 1)
+            files.append({number, name});
+    }
+    std::stable_sort(files.begin(), files.end(),
+                     [](const Numbered &a, const Numbered &b) { return a.number < b.number; });
+    return files;
 }
 
 ArchiveFile readFile(const QString &path, int number)
@@ -127,7 +214,8 @@ ArchiveFile readFile(const QString &path, int number)
         result.detail = file.errorString();
         return result;
     }
-    return ParseSmsFile(codepage::decode(bytes), number);
+    const qsizetype headerEnd = bytes.indexOf('\n') + 1;
+    return ParseSmsFile(bytes, indexedRecords(path, headerEnd, bytes.size()), number);
 }
 
 } // namespace
@@ -151,6 +239,18 @@ bool ParseArchiveHeader(const QString &header, ArchivedSms &sms)
     return true;
 }
 
+bool ParseSmsRecord(const QString &record, ArchivedSms &sms)
+{
+    const QStringList lines = fileLines(record);
+    qsizetype ok = lines.size() - 1;
+    while (ok > 0 && lines.at(ok).isEmpty())
+        --ok;
+    if (ok < 1 || lines.at(ok) != QLatin1String("OK") || !ParseArchiveHeader(lines.first(), sms))
+        return false;
+    sms.text = recordText(lines, 0, ok);
+    return true;
+}
+
 ArchiveFile ParseSmsFile(const QString &text, int fileNumber)
 {
     ArchiveFile result;
@@ -159,29 +259,35 @@ ArchiveFile ParseSmsFile(const QString &text, int fileNumber)
         result.problem = ArchiveProblem::Foreign;
         return result;
     }
-    qsizetype i = 1;
-    while (i < lines.size()) {
-        if (lines.at(i).isEmpty()) {
-            ++i; // the end of the file, or a blank line an editor left
-            continue;
-        }
-        const qsizetype end = recordEnd(lines, i + 1);
-        if (end < 0) {
-            // Cut off: nothing after this point can be told apart.
-            ++result.damagedRecords;
+    parseRecords(lines, 1, fileNumber, result);
+    if (result.damagedRecords > 0)
+        result.problem = ArchiveProblem::Damaged;
+    return result;
+}
+
+ArchiveFile ParseSmsFile(const QByteArray &bytes, const QList<QPair<qint64, qint64>> &index, int fileNumber)
+{
+    const qsizetype headerEnd = bytes.indexOf('\n') + 1;
+    if (index.isEmpty() || headerEnd <= 0 || !bytes.startsWith(codepage::encode(kFileHeader)))
+        return ParseSmsFile(codepage::decode(bytes), fileNumber);
+    ArchiveFile result;
+    qint64 next = headerEnd;
+    for (const auto &[offset, length] : index) {
+        if (offset != next || length > bytes.size() - offset)
             break;
-        }
         ArchivedSms sms;
-        if (ParseArchiveHeader(lines.at(i), sms)) {
-            sms.text = lines.mid(i + 1, end - i - 1).join(QStringLiteral("\r\n"));
+        const QByteArray record = bytes.mid(offset, length);
+        if (record.endsWith("\r\n") && ParseSmsRecord(codepage::decode(record.chopped(2)), sms)) {
             sms.fileNumber = fileNumber;
             sms.record = int(result.messages.size());
             result.messages.append(sms);
         } else {
             ++result.damagedRecords;
         }
-        i = end + 2;
+        next = offset + length;
     }
+    // Records the index does not name yet (the program ended between the two writes).
+    parseRecords(fileLines(codepage::decode(bytes.mid(next))), 0, fileNumber, result);
     if (result.damagedRecords > 0)
         result.problem = ArchiveProblem::Damaged;
     return result;
@@ -189,22 +295,9 @@ ArchiveFile ParseSmsFile(const QString &text, int fileNumber)
 
 ArchiveLoad LoadSmsArchive(const QString &folder)
 {
-    struct Numbered {
-        int number;
-        QString name;
-    };
-    QList<Numbered> files;
-    for (const QString &name : SmsFileList(folder)) {
-        const int number = SmsFileNumber(name);
-        if (number >= 1 && number <= kMaxSmsFileNumber)
-            files.append({number, name});
-    }
-    // "SMS00010.DAT" after "SMS9.DAT": by number, not by name.
-    std::stable_sort(files.begin(), files.end(), [](const Numbered &a, const Numbered &b) { return a.number < b.number; });
-
     ArchiveLoad load;
     const QDir dir(folder);
-    for (const Numbered &f : files) {
+    for (const Numbered &f : numberedFiles(folder)) {
         ArchiveFile file = readFile(dir.filePath(f.name), f.number);
         if (file.problem != ArchiveProblem::None)
             load.problems.append(problemLine(f.name, file));
@@ -253,3 +346,36 @@ QString ArchiveHaystack(const ArchivedSms &sms, const QString &name)
     // Fields kept apart by a line end, so a word cannot match across two of them.
     return (sms.number + u'\n' + name + u'\n' + sms.text).toCaseFolded();
 }
+
+FiledMessages FiledMessages::read(const QString &folder)
+{
+    FiledMessages filed;
+    const QDir dir(folder);
+    for (const Numbered &f : numberedFiles(folder)) {
+        for (const ArchivedSms &sms : readFile(dir.filePath(f.name), f.number).messages)
+            filed.add(sms);
+    }
+    return filed;
+}
+
+QByteArray FiledMessages::key(const ArchivedSms &sms)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (const QString &field : {sms.number, sms.date, sms.time, sms.text}) {
+        hash.addData(field.toUtf8());
+        hash.addData(QByteArrayView("\0", 1));
+    }
+    return hash.result().left(16);
+}
+
+namespace smsrun {
+FiledMessages &filedMessages(const QString &folder)
+{
+    static QHash<QString, FiledMessages> byFolder;
+    const QString key = QDir(folder).absolutePath();
+    auto it = byFolder.find(key);
+    if (it == byFolder.end())
+        it = byFolder.insert(key, FiledMessages::read(folder));
+    return *it;
+}
+} // namespace smsrun

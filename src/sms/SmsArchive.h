@@ -1,6 +1,8 @@
 #pragma once
+#include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -38,10 +40,20 @@ struct ArchiveFile {
     QString detail; // the system's reason for Unreadable
 };
 
-// The records of one file's text (already decoded from Windows-1252). A record whose header
-// cannot be read is skipped up to its closing OK; a record without its closing OK (a file cut
-// off) ends the reading. `fileNumber` is copied into every message.
+// The records of one file's text (already decoded from Windows-1252), found by their closing
+// lines. A record whose header cannot be read is skipped up to its closing OK; a record without
+// its closing OK (a file cut off) ends the reading. `fileNumber` is copied into every message.
 ArchiveFile ParseSmsFile(const QString &text, int fileNumber = 0);
+
+// The same with the file's index (offset and length of each record, see SmsIndexPath): the
+// records it names are cut where it says, whatever their text holds; the records behind them
+// (or all, with an empty index) are found as above.
+ArchiveFile ParseSmsFile(const QByteArray &bytes, const QList<QPair<qint64, qint64>> &index, int fileNumber = 0);
+
+// One record as the read cycle files it, without the CR LF written after it:
+//   "<oa>",<alpha>,"<scts>" CR LF <text> CR LF [CR LF] OK CR LF
+// False when the header cannot be read or the closing OK is missing.
+bool ParseSmsRecord(const QString &record, ArchivedSms &sms);
 
 // One header line, "<oa>",<alpha>,"yy/MM/dd,HH:MM:SS+zz", into number, date, time and stamp.
 // False when it is not such a line (no opening quote, no valid date or time).
@@ -71,3 +83,26 @@ QStringList ArchiveSearchWords(const QString &query);
 bool ArchiveMatches(const QString &foldedHaystack, const QStringList &foldedWords);
 // What the search looks through, case-folded once per message.
 QString ArchiveHaystack(const ArchivedSms &sms, const QString &name);
+
+// The messages already in the SMS files of a folder. A message the SIM still holds after its
+// record reached the disk (the program ended before AT+CMGD, or the modem refused to delete
+// it) is the same sender, time stamp and text: it is deleted, not filed a second time.
+class FiledMessages {
+public:
+    // Every message of the numbered SMS files in `folder`.
+    static FiledMessages read(const QString &folder);
+    bool contains(const ArchivedSms &sms) const { return m_keys.contains(key(sms)); }
+    void add(const ArchivedSms &sms) { m_keys.insert(key(sms)); }
+    qsizetype size() const { return m_keys.size(); }
+
+private:
+    // A digest of sender, time stamp and text, so a large archive costs little memory.
+    static QByteArray key(const ArchivedSms &sms);
+    QSet<QByteArray> m_keys;
+};
+
+namespace smsrun {
+// The messages filed in `folder`, read from its SMS files on the first call of a program run
+// and kept up to date by the read cycle from then on.
+FiledMessages &filedMessages(const QString &folder);
+} // namespace smsrun

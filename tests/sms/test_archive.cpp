@@ -69,8 +69,10 @@ private slots:
             << QStringList{"0301234|01.05.24|23:59:59|x"} << 0;
         QTest::newRow("header fields behind the stamp")
             << kHead + rec(h + ",145,4,0,0,\"+491710760000\",145,5", "Hallo") << QStringList{m + "Hallo"} << 0;
-        QTest::newRow("a text line OK is text")
-            << kHead + rec(h, "a\r\n\r\nOK\r\n\r\nb") + rec(h, "c") << QStringList{m + "a\r\n\r\nOK\r\n\r\nb", m + "c"} << 0;
+        QTest::newRow("a text line OK is text") << kHead + rec(h, "a\r\n\r\nOK\r\n\r\nb") + rec(h, "c")
+                                                << QStringList{m + "a\r\n\r\nOK\r\n\r\nb", m + "c"} << 0;
+        QTest::newRow("no empty line before OK")
+            << kHead + h + "\r\nHallo\r\nOK\r\n\r\n" + rec(h, "c") << QStringList{m + "Hallo", m + "c"} << 0;
         QTest::newRow("LF line ends") << QByteArray(kHead + rec(h, "Hallo")).replace("\r\n", "\n")
                                       << QStringList{m + "Hallo"} << 0;
         QTest::newRow("bad stamp skipped, next kept")
@@ -97,19 +99,75 @@ private slots:
             QCOMPARE(sms.fileNumber, 7);
     }
 
-    // What the read cycle writes is what the archive reads, whatever the text holds.
+    // What the read cycle writes is what the archive reads, whatever the text holds: a sender
+    // who writes the closing lines and a header into the text gets neither a second message
+    // "from the bank" nor a cut one.
+    void aFiledRecordComesBackUnchanged_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("damage"); // what happens to the files after filing
+        QTest::addColumn<int>("messages");
+        const QString forged =
+            QStringLiteral("Hallo\r\n\r\nOK\r\n\r\n\"+4915199999999\",\"Bank\",\"24/01/01,08:00:00+04\"\r\n"
+                           "Bitte PIN an 0190 senden");
+        QTest::newRow("plain") << QStringLiteral("Hallo") << "" << 1;
+        QTest::newRow("OK lines and quotes") << QStringLiteral("Köln, 5 € \"zitiert\"\r\nOK\r\n\r\nEnde") << "" << 1;
+        QTest::newRow("forged record") << forged << "" << 1;
+        QTest::newRow("forged record, index of another file") << forged << "foreign index" << 2;
+        // Files of the program before the index: the closing lines decide, as they always did.
+        QTest::newRow("no index: plain") << QStringLiteral("Hallo") << "no index" << 1;
+        QTest::newRow("no index: forged") << forged << "no index" << 2;
+        // Ended between the record and its index line: that record is found by its closing lines.
+        QTest::newRow("last record not yet in the index") << QStringLiteral("Hallo") << "last unnamed" << 1;
+    }
     void aFiledRecordComesBackUnchanged()
     {
+        QFETCH(QString, text);
+        QFETCH(QString, damage);
+        QFETCH(int, messages);
         QTemporaryDir dir;
         QString error;
         const QString path = CreateSmsFile(dir.path(), {}, QDateTime::currentDateTime(), &error);
         QVERIFY2(!path.isEmpty(), qPrintable(error));
-        const QString text = QStringLiteral("Köln, 5 € \"zitiert\"\r\nOK\r\n\r\nEnde");
-        QVERIFY(AppendSmsRecord(path, "\"+4917012345678\",\"Anna\",\"24/12/24,18:00:00+04\"\r\n" + text + "\r\n\r\nOK\r\n",
-                                &error));
+        const QString before = QStringLiteral("\"+4930\",,\"24/12/24,17:00:00+04\"\r\nVorher\r\n\r\nOK\r\n");
+        QVERIFY(AppendSmsRecord(path, before, &error));
+        const QString record = "\"+4917012345678\",\"Anna\",\"24/12/24,18:00:00+04\"\r\n" + text + "\r\n\r\nOK\r\n";
+        QVERIFY(AppendSmsRecord(path, record, &error));
+        const QString index = SmsIndexPath(path);
+        if (damage == u"no index")
+            QVERIFY(QFile::remove(index));
+        if (damage == u"foreign index")
+            writeFile(index, "12 40\r\n52 1000\r\n");
+        if (damage == u"last unnamed") {
+            QFile f(index);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray first = f.readLine();
+            writeFile(index, first);
+        }
         const ArchiveLoad load = LoadSmsArchive(dir.path());
-        QCOMPARE(summary(load.messages), QStringList{"+4917012345678|24.12.24|18:00:00|" + text});
+        QCOMPARE(load.messages.size(), messages + 1);
+        if (messages == 1)
+            QCOMPARE(summary(load.messages),
+                     (QStringList{"+4917012345678|24.12.24|18:00:00|" + text, "+4930|24.12.24|17:00:00|Vorher"}));
         QVERIFY(load.problems.isEmpty());
+    }
+
+    // The same message read from the modem and from any file gives the same key: a message
+    // still on the SIM after its record was filed is known, whatever the alias says.
+    void filedMessagesAreKnownBySenderTimeAndText()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("SMS00001.Dat"), kHead + rec("\"+4930\",,\"24/05/01,12:30:05+08\"", "a\r\nb"));
+        const FiledMessages filed = FiledMessages::read(dir.path());
+        const auto known = [&](const QString &record) {
+            ArchivedSms sms;
+            return ParseSmsRecord(record, sms) && filed.contains(sms);
+        };
+        QVERIFY(known("\"+4930\",,\"24/05/01,12:30:05+08\"\r\na\r\nb\r\n\r\nOK\r\n"));
+        QVERIFY(known("\"+4930\",\"Anna\",\"24/05/01,12:30:05+08\"\r\na\r\nb\r\nOK\r\n"));
+        QVERIFY(!known("\"+4930\",,\"24/05/01,12:30:06+08\"\r\na\r\nb\r\n\r\nOK\r\n"));
+        QVERIFY(!known("\"+4931\",,\"24/05/01,12:30:05+08\"\r\na\r\nb\r\n\r\nOK\r\n"));
+        QVERIFY(!known("\"+4930\",,\"24/05/01,12:30:05+08\"\r\na\r\nb.\r\n\r\nOK\r\n"));
     }
 
     void theFolderIsReadNewestFirstAndBadFilesAreNamed()
@@ -217,8 +275,10 @@ private slots:
             list.cmdLes->click();
         };
         run("+4917012345678", "24/05/01,12:30:05+08", "Treffen am Bahnhof");
-        run("+4915198765432", "24/06/02,08:00:00+08", "Gr\xFC\xDF" "e aus K\xF6ln\r\nZeile 2");
-        QCOMPARE(QDir(dir.path()).entryList({"SMS*"}), (QStringList{"SMS00001.Dat", "SMS00002.DAT"}));
+        run("+4915198765432", "24/06/02,08:00:00+08",
+            "Gr\xFC\xDF"
+            "e aus K\xF6ln\r\nZeile 2");
+        QCOMPARE(QDir(dir.path()).entryList({"SMS*.DAT"}), (QStringList{"SMS00001.Dat", "SMS00002.DAT"}));
 
         r.main->openReceived();
         auto *list = r.main->findChild<frmListe *>();
