@@ -6,6 +6,7 @@ CommPort::CommPort(std::unique_ptr<SerialBackend> backend, DeviceMap deviceFor)
     : m_backend(std::move(backend)), m_deviceFor(std::move(deviceFor))
 {
     m_backend->setLostHandler([this](const QString &reason) {
+        m_lost = true;
         fail(reason);
         if (m_onLost)
             m_onLost();
@@ -73,6 +74,7 @@ bool CommPort::setPortOpen(bool open)
     QString why;
     if (!m_backend->open(device(), m_settings, m_handshaking, &why))
         return fail(why);
+    m_lost = false;
     return true;
 }
 

@@ -39,6 +39,9 @@ public:
     QString lastError() const { return m_error; }
     // Called once when the device goes away under the open port; lastError() then says why.
     void setLostHandler(std::function<void()> handler) { m_onLost = std::move(handler); }
+    // The device went away under the port and it has not been opened again since: the loss
+    // has been reported, so a closed port need not be reported once more.
+    bool lost() const { return m_lost && !portOpen(); }
     SerialBackend &backend() { return *m_backend; }
 
 private:
@@ -50,4 +53,5 @@ private:
     int m_handshaking = 0;
     QString m_error;
     std::function<void()> m_onLost;
+    bool m_lost = false;
 };

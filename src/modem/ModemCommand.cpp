@@ -45,7 +45,7 @@ void WaitSeconds(double seconds)
     } while (!(clock.monotonic() > deadline));
 }
 
-void ModemCommand(CommPort &comm, QString &answer, qint16 &status)
+void ModemCommand(CommPort &comm, QString &answer, qint16 &status, TimeoutBox box)
 {
     Clock &clock = platform::clock();
     status = kStatusNoResult;
@@ -54,7 +54,8 @@ void ModemCommand(CommPort &comm, QString &answer, qint16 &status)
     // time-out box.
     if (!comm.portOpen()) {
         status = kStatusTimeout;
-        platform::dialogs().message(kPortClosedMessage);
+        if (!comm.lost())
+            platform::dialogs().message(kPortClosedMessage);
         return;
     }
 
@@ -73,7 +74,8 @@ void ModemCommand(CommPort &comm, QString &answer, qint16 &status)
             break;
         if (clock.monotonic() > deadline) {
             status = kStatusTimeout;
-            platform::dialogs().message(kTimeoutMessage);
+            if (box == TimeoutBox::Show)
+                platform::dialogs().message(kTimeoutMessage);
             return;
         }
     }

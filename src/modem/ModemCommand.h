@@ -10,13 +10,18 @@ enum : qint16 { kStatusOk = 0, kStatusTimeout = 1, kStatusError = 2, kStatusNoRe
 inline const QString kTimeoutMessage = QStringLiteral("Zeitüberschreitung. Keine Antwort vom Modem. ");
 inline const QString kPortClosedMessage = QStringLiteral("  Com-Schnittstelle ist geschlossen!  ");
 
+// Whether a time-out gets the time-out box here, or is left to the caller (the read cycle
+// tells a modem that has stopped answering once, in its own words).
+enum class TimeoutBox { Show, Quiet };
+
 // Waits for the modem's answer to the command line just written: up to 10 s for the first
 // character, then until the line has been quiet for one second. The answer is returned
 // raw and classified by plain substring search. An answer that never falls quiet ends after
 // 64 KB or 30 s with status 9 and a line saying so. A closed port gives status 1 at once:
-// closed before the wait, with the closed-port box; closed during it (the modem pulled out,
-// which the main window reports, or the user's own doing), without a box.
-void ModemCommand(CommPort &comm, QString &answer, qint16 &status);
+// closed before the wait, with the closed-port box, unless the device was lost (the main
+// window has said so in its own box); closed during it (the modem pulled out, or the user's
+// own doing), without a box.
+void ModemCommand(CommPort &comm, QString &answer, qint16 &status, TimeoutBox box = TimeoutBox::Show);
 
 // Waits until more than `seconds` have passed since the start (rounded to a whole second),
 // serving events meanwhile.

@@ -9,6 +9,7 @@
 #include "platform/Twips.h"
 #include "platform/WorkFolder.h"
 #include "sms/ReceiveAnswers.h"
+#include "sms/SmsArchive.h"
 #include "sms/SmsDataFile.h"
 #include "sms/frmZyklus.h"
 #include "text/StringUtil.h"
@@ -29,6 +30,8 @@ namespace {
 
 const QString kShutOff = QStringLiteral("Modemabfrage wird abgeschaltet, weil es nicht antwortet. \r\n"
                                         "Für neuen Start bitte Fensterschließen und erneut öffnen.");
+const QString kBrokenOff = QStringLiteral(" abgebrochen ...");
+const QString kPollingStopped = QStringLiteral(" Automatische Abfrage angehalten, „Lesen“ startet sie wieder.");
 const QString kInfo = QStringLiteral("Dieses Fenster enthält eine Tabelle, in der die aktuell eingegangenen SMS  "
                                      "eingetragen sind.");
 // Shown when the note above the table is clicked.
@@ -106,8 +109,7 @@ frmListe::frmListe(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(l
     resize(sizeHint());
     m_link.setReceiveTimer(false);
     m_interval = StoredPollInterval();
-    m_polling = true;
-    applyPolling();
+    setPolling(true);
     layoutControls(int(twips::fromPx(width())), int(twips::fromPx(height())));
     grSMSListe->resize(twips::toPx(kTableWidth), grSMSListe->height());
     for (int c = 0; c < 4; ++c)
@@ -127,6 +129,12 @@ bool frmListe::event(QEvent *e)
 {
     if (e->type() == QEvent::WindowActivate)
         TitelRefresh();
+    // In the work area the frame is activated, not this window: bringing it to the front there
+    // counts as activating it.
+    if (e->type() == QEvent::ParentChange) {
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+            connect(sub, &QMdiSubWindow::aboutToActivate, this, &frmListe::TitelRefresh, Qt::UniqueConnection);
+    }
     return QWidget::event(e);
 }
 
@@ -149,8 +157,7 @@ void frmListe::closeEvent(QCloseEvent *e)
         // The cycle is waiting for the modem inside this window: it ends at its next step and
         // the close is finished then.
         m_closing = true;
-        m_polling = false;
-        applyPolling();
+        setPolling(false);
         host()->hide();
         e->ignore();
         return;
@@ -161,10 +168,9 @@ void frmListe::closeEvent(QCloseEvent *e)
 
 void frmListe::closeSteps()
 {
-    m_polling = false;
-    applyPolling();
+    setPolling(false);
     m_link.setReceiveTimer(true);
-    platform::settings().set(keys::PollInterval, QString::number(m_interval));
+    storePollInterval();
 }
 
 void frmListe::resizeEvent(QResizeEvent *e)
@@ -220,6 +226,12 @@ void frmListe::setPollInterval(int ms)
     applyPolling();
 }
 
+void frmListe::setPolling(bool on)
+{
+    m_polling = on;
+    applyPolling();
+}
+
 void frmListe::applyPolling()
 {
     // An interval of 0 never fires: only the button reads the SIM then.
@@ -236,7 +248,16 @@ void frmListe::cmdZyklus_Click()
     if (dialog.exec() != QDialog::Accepted || !self)
         return;
     setPollInterval(dialog.interval());
+    // A new interval starts polling again after a failure stopped it, and is kept at once: the
+    // program may end with the window open, which closes no window.
+    setPolling(true);
+    storePollInterval();
     TitelRefresh();
+}
+
+void frmListe::storePollInterval()
+{
+    platform::settings().set(keys::PollInterval, QString::number(m_interval));
 }
 
 void frmListe::setCell(int row, int column, const QString &text)
@@ -299,43 +320,62 @@ void frmListe::SMSLesen(bool asked)
     const ModemTurn turn(m_link, this, QStringLiteral("SMS-Datei"));
     if (asked ? !turn.takenOrSaid() : !turn)
         return;
+    // "Lesen" is how the user starts polling again after a failure stopped it.
+    if (asked)
+        setPolling(true);
     m_cycle = true;
+    m_end = CycleEnd::Done;
     m_failure.clear();
     m_filed.clear();
     // A send in another window switches the main receive timer back on at its end.
     m_link.setReceiveTimer(false);
-    if (!readCycle() && !m_failure.isEmpty() && !m_closing)
-        reportFailure();
+    readCycle();
     m_cycle = false;
-    if (!m_closing)
-        NewMessageNotice::of(window()).announce(this, m_filed);
     if (m_closing) {
         closeSteps();
         host()->close();
+        return;
     }
+    reportEnd();
+    NewMessageNotice::of(window()).announce(this, m_filed);
 }
 
-void frmListe::reportFailure()
+void frmListe::reportEnd()
 {
     auto &ui = platform::dialogs();
-    switch (m_status) {
-    case 1: ui.message(QStringLiteral("keine Antwort")); break;
-    case 2:
-    case 4: ui.message(QStringLiteral("Antwort: ERROR")); break;
-    case 5: ui.message(QStringLiteral("SMS-Text zu kurz")); break;
-    case 6: ui.message(QStringLiteral("Keine SMS auf dem Platz in der Sim-Card")); break;
-    default: break;
-    }
-    if (m_status != 1)
+    switch (m_end) {
+    case CycleEnd::Done:
+    case CycleEnd::Closing:
+        return;
+    case CycleEnd::PortGone:
+        // Lost (the main window has said so) or closed by the user: nothing to add, and the
+        // ticks pass a closed port quietly.
+        sbrMeldung->setText(kBrokenOff);
+        return;
+    case CycleEnd::Told:
+        break;
+    case CycleEnd::Silent:
+        ui.message(kShutOff);
+        break;
+    case CycleEnd::Failed:
         ui.message(m_failure);
-    m_status = 0;
+        break;
+    }
+    // One box per cause: polling stops until the user starts it again.
+    setPolling(false);
+    sbrMeldung->setText(kBrokenOff + kPollingStopped);
+}
+
+bool frmListe::stop(CycleEnd why)
+{
+    m_end = m_closing ? CycleEnd::Closing : why;
+    return false;
 }
 
 bool frmListe::readCycle()
 {
     qint16 used = 0;
     qint16 max = 0;
-    m_status = 0;
     if (!SMSAnzahl(used, max))
         return false;
     // The bound is read anew on every pass: every query after a deletion may change it.
@@ -349,25 +389,43 @@ bool frmListe::readCycle()
 bool frmListe::readSlot(int index, qint16 &used, qint16 &max)
 {
     QString answer;
-    if (!ModemAbfrage(QStringLiteral("AT+CMGR=") + NumberText(index), m_status, answer))
+    qint16 status = kStatusOk;
+    if (!ModemAbfrage(QStringLiteral("AT+CMGR=") + NumberText(index), status, answer))
         return false;
+    // A modem that stopped answering would only collect one time-out after another.
+    if (status == kStatusTimeout)
+        return stop(CycleEnd::Silent);
     const SlotMessage slot = CmgrSlotMessage(answer);
-    if (slot.kind == SlotKind::NoMessage)
-        m_status = 6;
-    // An unread PDU, or a message the modem had not finished sending: it stays on the SIM
-    // and the next cycle reads it again.
+    // An empty slot, an unread PDU, or a message the modem had not finished sending: it stays
+    // on the SIM and the next cycle reads it again.
     if (slot.kind != SlotKind::Message)
         return true;
-    // The record must be on disk before the message may leave the SIM.
-    if (!SMSDateiSchreiben(slot.record))
+    ArchivedSms sms;
+    const bool known = ParseSmsRecord(slot.record, sms);
+    FiledMessages &filed = smsrun::filedMessages(platform::workFolder());
+    // Filed by an earlier run that ended before the slot was deleted: only the deletion is due.
+    if (!known || !filed.contains(sms)) {
+        // The record must be on disk before the message may leave the SIM.
+        if (!SMSDateiSchreiben(slot.record))
+            return stop(CycleEnd::Failed);
+        if (known)
+            filed.add(sms);
+        const int row = KopfEintragen(slot.header);
+        setCell(row, 4, slot.firstLine);
+        m_filed.last().firstLine = slot.firstLine;
+    }
+    if (!ModemAbfrage(QStringLiteral("AT+CMGD=") + NumberText(index), status, answer))
         return false;
-    const int row = KopfEintragen(slot.header);
-    if (slot.textStatus != 0)
-        m_status = slot.textStatus;
-    setCell(row, 4, slot.firstLine);
-    m_filed.last().firstLine = slot.firstLine;
-    if (!ModemAbfrage(QStringLiteral("AT+CMGD=") + NumberText(index), m_status, answer))
-        return false;
+    if (status == kStatusTimeout)
+        return stop(CycleEnd::Silent);
+    if (status != kStatusOk) {
+        // Left on the SIM, the message would come back with every cycle; it is safe on disk.
+        m_failure = QStringLiteral("Die SMS auf Platz %1 ist in der SMS-Datei gesichert, aber das Modem hat das "
+                                   "Löschen auf der SIM-Karte abgelehnt (%2).")
+                        .arg(index)
+                        .arg(ErrorLine(answer).isEmpty() ? QStringLiteral("Antwort ohne OK") : ErrorLine(answer));
+        return stop(CycleEnd::Failed);
+    }
     return SMSAnzahl(used, max);
 }
 
@@ -385,16 +443,15 @@ bool frmListe::SMSAnzahl(qint16 &used, qint16 &max)
             return false;
     }
     const auto counts = status == kStatusOk ? CpmsStorageCounts(answer) : std::nullopt;
-    if (counts) {
-        used = counts->used;
-        max = counts->max;
-        sbrMeldung->setText(StorageStatusText(*counts));
-    } else {
+    if (!counts) {
+        // Told once; the cycle ends here, after a deletion as well, instead of walking the
+        // remaining slots of a modem that has stopped answering.
         platform::dialogs().message(kShutOff);
-        sbrMeldung->setText(QStringLiteral(" abgebrochen ..."));
-        m_polling = false;
-        applyPolling();
+        return stop(CycleEnd::Told);
     }
+    used = counts->used;
+    max = counts->max;
+    sbrMeldung->setText(StorageStatusText(*counts));
     return pause(1);
 }
 
@@ -402,20 +459,23 @@ bool frmListe::ModemAbfrage(const QString &command, qint16 &status, QString &ans
 {
     QString line = command + QLatin1Char('\r');
     CommPort &comm = m_link.comm();
-    if (!comm.output(line)) {
-        m_failure = comm.lastError();
-        return false;
-    }
+    if (!comm.output(line))
+        return stop(CycleEnd::PortGone);
     m_link.ShowData(line);
-    ModemCommand(comm, answer, status);
+    ModemCommand(comm, answer, status, TimeoutBox::Quiet);
     m_link.ShowData(answer);
-    return !m_closing;
+    if (m_closing)
+        return stop(CycleEnd::Closing);
+    // Closed under the wait: pulled out (the main window says so) or closed by the user.
+    if (!comm.portOpen())
+        return stop(CycleEnd::PortGone);
+    return true;
 }
 
 bool frmListe::pause(double seconds)
 {
     WaitSeconds(seconds);
-    return !m_closing;
+    return !m_closing || stop(CycleEnd::Closing);
 }
 
 int frmListe::KopfEintragen(const QString &header)

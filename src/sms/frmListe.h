@@ -36,6 +36,8 @@ public:
 
     // Polling interval in milliseconds, 0 to 60000; 0 stops automatic polling.
     int pollInterval() const { return m_interval; }
+    // Automatic polling is on: a failed cycle turns it off until "Lesen" or a new interval.
+    bool polling() const { return m_polling; }
     void setPollInterval(int ms);
 
     QPushButton *cmdLes = nullptr;
@@ -62,8 +64,17 @@ protected:
     void resizeEvent(QResizeEvent *e) override;
 
 private:
-    // The steps of a cycle return false when the cycle must end: after a failure (its
-    // description is in m_failure) or because the window is closing.
+    // How a cycle ended; every way but the first two is told once, by the cycle or before.
+    enum class CycleEnd {
+        Done,
+        Closing,  // the window closes: nothing more to say
+        PortGone, // the port closed under the cycle: lost (the main window says so) or closed
+        Told,     // the storage query failed and has said so
+        Silent,   // the modem stopped answering
+        Failed,   // m_failure says why: a file that cannot be written, a refused deletion
+    };
+
+    // The steps of a cycle return false when the cycle must end; m_end then says why.
     bool readCycle();
     bool readSlot(int index, qint16 &used, qint16 &max);
     bool SMSAnzahl(qint16 &used, qint16 &max);
@@ -72,11 +83,15 @@ private:
     bool SMSDateiSchreiben(const QString &record);
     bool NeueSMSDateiAnlegen();
     bool pause(double seconds);
-    void reportFailure();
+    bool stop(CycleEnd why);
+    // After a failure: its one box, and polling stops until "Lesen" or a new interval.
+    void reportEnd();
 
     void cmdZyklus_Click();
     void lblMeldung_Click();
+    void setPolling(bool on);
     void applyPolling();
+    void storePollInterval();
     void layoutControls(int widthTw, int heightTw);
     void setCell(int row, int column, const QString &text);
     void fitNumberColumn();
@@ -86,10 +101,10 @@ private:
 
     ModemLink &m_link;
     int m_interval = 0;
-    bool m_polling = false; // the timer's switch; a failed storage query turns it off for good
+    bool m_polling = false; // the timer's switch; a failed cycle turns it off until the user acts
     bool m_cycle = false;
     bool m_closing = false; // closed while a cycle ran: the close is finished when it ends
-    qint16 m_status = 0;    // the cycle's status code: the exchanges' codes and 4, 5, 6
+    CycleEnd m_end = CycleEnd::Done;
     QString m_failure;
     PhoneNamesCache m_names;
     QList<NoticeMessage> m_filed; // what this cycle filed, for the desktop notice

@@ -346,9 +346,11 @@ void frmSendSM::sendToSeveral(const QList<Recipient> &to)
             ModemCommand(m_link.comm(), answer, status);
             m_link.ShowData(answer);
         }
-        outcome.reason = CmgsFailure(answer, status, prompted);
+        // Pulled out: the main window has said so; the summary names it for this message.
+        outcome.reason = m_link.comm().lost() ? QStringLiteral("Verbindung zum Modem unterbrochen")
+                                              : CmgsFailure(answer, status, prompted);
         outcome.state = outcome.reason.isEmpty() ? SendState::Sent : SendState::Failed;
-        // A modem that has fallen silent would only collect a time-out for every name.
+        // A modem that has fallen silent (or gone) would only collect a time-out for every name.
         modemSilent = status == kStatusTimeout;
         outcomes.append(outcome);
     }

@@ -198,6 +198,24 @@ private slots:
         if (icon >= 0)
             QCOMPARE(int(r.p.dialogs.shown.last().icon), icon);
     }
+
+    // Pulled out after the prompt: the main window tells it; the run adds no closed-port box,
+    // only its summary.
+    void aModemPulledOutMidRunIsToldOnce()
+    {
+        SeveralRig r;
+        r.select({"Anna", "Zora"});
+        r.onCmgs = [&](int n) {
+            if (n == 1)
+                r.p.clock.scheduleIn(0.05, [&r] { r.fake->hangUp(); });
+        };
+        r.w->cmdSend->click();
+        const QStringList texts = r.p.dialogs.texts();
+        QCOMPARE(texts.size(), 2);
+        QVERIFY(texts[0].startsWith(frmAnfang::kLinkLostMessage));
+        QCOMPARE(texts[1], QStringLiteral("0 von 2 Nachrichten gesendet.\r\nFehlgeschlagen: Anna (Verbindung zum Modem "
+                                          "unterbrochen)\r\nNicht gesendet: Zora (nicht versucht)"));
+    }
 };
 
 QTEST_MAIN(TestSendSeveral)
