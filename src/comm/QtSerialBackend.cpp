@@ -9,6 +9,7 @@
 
 #ifndef Q_OS_WIN
 #include <poll.h>
+#include <sys/file.h>
 #include <unistd.h>
 #endif
 
@@ -145,11 +146,26 @@ bool QtSerialBackend::open(const QString &device, const LineSettings &settings, 
         m_port.close(); // what is left of a lost device
     m_lost = false;
     m_lossReason.clear();
-    m_port.setPortName(device);
+    // The path may be a link (/dev/serial/by-id/..., a simulator's link): the lock file that
+    // tells other programs the device is taken is named after the device itself.
+    const QString real = QFileInfo(device).canonicalFilePath();
+    m_port.setPortName(real.isEmpty() ? device : real);
     if (!m_port.open(QIODevice::ReadWrite)) {
         *error = openFailure(device, m_port);
         return false;
     }
+#ifndef Q_OS_WIN
+    // Lock files go by name and root passes the exclusive-use flag: a lock on the open device
+    // holds against a second program whatever path it took to the same device. Two read
+    // cycles on one modem take each other's answers and lose messages.
+    if (::flock(static_cast<int>(m_port.handle()), LOCK_EX | LOCK_NB) != 0) {
+        m_port.close();
+        const QString holder = PortHolderHint(device);
+        *error = holder.isEmpty() ? QStringLiteral("wird bereits benutzt")
+                                  : QStringLiteral("wird bereits benutzt. ") + holder;
+        return false;
+    }
+#endif
     if (!apply(settings, handshaking, error)) {
         m_port.close();
         return false;

@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "platform/PortMap.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -146,6 +147,7 @@ private slots:
         for (int i = 0; i < 20; ++i)
             platform::clock().yield();
         QCOMPARE(reported, 1);
+        QVERIFY(comm.lost());
         QVERIFY2(comm.lastError().endsWith(QStringLiteral("nicht mehr erreichbar – Kabel oder Gerät entfernt?")),
                  qPrintable(comm.lastError()));
         QCOMPARE(comm.inBufferCount(), 0);
@@ -158,6 +160,31 @@ private slots:
         QVERIFY(comm.output(QStringLiteral("AT\r")));
         QCOMPARE(again.read(3), QByteArray("AT\r"));
         QCOMPARE(reported, 1);
+        QVERIFY(!comm.lost());
+    }
+
+    // Two programs on one modem take each other's answers: whatever path leads to the device,
+    // the second open is refused while the first holds it.
+    void oneDeviceIsOpenedOnceWhateverThePath()
+    {
+        Real real;
+        Pty pty;
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("modem"));
+        QVERIFY(QFile::link(pty.slave, link));
+        CommPort first(std::make_unique<QtSerialBackend>(), [&](int) { return link; });
+        CommPort second(std::make_unique<QtSerialBackend>(), [&](int) { return pty.slave; });
+        QVERIFY(first.setPortOpen(true));
+        QVERIFY(!second.setPortOpen(true));
+        QVERIFY2(second.lastError().startsWith(
+                     QStringLiteral("Schnittstelle COM1 (%1) wird bereits benutzt").arg(pty.slave)),
+                 qPrintable(second.lastError()));
+        // The refusal names who holds it.
+        QVERIFY2(second.lastError().contains(QString::number(QCoreApplication::applicationPid())),
+                 qPrintable(second.lastError()));
+        first.setPortOpen(false);
+        QVERIFY(second.setPortOpen(true));
+        QVERIFY(!first.setPortOpen(true));
     }
 };
 
