@@ -1,15 +1,16 @@
+#include "../support/FileSizeLimit.h"
 #include "../support/MainRig.h"
 
 #include "main/IconLabel.h"
 
 #include <QAction>
 #include <QFile>
-#include <QPlainTextEdit>
-#include <QRadioButton>
-#include <QTemporaryDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
@@ -21,6 +22,12 @@ QByteArray fileBytes(const QString &name)
     QFile f(name);
     f.open(QIODevice::ReadOnly);
     return f.readAll();
+}
+void fileWrite(const QString &name, const QByteArray &bytes)
+{
+    QFile f(name);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
 }
 } // namespace
 
@@ -210,23 +217,29 @@ private slots:
             QCOMPARE(r.p.dialogs.fileRequests.size(), 2); // the dialog came again
     }
 
+    // The disk is full from the start: the log's first write fails on the real file.
     void aFailingWriteAsksRetryOrCancel()
     {
-        if (!QFile::exists(QStringLiteral("/dev/full")))
-            QSKIP("needs /dev/full");
         MainRig r;
-        r.p.dialogs.fileAnswers << QStringLiteral("/dev/full");
-        r.p.dialogs.answers << MsgAnswer::No; // keep the "existing file"
+        const QString name = dir.filePath(QStringLiteral("voll.log"));
+        fileWrite(name, "alt\r\n");
+        r.p.dialogs.fileAnswers << name;
+        r.p.dialogs.answers << MsgAnswer::No; // keep the existing file
         r.main->LogOpen();
         QVERIFY(r.main->logOpen());
         r.p.dialogs.answers << MsgAnswer::Retry << MsgAnswer::Cancel;
         QString text = QStringLiteral("OK\r");
-        r.main->ShowData(text);
+        {
+            const FileSizeLimit full(6);
+            r.main->ShowData(text);
+        }
         QCOMPARE(r.p.dialogs.shown.size(), 3);
         QCOMPARE(r.p.dialogs.shown[1].buttons, MsgButtons::RetryCancel);
         QCOMPARE(r.p.dialogs.shown[1].icon, MsgIcon::Critical);
-        QCOMPARE(r.p.dialogs.shown[1].text,
-                 QStringLiteral("Fehler beim Schreiben der Protokolldatei \"/dev/full\": Der Datenträger ist voll."));
+        QCOMPARE(
+            r.p.dialogs.shown[1].text,
+            QStringLiteral("Fehler beim Schreiben der Protokolldatei \"%1\": Der Datenträger ist voll.").arg(name));
+        QCOMPARE(fileBytes(name), QByteArray("alt\r\nO")); // what fitted
         QVERIFY(!r.main->logOpen());
         QVERIFY(r.main->mnuFileLogOpen->isEnabled());
         QCOMPARE(r.main->terminalText(), QStringLiteral("OK\r\n"));
