@@ -87,7 +87,7 @@ for ((i = 1; i <= total; ++i)); do
     if ((f > 1)); then twice=$((twice + 1)); echo "filed $f times: $mark"; fi
     if ((s > 0 && f > 0)); then both=$((both + 1)); echo "filed and still on the SIM: $mark"; fi
 done
-files=$(ls "$work/sms" | wc -l)
+files=$(ls "$work/sms" | grep -ci '\.dat$' || true)
 echo "messages: $total, kills: $kills, SMS files: $files"
 echo "on the SIM: $on_sim, filed: $in_file"
 echo "lost: $lost / $total, filed twice: $twice / $total, filed and still on the SIM: $both / $total"
