@@ -115,6 +115,23 @@ private slots:
         QCOMPARE(r.commands(), QStringList{"AT+CSQ"});
     }
 
+    // Every control shows whole, and the window ends a margin after the last one: what the child
+    // does not need of the work area's height stays with the terminal.
+    void theWindowHoldsItsControlsWithoutAnEmptyBand()
+    {
+        RegRig r;
+        QRect used;
+        for (QWidget *c : r.w->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (c->isHidden())
+                continue;
+            QVERIFY2(r.w->rect().contains(c->geometry()), qPrintable(c->objectName()));
+            used |= c->geometry();
+        }
+        const int margin = frmSMS1::px(480);
+        QCOMPARE(r.w->width() - 1 - used.right(), margin);
+        QCOMPARE(r.w->height() - 1 - used.bottom(), margin);
+    }
+
     void pinAndServiceCentreLengths_data()
     {
         QTest::addColumn<QString>("pin");
