@@ -7,5 +7,7 @@
 // look further, but the message itself reads in the user's language.
 QString PortErrorText(QSerialPort::SerialPortError error, const QString &systemText);
 
-// The system's text put into German where it is one of the usual ones, else as it stands.
+// A system text (strerror, in English or in the language the C library speaks) or one of Qt's
+// own, in German: the usual ones by name, any other system error by its number, and a text
+// nobody knows as "unbekannter Fehler". The English never reaches the user.
 QString GermanSystemText(const QString &systemText);

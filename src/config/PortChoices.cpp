@@ -40,6 +40,12 @@ const QStringList &ports()
     return list;
 }
 
+const QStringList &flowModes()
+{
+    static const QStringList list{"Kein", "Xon/Xoff", "RTS", "Xon/RTS"};
+    return list;
+}
+
 QString parityItem(QChar letter)
 {
     // The parity items begin with the letter the settings string uses for them.
@@ -70,6 +76,20 @@ QString settingsFromItems(const QString &speed, const QString &parity, const QSt
 {
     return QStringLiteral("%1,%2,%3,%4")
         .arg(speed.trimmed(), parity.trimmed().left(1), dataBits.trimmed(), stopBits.trimmed());
+}
+
+QString settingsRefusal(const QString &chosen, const QString &kept, const QString &why)
+{
+    const auto canonical = LineSettings::parse(chosen);
+    return QStringLiteral("Die Schnittstelle nimmt die Einstellung „%1“ nicht an und bleibt bei „%2“.\n\n%3")
+        .arg(canonical ? canonical->toString() : chosen, kept, why);
+}
+
+QString flowRefusal(int chosen, int kept, const QString &why)
+{
+    const auto name = [](int i) { return i >= 0 && i < flowModes().size() ? flowModes().at(i) : QString::number(i); };
+    return QStringLiteral("Die Schnittstelle nimmt das Protokoll „%1“ nicht an und bleibt bei „%2“.\n\n%3")
+        .arg(name(chosen), name(kept), why);
 }
 
 QString portTestReport(const QList<int> &available)

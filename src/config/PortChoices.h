@@ -11,6 +11,8 @@ const QStringList &dataBits();
 const QStringList &parities(); // "Even", "Odd", "None", "Mark", "Space"
 const QStringList &stopBits();
 const QStringList &ports(); // "Com1" ... "Com16"
+// The flow-control options; the position is the port's handshaking value.
+const QStringList &flowModes(); // "Kein", "Xon/Xoff", "RTS", "Xon/RTS"
 
 // The list item for a stored parity letter ("e" -> "Even"); empty for any other character.
 QString parityItem(QChar letter);
@@ -29,6 +31,11 @@ StoredChoice splitStoredSettings(const QString &stored);
 // The line settings the chosen items stand for: "9600,N,8,1", "19200,E,7,1.5".
 QString settingsFromItems(const QString &speed, const QString &parity, const QString &dataBits,
                           const QString &stopBits);
+
+// What OK says when the port refuses the chosen line settings or flow control and keeps the
+// ones it had; `why` is the port's own description.
+QString settingsRefusal(const QString &chosen, const QString &kept, const QString &why);
+QString flowRefusal(int chosen, int kept, const QString &why);
 
 // The port test's report: " COM 1 verfügbar!" and a CR for each port that opened, or
 // "Keine freie COM verfügbar " when none did.

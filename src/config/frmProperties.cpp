@@ -39,11 +39,19 @@ void fill(QComboBox *c, const QStringList &items)
 }
 
 // Selects the item with exactly this text; no such item leaves the selection as it is.
-void selectItem(QComboBox *c, const QString &text)
+bool selectItem(QComboBox *c, const QString &text)
 {
     const int i = text.isEmpty() ? -1 : c->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (i >= 0)
         c->setCurrentIndex(i);
+    return i >= 0;
+}
+
+// The stored item where there is one the list offers, else the one the port runs with.
+void selectStoredOrInUse(QComboBox *c, const QString &stored, const QString &inUse)
+{
+    if (!selectItem(c, stored))
+        selectItem(c, inUse);
 }
 
 QLabel *caption(const QString &text, QWidget *buddy, QWidget *parent)
@@ -106,10 +114,9 @@ void frmProperties::buildControls()
         m_echoGroup->addButton(optEcho[i], i);
     }
     m_flowGroup = new QButtonGroup(this);
-    const QString flow[] = {QStringLiteral("Kein"), QStringLiteral("Xon/Xoff"), QStringLiteral("RTS"),
-                            QStringLiteral("Xon/RTS")};
     for (int i = 0; i < 4; ++i) {
-        optFlow[i] = Named(new QRadioButton(flow[i], fraSettings), QStringLiteral("optFlow(%1)").arg(i));
+        optFlow[i] =
+            Named(new QRadioButton(portchoices::flowModes().at(i), fraSettings), QStringLiteral("optFlow(%1)").arg(i));
         m_flowGroup->addButton(optFlow[i], i);
     }
 
@@ -224,17 +231,26 @@ void frmProperties::LoadPropertySettings()
         cboPort->setCurrentIndex(shown);
     }
 
+    showSettingsInUse();
+    optEcho[0]->setChecked(true);
+}
+
+void frmProperties::showSettingsInUse()
+{
+    // The stored string preselects the lists; where it names nothing the list offers (nothing
+    // stored yet, a hand-edited value) the list shows what the port runs with, never a blank
+    // that OK would turn into settings the port refuses.
     const portchoices::StoredChoice stored =
         portchoices::splitStoredSettings(platform::settings().get(keys::PortSettings));
-    selectItem(cboSpeed, stored.speed);
-    selectItem(cboParity, stored.parity);
-    selectItem(cboDataBits, stored.dataBits);
-    selectItem(cboStopBits, stored.stopBits);
+    const portchoices::StoredChoice inUse = portchoices::splitStoredSettings(m_link.comm().settings());
+    selectStoredOrInUse(cboSpeed, stored.speed, inUse.speed);
+    selectStoredOrInUse(cboParity, stored.parity, inUse.parity);
+    selectStoredOrInUse(cboDataBits, stored.dataBits, inUse.dataBits);
+    selectStoredOrInUse(cboStopBits, stored.stopBits, inUse.stopBits);
 
     const int hs = m_link.comm().handshaking();
     if (hs >= 0 && hs < 4)
         optFlow[hs]->setChecked(true);
-    optEcho[0]->setChecked(true);
 }
 
 void frmProperties::showEvent(QShowEvent *e)
@@ -245,6 +261,8 @@ void frmProperties::showEvent(QShowEvent *e)
 
 void frmProperties::Activate()
 {
+    // A kept dialog may be shown after the baud-rate scan or a refused OK changed the port.
+    showSettingsInUse();
     setDeviceChoices(listDevices ? listDevices() : QList<SerialDevice>());
     {
         const QSignalBlocker quiet(cboPort);
@@ -300,9 +318,16 @@ void frmProperties::cmdOK_Click()
     // The device goes into the store first: opening the port looks the number up there.
     storeDevices();
     comm.setPortOpen(true); // a failure is reported by ComOpen below
-    comm.setSettings(portchoices::settingsFromItems(cboSpeed->currentText(), cboParity->currentText(),
-                                                    cboDataBits->currentText(), cboStopBits->currentText()));
-    comm.setHandshaking(m_flowGroup->checkedId());
+    // A setting the driver refuses leaves the old one on the line; the user is told which.
+    const QString chosen = portchoices::settingsFromItems(cboSpeed->currentText(), cboParity->currentText(),
+                                                          cboDataBits->currentText(), cboStopBits->currentText());
+    const QString before = comm.settings();
+    if (!comm.setSettings(chosen))
+        refused(portchoices::settingsRefusal(chosen, before, comm.lastError()));
+    const int flow = m_flowGroup->checkedId();
+    const int flowBefore = comm.handshaking();
+    if (!comm.setHandshaking(flow))
+        refused(portchoices::flowRefusal(flow, flowBefore, comm.lastError()));
 
     SettingsStore &settings = platform::settings();
     settings.set(keys::PortSettings, comm.settings());
@@ -344,9 +369,18 @@ void frmProperties::closeEvent(QCloseEvent *e)
     e->accept();
 }
 
+void frmProperties::refused(const QString &text)
+{
+    platform::dialogs().message(text, MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
 void frmProperties::cmdTest_Click()
 {
     CommPort &comm = m_link.comm();
+    // The port in use comes back afterwards, open as it was: the test only looks, and a
+    // Cancel after it must not leave the program on the last number tried, closed.
+    const int inUse = comm.commPort();
+    const bool wasOpen = comm.portOpen();
     if (comm.portOpen())
         comm.setPortOpen(false);
     // The test yields between numbers; the buttons wait until it is done.
@@ -365,6 +399,13 @@ void frmProperties::cmdTest_Click()
             available << n;
     }
     lblComNr->hide();
+    comm.setCommPort(inUse);
+    if (wasOpen) {
+        int fehler = 0;
+        ComOpen(comm, fehler); // a device taken meanwhile gets its "Com-Error" box
+    }
+    if (m_comStatus)
+        m_comStatus();
     platform::dialogs().message(portchoices::portTestReport(available), MsgButtons::Ok, MsgIcon::Information,
                                 QStringLiteral("Einstellungen"));
     platform::dialogs().setBusy(false);

@@ -69,6 +69,9 @@ private:
     void cmdOK_Click();
     void cmdCancel_Click();
     void cmdTest_Click();
+    // The stored line settings, or the port's own where none are stored, and its flow control.
+    void showSettingsInUse();
+    void refused(const QString &text);
     void setDeviceChoices(const QList<SerialDevice> &devices);
     void portChosen(int index);
     // The device text as edited for the port number shown, noted for OK.

@@ -106,8 +106,8 @@ PinVerdict CpinSetVerdict(const QString &answer, qint16 status)
 
 bool IsSimCode(const QString &code, qsizetype least, qsizetype most)
 {
-    return code.size() >= least && code.size() <= most
-           && std::all_of(code.begin(), code.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    return code.size() >= least && code.size() <= most &&
+           std::all_of(code.begin(), code.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 QString AttemptsText(std::optional<int> left)
@@ -124,20 +124,42 @@ PinGuard &PinGuard::of(QWidget *window)
     return *new PinGuard(window);
 }
 
-PinGuard::PinGuard(QWidget *window) : QObject(window), m_window(window) { setObjectName(kObjectName); }
+PinGuard::PinGuard(QWidget *window) : QObject(window), m_window(window)
+{
+    setObjectName(kObjectName);
+}
+
+bool PinGuard::pinTyped(const QString &pin)
+{
+    auto &ui = platform::dialogs();
+    // Text that could end the quote or the line is refused first of all.
+    if (!IsSafeQuotedParameter(pin)) {
+        ui.message(kUnsafeParameterMessage);
+        return false;
+    }
+    // SIM PINs have 4 to 8 digits; the box takes no more than 8.
+    if (pin.size() < 4) {
+        ui.message(QStringLiteral("PIN ist zu kurz! "));
+        return false;
+    }
+    if (!IsSimCode(pin, 4, 8)) {
+        ui.message(QStringLiteral("Die PIN besteht nur aus Ziffern."));
+        return false;
+    }
+    return true;
+}
 
 void PinGuard::PinSend(ModemLink &link, QLineEdit &pinBox, const ExchangeFn &exchange)
 {
-    // Text that could end the quote or the line is refused before anything goes out; the
-    // length is looked at only when the SIM wants a PIN (a locked SIM wants none, and its
-    // PIN box has been emptied).
-    if (!IsSafeQuotedParameter(pinBox.text())) {
-        platform::dialogs().message(kUnsafeParameterMessage);
+    // The typed PIN is judged before the modem is asked anything. Only a SIM this guard has
+    // seen locked wants no PIN but the PUK; its PIN box has been emptied, and the step goes
+    // on to the PUK dialog.
+    if (!m_simLocked && !pinTyped(pinBox.text()))
         return;
-    }
     QString answer;
     const qint16 status = exchange(QStringLiteral("AT+CPIN?"), answer);
     const SimState sim = CpinReadState(answer, status);
+    m_simLocked = sim.lock == SimLock::Puk;
     switch (sim.lock) {
     case SimLock::Ready:
         note(link, QStringLiteral("PIN nicht gesendet: Die SIM-Karte ist bereits entsperrt (+CPIN: READY)."));
@@ -154,7 +176,9 @@ void PinGuard::PinSend(ModemLink &link, QLineEdit &pinBox, const ExchangeFn &exc
         return;
     case SimLock::Pin:
     case SimLock::Unknown: // a modem that cannot tell: the PIN goes, still guarded
-        sendPin(pinBox, exchange);
+        // A guard that thought the SIM locked has not looked at the box yet.
+        if (pinTyped(pinBox.text()))
+            sendPin(pinBox, exchange);
         return;
     }
 }
@@ -163,15 +187,6 @@ void PinGuard::sendPin(QLineEdit &pinBox, const ExchangeFn &exchange)
 {
     auto &ui = platform::dialogs();
     const QString pin = pinBox.text();
-    // SIM PINs have 4 to 8 digits; the box takes no more than 8.
-    if (pin.size() < 4) {
-        ui.message(QStringLiteral("PIN ist zu kurz! "));
-        return;
-    }
-    if (!IsSimCode(pin, 4, 8)) {
-        ui.message(QStringLiteral("Die PIN besteht nur aus Ziffern."));
-        return;
-    }
     if (m_refusedPins.contains(pin)) {
         pinBox.clear();
         ui.message(QStringLiteral("Diese PIN hat die SIM-Karte bereits abgelehnt; sie wird nicht noch einmal "
@@ -179,12 +194,11 @@ void PinGuard::sendPin(QLineEdit &pinBox, const ExchangeFn &exchange)
                    MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
-    if (retries(QStringLiteral("SIM PIN"), exchange) == 1
-        && ui.message(QStringLiteral("Die SIM-Karte lässt nur noch einen Versuch zu. Ist die PIN falsch, wird "
-                                     "die SIM-Karte gesperrt und lässt sich nur noch mit der PUK entsperren.\r\n"
-                                     "PIN jetzt senden?"),
-                      MsgButtons::YesNo, MsgIcon::Question)
-               == MsgAnswer::No)
+    if (retries(QStringLiteral("SIM PIN"), exchange) == 1 &&
+        ui.message(QStringLiteral("Die SIM-Karte lässt nur noch einen Versuch zu. Ist die PIN falsch, wird "
+                                  "die SIM-Karte gesperrt und lässt sich nur noch mit der PUK entsperren.\r\n"
+                                  "PIN jetzt senden?"),
+                   MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::No)
         return;
     QString answer;
     const qint16 status = exchange(QStringLiteral("AT+CPIN=\"%1\"").arg(pin), answer);
@@ -194,6 +208,8 @@ void PinGuard::sendPin(QLineEdit &pinBox, const ExchangeFn &exchange)
     pinBox.clear();
     const std::optional<int> left = retries(QStringLiteral("SIM PIN"), exchange);
     QString text = QStringLiteral("Die SIM-Karte hat die PIN abgelehnt.");
+    // A third wrong PIN locks the SIM; some modems say so in the refusal itself.
+    m_simLocked = left == 0 || CpinReadState(answer, status).lock == SimLock::Puk;
     if (left == 0)
         text = QStringLiteral("Die SIM-Karte hat die PIN abgelehnt und ist jetzt gesperrt. Sie lässt sich mit der "
                               "PUK und einer neuen PIN entsperren.");
@@ -223,15 +239,18 @@ void PinGuard::unlockWithPuk(ModemLink &link, QLineEdit &pinBox, const ExchangeF
         newPin = dialog.newPin();
     }
     if (m_refusedPuks.contains(puk)) {
-        ui.message(QStringLiteral("Diese PUK hat die SIM-Karte bereits abgelehnt; sie wird nicht noch einmal gesendet."),
-                   MsgButtons::Ok, MsgIcon::Exclamation);
+        ui.message(
+            QStringLiteral("Diese PUK hat die SIM-Karte bereits abgelehnt; sie wird nicht noch einmal gesendet."),
+            MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
     QString answer;
-    const qint16 status = secretExchange(link, QStringLiteral("AT+CPIN=\"%1\",\"%2\"").arg(puk, newPin), {puk, newPin}, answer);
+    const qint16 status =
+        secretExchange(link, QStringLiteral("AT+CPIN=\"%1\",\"%2\"").arg(puk, newPin), {puk, newPin}, answer);
     switch (CpinSetVerdict(answer, status)) {
     case PinVerdict::Accepted:
         // The new PIN is the right one now, even one refused before.
+        m_simLocked = false;
         m_refusedPins.remove(newPin);
         pinBox.clear();
         ui.message(QStringLiteral("Die SIM-Karte ist entsperrt. Ab jetzt gilt die neue PIN."), MsgButtons::Ok,

@@ -59,6 +59,8 @@ public:
 
 private:
     explicit PinGuard(QWidget *window);
+    // The PIN as typed may go to the modem; otherwise says why not.
+    bool pinTyped(const QString &pin);
     void sendPin(QLineEdit &pinBox, const ExchangeFn &exchange);
     void unlockWithPuk(ModemLink &link, QLineEdit &pinBox, const ExchangeFn &exchange);
     std::optional<int> retries(const QString &code, const ExchangeFn &exchange);
@@ -68,5 +70,6 @@ private:
     QWidget *m_window;
     QSet<QString> m_refusedPins;
     QSet<QString> m_refusedPuks;
-    bool m_noCpinr = false; // the modem does not know AT+CPINR: not asked again
+    bool m_noCpinr = false;   // the modem does not know AT+CPINR: not asked again
+    bool m_simLocked = false; // last seen waiting for its PUK
 };

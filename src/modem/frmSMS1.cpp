@@ -27,7 +27,10 @@ namespace {
 
 // The window is drawn in twips for an 8-point system font; today's desktop fonts are wider,
 // so every position and size is scaled alike and the captions fit their buttons.
-int frmSMS1::px(double tw) { return twips::toPx(tw); }
+int frmSMS1::px(double tw)
+{
+    return twips::toPx(tw);
+}
 
 namespace {
 
@@ -39,6 +42,10 @@ template <typename W> W *place(W *w, const QString &name, int left, int top, int
 }
 
 constexpr int kWide = 1815;
+// The controls end at the right of cmdPinTest (3960 + 1215) and the bottom of Frame1 (240 + 3555).
+constexpr int kRightEdge = 5175;
+constexpr int kBottomEdge = 3795;
+constexpr int kMargin = 480; // as left of the first column
 constexpr int kButtonHigh = 495;
 constexpr int kBoxHigh = 315;
 
@@ -70,8 +77,8 @@ frmSMS1::frmSMS1(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(lin
     cmdBreak = button(QStringLiteral("cmdBreak"), QStringLiteral("&Anmeldung abbrechen"), 480, 1080, kWide);
     cmdFeld = button(QStringLiteral("cmdFeld"), QStringLiteral("&Feldstärke"), 480, 1800, kWide);
     cmdStep = button(QStringLiteral("cmdStep"), QStringLiteral("Anmeldung &prüfen"), 480, 2520, kWide);
-    lblAngemeldet = place(new QLabel(QStringLiteral("Anmeldung nicht korrekt"), this),
-                          QStringLiteral("lblAngemeldet"), 480, 3240, kWide, kButtonHigh);
+    lblAngemeldet = place(new QLabel(QStringLiteral("Anmeldung nicht korrekt"), this), QStringLiteral("lblAngemeldet"),
+                          480, 3240, kWide, kButtonHigh);
     lblAngemeldet->setAlignment(Qt::AlignCenter);
     lblAngemeldet->setFrameShape(QFrame::Panel);
     lblAngemeldet->setFrameShadow(QFrame::Sunken);
@@ -120,11 +127,18 @@ frmSMS1::frmSMS1(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(lin
     starts(cmdEigene, &frmSMS1::cmdEigene_Click);
     connect(cmdBreak, &QPushButton::clicked, this, [this] { breakOff(); });
 
-    // The window's outer size is 6945 x 5265 twips; the title bar takes its share.
-    resize(px(6945), px(5265) - 30);
+    // Drawn for 6945 x 5265 twips, which left a wide empty band below and to the right of the
+    // controls. In the main window's work area every pixel of height the child does not need
+    // stays with the terminal, where the registration's answers appear; on a 1024 x 768 screen
+    // that is the difference between a few lines and a dozen. So the window ends a margin
+    // after its last control, the same margin as before its first.
+    resize(px(kRightEdge + kMargin), px(kBottomEdge + kMargin));
 }
 
-void frmSMS1::broughtToFront() { lblAngemeldet->clear(); }
+void frmSMS1::broughtToFront()
+{
+    lblAngemeldet->clear();
+}
 
 void frmSMS1::runAlone(void (frmSMS1::*step)())
 {
@@ -160,9 +174,15 @@ void frmSMS1::closeEvent(QCloseEvent *e)
     e->ignore();
 }
 
-bool frmSMS1::broken() const { return cmdBreak->text() == kBreakCaption; }
+bool frmSMS1::broken() const
+{
+    return cmdBreak->text() == kBreakCaption;
+}
 
-void frmSMS1::breakOff() { cmdBreak->setText(kBreakCaption); }
+void frmSMS1::breakOff()
+{
+    cmdBreak->setText(kBreakCaption);
+}
 
 bool frmSMS1::mayRun()
 {
@@ -265,9 +285,15 @@ void frmSMS1::ModelQuery()
     m_link.setPanelText(3, GmmModelName(answer));
 }
 
-void frmSMS1::MakerQuery() { echoOnly(QStringLiteral("AT+CGMI")); }
+void frmSMS1::MakerQuery()
+{
+    echoOnly(QStringLiteral("AT+CGMI"));
+}
 
-void frmSMS1::ErrModeSet() { echoOnly(QStringLiteral("AT+CMEE=2")); }
+void frmSMS1::ErrModeSet()
+{
+    echoOnly(QStringLiteral("AT+CMEE=2"));
+}
 
 void frmSMS1::SignalQuery()
 {
@@ -284,12 +310,14 @@ void frmSMS1::PinSend()
         return;
     // The SIM is asked first: an open one gets no PIN, a locked one is offered its PUK, and a
     // PIN it has refused is not tried again.
-    PinGuard::of(this).PinSend(m_link, *txtPIN, [this](const QString &command, QString &answer) {
-        return exchange(command, answer);
-    });
+    PinGuard::of(this).PinSend(m_link, *txtPIN,
+                               [this](const QString &command, QString &answer) { return exchange(command, answer); });
 }
 
-void frmSMS1::TextModeSet() { echoOnly(QStringLiteral("AT+CMGF=1")); }
+void frmSMS1::TextModeSet()
+{
+    echoOnly(QStringLiteral("AT+CMGF=1"));
+}
 
 void frmSMS1::RegQuery()
 {

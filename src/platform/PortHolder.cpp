@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringList>
 
 #ifdef Q_OS_UNIX
@@ -43,6 +44,41 @@ bool allModemManager(const QList<PortHolder> &list)
 
 const QString kStopModemManager = QStringLiteral("„sudo systemctl stop ModemManager“");
 
+// The number n of a pseudo-terminal's slave /dev/pts/<n>, or -1 for any other device.
+int ptyIndex(const QString &canonical)
+{
+    static const QRegularExpression pts(QStringLiteral("/pts/(\\d+)$"));
+    const QRegularExpressionMatch m = pts.match(canonical);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// The pseudo-terminal a master descriptor belongs to, from the "tty-index:" line the kernel
+// writes into its fdinfo; -1 when there is none.
+int masterIndex(const QString &fdinfo)
+{
+    QFile f(fdinfo);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    // A few short lines; the bound keeps a strange file from being read whole.
+    const QList<QByteArray> lines = f.read(4096).split('\n');
+    for (const QByteArray &line : lines) {
+        if (line.startsWith("tty-index:")) {
+            bool ok = false;
+            const int n = line.mid(10).trimmed().toInt(&ok);
+            return ok ? n : -1;
+        }
+    }
+    return -1;
+}
+
+QString who(const QList<PortHolder> &list)
+{
+    QStringList names;
+    for (const PortHolder &h : list)
+        names << QStringLiteral("Prozess %1 (%2)").arg(h.pid).arg(h.name.isEmpty() ? QStringLiteral("?") : h.name);
+    return names.join(QStringLiteral(" und "));
+}
+
 } // namespace
 
 QList<PortHolder> FindPortHolders(const QString &device, const QString &procRoot, QList<PortHolder> *unreadable)
@@ -53,6 +89,7 @@ QList<PortHolder> FindPortHolders(const QString &device, const QString &procRoot
     const QString canonical = QFileInfo(device).canonicalFilePath();
     if (!canonical.isEmpty() && !targets.contains(canonical))
         targets << canonical;
+    const int pty = ptyIndex(canonical.isEmpty() ? QDir::cleanPath(device) : canonical);
 
     QList<PortHolder> found;
     const QDir proc(procRoot);
@@ -69,28 +106,49 @@ QList<PortHolder> FindPortHolders(const QString &device, const QString &procRoot
                 unreadable->append({pid, commandName(procDir)});
             continue;
         }
+        bool holds = false;
+        bool serves = false;
         const QFileInfoList links = fd.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot);
         for (const QFileInfo &link : links) {
-            if (targets.contains(link.symLinkTarget())) {
-                found.append({pid, commandName(procDir)});
-                break;
-            }
+            const QString target = link.symLinkTarget();
+            if (targets.contains(target))
+                holds = true;
+            else if (pty >= 0 && QFileInfo(target).fileName() == QLatin1String("ptmx") &&
+                     masterIndex(procDir + QStringLiteral("/fdinfo/") + link.fileName()) == pty)
+                serves = true;
         }
+        if (holds || serves)
+            found.append({pid, commandName(procDir), serves});
     }
     return found;
 }
 
 QString PortHolderText(const QList<PortHolder> &holders, const QList<PortHolder> &unreadable)
 {
-    if (!holders.isEmpty()) {
-        QStringList who;
-        for (const PortHolder &h : holders)
-            who << QStringLiteral("Prozess %1 (%2)").arg(h.pid).arg(h.name.isEmpty() ? QStringLiteral("?") : h.name);
-        const QString what = QStringLiteral("Das Gerät wird von %1 benutzt").arg(who.join(QStringLiteral(" und ")));
-        if (allModemManager(holders))
-            return QStringLiteral("%1 – z. B. mit %2 beenden.").arg(what, kStopModemManager);
-        return QStringLiteral("%1 – das Programm beenden, z. B. mit „kill %2“.").arg(what, pidList(holders, QStringLiteral(" ")));
+    QList<PortHolder> users;
+    QList<PortHolder> servers;
+    for (const PortHolder &h : holders)
+        (h.serves ? servers : users).append(h);
+    // Whoever serves the port keeps it alive: ending that program would end the port too.
+    const bool one = servers.size() == 1;
+    if (!users.isEmpty()) {
+        const QString what = QStringLiteral("Das Gerät wird von %1 benutzt").arg(who(users));
+        QString text = allModemManager(users)
+                           ? QStringLiteral("%1 – z. B. mit %2 beenden.").arg(what, kStopModemManager)
+                           : QStringLiteral("%1 – das Programm beenden, z. B. mit „kill %2“.")
+                                 .arg(what, pidList(users, QStringLiteral(" ")));
+        if (!servers.isEmpty())
+            text += QStringLiteral(" Bereitgestellt wird die Schnittstelle von %1, der Gegenseite des "
+                                   "Pseudo-Terminals – %2 nicht beenden.")
+                        .arg(who(servers), one ? QStringLiteral("dieses Programm") : QStringLiteral("diese Programme"));
+        return text;
     }
+    if (!servers.isEmpty())
+        return QStringLiteral("Das Gerät wird von %1 benutzt: %2 die Schnittstelle bereit (die Gegenseite des "
+                              "Pseudo-Terminals) und %3 nicht beendet werden.")
+            .arg(who(servers),
+                 one ? QStringLiteral("Dieses Programm stellt") : QStringLiteral("Diese Programme stellen"),
+                 one ? QStringLiteral("darf") : QStringLiteral("dürfen"));
     // ModemManager runs as root, so a user cannot see its descriptors; that it runs at all
     // is the best hint there is.
     QList<PortHolder> managers;
@@ -118,7 +176,8 @@ QString PortAccessText(const QString &group, const QString &user, bool listedInG
     if (listedInGroup)
         return QStringLiteral("Der Benutzer %1 ist in der Gruppe %2, das gilt aber erst nach einer neuen Anmeldung.")
             .arg(user, group);
-    return QStringLiteral("Das Gerät gehört der Gruppe %1: den Benutzer mit „sudo adduser %2 %1“ aufnehmen und neu anmelden.")
+    return QStringLiteral(
+               "Das Gerät gehört der Gruppe %1: den Benutzer mit „sudo adduser %2 %1“ aufnehmen und neu anmelden.")
         .arg(group, user.isEmpty() ? QStringLiteral("$USER") : user);
 }
 

@@ -9,16 +9,23 @@
 struct PortHolder {
     qint64 pid = 0;
     QString name; // the process's command name, as in /proc/<pid>/comm
+    // The process serves the device: it holds the master side of the pseudo-terminal the device
+    // is (a simulated modem, a network-to-serial server). Ending it ends the port itself.
+    bool serves = false;
+    bool operator==(const PortHolder &) const = default;
 };
 
 // The processes with an open descriptor on `device` (symbolic links followed), found by the
-// links in <procRoot>/<pid>/fd. Processes whose descriptors may not be read (another user's)
-// are skipped; those named in `unreadable` when given.
+// links in <procRoot>/<pid>/fd, and, where the device is a pseudo-terminal /dev/pts/<n>, the
+// processes holding its master (a /dev/ptmx descriptor whose <procRoot>/<pid>/fdinfo names
+// tty-index n). Processes whose descriptors may not be read (another user's) are skipped;
+// those named in `unreadable` when given.
 QList<PortHolder> FindPortHolders(const QString &device, const QString &procRoot = QStringLiteral("/proc"),
                                   QList<PortHolder> *unreadable = nullptr);
 
 // The sentence for "port in use": who holds the device and how to end it, or, when no holder
-// can be seen, the ModemManager service that likely holds it; empty when neither is found.
+// can be seen, the ModemManager service that likely holds it; empty when neither is found. A
+// process that serves the device is named as such and never offered for ending.
 QString PortHolderHint(const QString &device, const QString &procRoot = QStringLiteral("/proc"));
 // The sentence from what was found, without looking.
 QString PortHolderText(const QList<PortHolder> &holders, const QList<PortHolder> &unreadable);

@@ -4,14 +4,20 @@
 
 #include <QFileInfo>
 #include <QSettings>
-
+#include <QStringList>
 
 QString QtSettingsStore::value(const QString &section, const QString &key, const QString &fallback) const
 {
     QSettings s(kAppTitle, kAppTitle);
     s.beginGroup(section);
     const QVariant v = s.value(key);
-    return v.isValid() ? v.toString() : fallback;
+    if (!v.isValid())
+        return fallback;
+    // A value typed into the file by hand without quotes, such as 9600,n,8,1 or a folder
+    // whose name holds a comma, comes back from the INI reader as a list of its pieces.
+    if (v.metaType().id() == QMetaType::QStringList)
+        return v.toStringList().join(QLatin1Char(','));
+    return v.toString();
 }
 
 void QtSettingsStore::setValue(const QString &section, const QString &key, const QString &value)

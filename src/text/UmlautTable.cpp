@@ -3,8 +3,20 @@
 #include "platform/AppInfo.h"
 #include "platform/CodePage.h"
 #include "text/StringUtil.h"
+#include "text/TextFile.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -33,6 +45,112 @@ bool storableSubstitute(int code)
 }
 
 } // namespace
+
+bool UmlautIsControl(const QString &pc)
+{
+    return std::any_of(pc.cbegin(), pc.cend(), [](QChar c) { return c.category() == QChar::Other_Control; });
+}
+
+UmlautLoaded UmlautLoadLines(const QStringList &lines)
+{
+    UmlautLoaded loaded;
+    loaded.rows = QList<UmlautPair>(kUmlautRows);
+    for (int n = 0; n < lines.size(); ++n) {
+        switch (UmlautClassifyLine(lines[n])) {
+        case UmlautLineKind::Empty:
+        case UmlautLineKind::Bare:
+            break;
+        case UmlautLineKind::Refused:
+            loaded.badLines.append(n + 1);
+            break;
+        case UmlautLineKind::Pairs: {
+            // Each line starts again at row 1, so a later line overwrites an earlier one's rows.
+            const QList<UmlautPair> pairs = UmlautPairsFromLine(lines[n]);
+            bool bad = false;
+            for (int i = 0; i < pairs.size(); ++i) {
+                if (UmlautIsControl(pairs[i].pc))
+                    bad = true;
+                else
+                    loaded.rows[i] = pairs[i];
+            }
+            if (bad)
+                loaded.badLines.append(n + 1);
+            break;
+        }
+        }
+    }
+    return loaded;
+}
+
+QString UmlautBadLinesText(const QList<int> &badLines)
+{
+    if (badLines.isEmpty())
+        return {};
+    const QString head = QStringLiteral("String nicht interpretierbar\n\n");
+    if (badLines.size() == 1)
+        return head + QStringLiteral("Zeile %1 der Datei wurde übergangen.").arg(badLines.first());
+    constexpr int kNamed = 5;
+    QStringList named;
+    for (int i = 0; i < badLines.size() && i < kNamed; ++i)
+        named << QString::number(badLines[i]);
+    return head + QStringLiteral("%1 Zeilen der Datei wurden übergangen: %2%3")
+                      .arg(badLines.size())
+                      .arg(named.join(QStringLiteral(", ")),
+                           badLines.size() > kNamed ? QStringLiteral(" …") : QStringLiteral("."));
+}
+
+bool UmlautReadFile(const QString &path, QStringList &lines, QString *refusal)
+{
+    lines.clear();
+    const QString shown = QDir::toNativeSeparators(path);
+    const auto refuse = [&](const QString &why) {
+        if (refusal)
+            *refusal = QStringLiteral("Die Ersetzungstabelle %1 %2\n\nDie Tabelle beginnt leer; „Save data“ "
+                                      "ersetzt die Datei.")
+                           .arg(shown, why);
+        return false;
+    };
+    const QString notAFile = QStringLiteral("wird nicht gelesen: sie ist keine gewöhnliche Datei.");
+    QFile file;
+#ifdef Q_OS_UNIX
+    // Opened without waiting (a pipe would block the open itself) and looked at before a byte
+    // is read: a link to /dev/zero has no end.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return false;
+        return refuse(errno == EISDIR ? notAFile : QStringLiteral("kann nicht gelesen werden."));
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return refuse(notAFile);
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return refuse(QStringLiteral("kann nicht gelesen werden."));
+    }
+#else
+    const QFileInfo info(path);
+    if (!info.exists())
+        return false;
+    if (!info.isFile())
+        return refuse(notAFile);
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return refuse(QStringLiteral("kann nicht gelesen werden."));
+#endif
+    // One byte more than the bound tells a file at the bound from a larger one.
+    const QByteArray bytes = file.read(kUmlautFileBound + 1);
+    if (file.error() != QFileDevice::NoError)
+        return refuse(QStringLiteral("kann nicht gelesen werden."));
+    if (bytes.size() > kUmlautFileBound)
+        return refuse(QStringLiteral("wird nicht gelesen: sie ist größer als %1 KB und kann keine "
+                                     "Ersetzungstabelle sein.")
+                          .arg(kUmlautFileBound / 1024));
+    lines = TextFileLinesFromBytes(bytes);
+    return true;
+}
 
 UmlautLineKind UmlautClassifyLine(const QString &line)
 {
@@ -77,7 +195,7 @@ UmlautCollection UmlautCollectPairs(const QList<UmlautPair> &rows)
     UmlautCollection c;
     for (int i = 0; i < rows.size(); ++i) {
         const UmlautPair pair{trimBlanks(rows[i].pc), trimBlanks(rows[i].gsm)};
-        if (pair.pc.isEmpty() || pair.gsm.isEmpty())
+        if (pair.pc.isEmpty() || pair.gsm.isEmpty() || UmlautIsControl(pair.pc))
             continue;
         if (c.pairs.size() < kUmlautMaxPairs)
             c.pairs.append(pair);
@@ -126,6 +244,9 @@ UmlautKey UmlautApplyKey(QString &cell, int column, int k)
         return UmlautKey::Ignored;
     if (k == ';')
         return UmlautKey::RefusedSeparator;
-    cell = UmlautCharOfCode(k);
+    const QString typed = UmlautCharOfCode(k);
+    if (UmlautIsControl(typed))
+        return UmlautKey::Ignored;
+    cell = typed;
     return UmlautKey::Changed;
 }

@@ -29,7 +29,6 @@ QPointer<frmUmlaute> frmUmlaute::s_instance;
 
 namespace {
 
-const QString kNotInterpretable = QStringLiteral("String nicht interpretierbar");
 const QString kCodeRefused =
     QStringLiteral("Die Codes 010, 013, 032 und 059 (Zeilenumbruch, Leerzeichen und \";\") lassen sich in der "
                    "Tabelle nicht speichern.");
@@ -156,27 +155,18 @@ void frmUmlaute::GridBuild()
 
 void frmUmlaute::UmlautLoad()
 {
-    // No file yet, or no folder: the table starts empty.
+    // No file yet, or no folder: the table starts empty. A file that cannot be the table gets
+    // one message, and all lines passed over share one box.
     QStringList lines;
-    TextFileRead(m_path, lines);
-    for (const QString &line : std::as_const(lines)) {
-        switch (UmlautClassifyLine(line)) {
-        case UmlautLineKind::Empty:
-        case UmlautLineKind::Bare:
-            break;
-        case UmlautLineKind::Refused:
-            platform::dialogs().message(kNotInterpretable, MsgButtons::Ok, MsgIcon::Exclamation);
-            break;
-        case UmlautLineKind::Pairs: {
-            // Each line starts again at row 1, so a later line overwrites an earlier one's rows.
-            const QList<UmlautPair> pairs = UmlautPairsFromLine(line);
-            for (int i = 0; i < pairs.size(); ++i) {
-                setCell(i + 1, 0, pairs[i].pc);
-                setCell(i + 1, 1, pairs[i].gsm);
-            }
-            break;
-        }
-        }
+    QString refusal;
+    if (!UmlautReadFile(m_path, lines, &refusal) && !refusal.isEmpty())
+        platform::dialogs().message(refusal, MsgButtons::Ok, MsgIcon::Exclamation);
+    const UmlautLoaded loaded = UmlautLoadLines(lines);
+    if (!loaded.badLines.isEmpty())
+        platform::dialogs().message(UmlautBadLinesText(loaded.badLines), MsgButtons::Ok, MsgIcon::Exclamation);
+    for (int i = 0; i < loaded.rows.size(); ++i) {
+        setCell(i + 1, 0, loaded.rows[i].pc);
+        setCell(i + 1, 1, loaded.rows[i].gsm);
     }
     QString chars;
     for (int r = 1; r < grdUmlaute->rowCount() && !cell(r, 0).isEmpty(); ++r)
@@ -232,6 +222,12 @@ bool frmUmlaute::eventFilter(QObject *watched, QEvent *event)
     const auto *key = static_cast<QKeyEvent *>(event);
     if (key->key() == Qt::Key_Backspace) {
         grdUmlaute_KeyPress(8);
+        return true;
+    }
+    // Delete empties the cell, as in any grid; its text is DEL (127), which must not go in.
+    if (key->key() == Qt::Key_Delete) {
+        if (grdUmlaute->currentRow() >= 1 && grdUmlaute->currentColumn() >= 0)
+            setCell(grdUmlaute->currentRow(), grdUmlaute->currentColumn(), QString());
         return true;
     }
     // Arrows, Tab, Enter and Esc keep their usual meaning; a typed character is ours.

@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <cstring>
+
 namespace {
 struct Rig {
     TestPlatform p;
@@ -36,8 +38,16 @@ private slots:
         QTest::newRow("not a serial device") << int(QSerialPort::UnsupportedOperationError)
                                              << "Inappropriate ioctl for device"
                                              << "Einstellung vom Gerät nicht unterstützt (das Gerät ist keine serielle Schnittstelle)";
-        QTest::newRow("unknown system text kept") << int(QSerialPort::UnknownError) << "Protocol error"
-                                                  << "Fehler (Protocol error)";
+        QTest::newRow("a folder for a device") << int(QSerialPort::UnknownError) << "Is a directory"
+                                               << "Fehler (ist ein Ordner)";
+        QTest::newRow("a system error without a German name") << int(QSerialPort::UnknownError) << "Bad message"
+                                                              << "Fehler (Systemfehler Nr. 74)";
+        QTest::newRow("a number the C library cannot name") << int(QSerialPort::UnknownError) << "Unknown error 531"
+                                                            << "Fehler (Systemfehler Nr. 531)";
+        QTest::newRow("Qt's own wording") << int(QSerialPort::OpenError) << "Permission error while locking the device"
+                                          << "ist bereits geöffnet (keine Berechtigung zum Sperren des Geräts)";
+        QTest::newRow("a text nobody knows") << int(QSerialPort::UnknownError) << "Flux capacitor drained"
+                                             << "Fehler (unbekannter Fehler)";
         QTest::newRow("no detail") << int(QSerialPort::TimeoutError) << "" << "Zeitüberschreitung";
         QTest::newRow("detail says the same") << int(QSerialPort::TimeoutError) << "Operation timed out"
                                               << "Zeitüberschreitung";
@@ -47,6 +57,17 @@ private slots:
         QFETCH(int, error);
         QFETCH(QString, system);
         QTEST(PortErrorText(QSerialPort::SerialPortError(error), system), "text");
+    }
+
+    // Whatever error the system names, the user reads German: no system text comes through.
+    void everySystemErrorReadsInGerman()
+    {
+        for (int e = 1; e <= 133; ++e) {
+            const QString english = QString::fromLocal8Bit(std::strerror(e));
+            const QString german = GermanSystemText(english);
+            QVERIFY2(!german.isEmpty() && german.compare(english, Qt::CaseInsensitive) != 0,
+                     qPrintable(QStringLiteral("%1: %2").arg(e).arg(english)));
+        }
     }
 
     void settingsReadBackCanonical_data()

@@ -19,12 +19,46 @@ struct PropRig : MainRig {
     }
     std::unique_ptr<frmProperties> dialog()
     {
-        auto refresh = [this] { ++statusRefreshes; main->ComStatus(); };
+        auto refresh = [this] {
+            ++statusRefreshes;
+            main->ComStatus();
+        };
         auto w = std::make_unique<frmProperties>(*main, refresh, main.get());
         w->listDevices = [] { return QList<SerialDevice>(); };
         return w;
     }
     QString stored(const QString &section, const QString &key) { return p.settings.value(section, key, "<none>"); }
+};
+
+// A driver that takes every line setting but some speeds and flow controls; what it refuses
+// leaves the line as it was. Everything else is the fake port's.
+class PickyBackend final : public SerialBackend {
+public:
+    explicit PickyBackend(Clock &clock) : m_line(clock) {}
+    bool open(const QString &device, const LineSettings &s, int hs, QString *error) override
+    {
+        return m_line.open(device, s, hs, error);
+    }
+    void close() override { m_line.close(); }
+    bool isOpen() const override { return m_line.isOpen(); }
+    bool apply(const LineSettings &s, int hs, QString *error) override
+    {
+        if (refusedSpeeds.contains(s.speed) || refusedFlow.contains(hs)) {
+            *error = QStringLiteral("Einstellung vom Gerät nicht unterstützt");
+            return false;
+        }
+        return m_line.apply(s, hs, error);
+    }
+    bool write(const QByteArray &bytes, QString *error) override { return m_line.write(bytes, error); }
+    qint64 bytesAvailable() override { return m_line.bytesAvailable(); }
+    QByteArray readAll() override { return m_line.readAll(); }
+    qint64 bytesToWrite() const override { return m_line.bytesToWrite(); }
+    void clearInput() override { m_line.clearInput(); }
+    void clearOutput() override { m_line.clearOutput(); }
+
+    QSet<int> refusedSpeeds;
+    QSet<int> refusedFlow;
+    FakeSerialBackend m_line;
 };
 
 void choose(QComboBox *c, const QString &item)
@@ -43,11 +77,12 @@ private slots:
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QStringList>("shown"); // speed, parity, data bits, stop bits
-        const QStringList none{"", "", "", ""};
+        // The port runs with 4800,o,7,2: what the stored string does not name comes from it.
+        const QStringList inUse{"4800", "Odd", "7", "2"};
         QTest::newRow("19200,e,7,1.5") << "19200,e,7,1.5" << QStringList{"19200", "Even", "7", "1.5"};
-        QTest::newRow("speed not offered") << "12345,s,8,1" << QStringList{"", "Space", "8", "1"};
-        QTest::newRow("nothing stored") << QString() << none;
-        QTest::newRow("garbage") << "n,8,1,9600,x" << none;
+        QTest::newRow("speed not offered") << "12345,s,8,1" << QStringList{"4800", "Space", "8", "1"};
+        QTest::newRow("nothing stored") << QString() << inUse;
+        QTest::newRow("garbage") << "n,8,1,9600,x" << inUse;
     }
     void listsPreselectedFromTheStoredString()
     {
@@ -57,6 +92,7 @@ private slots:
         r.comm().setPortOpen(false);
         r.comm().setCommPort(4);
         r.comm().setHandshaking(3);
+        r.comm().setSettings(QStringLiteral("4800,o,7,2"));
         auto w = r.dialog();
         w->show();
         QCOMPARE((QStringList{w->cboSpeed->currentText(), w->cboParity->currentText(), w->cboDataBits->currentText(),
@@ -154,6 +190,50 @@ private slots:
         QVERIFY(w->isHidden());
     }
 
+    // Nothing stored: the lists show what the port runs with. A setting the driver refuses is
+    // named in a box, the old one stays and is stored, and the kept dialog shows it next time.
+    void refusedSettingsAreNamedAndTheNextShowingShowsWhatIsInUse()
+    {
+        TestPlatform p;
+        auto backend = std::make_unique<PickyBackend>(p.clock);
+        PickyBackend &line = *backend;
+        line.refusedSpeeds << 256000;
+        line.refusedFlow << 2;
+        frmAnfang main(std::move(backend));
+        frmProperties w(
+            main, [&main] { main.ComStatus(); }, &main);
+        w.listDevices = [] { return QList<SerialDevice>(); };
+        w.show();
+        const auto lists = [&w] {
+            return QStringList{w.cboSpeed->currentText(), w.cboParity->currentText(), w.cboDataBits->currentText(),
+                               w.cboStopBits->currentText()};
+        };
+        QCOMPARE(lists(), (QStringList{"9600", "None", "8", "1"}));
+        QVERIFY(w.optFlow[0]->isChecked());
+
+        choose(w.cboSpeed, "256000");
+        choose(w.cboParity, "Even");
+        w.optFlow[2]->setChecked(true);
+        w.cmdOK->click();
+        const QString why = QStringLiteral("Schnittstelle COM1 (/dev/ttyS0) Einstellung vom Gerät nicht unterstützt");
+        QCOMPARE(
+            p.dialogs.texts(),
+            (QStringList{"Die Schnittstelle nimmt die Einstellung „256000,e,8,1“ nicht an und bleibt bei "
+                         "„9600,n,8,1“.\n\n" +
+                             why,
+                         "Die Schnittstelle nimmt das Protokoll „RTS“ nicht an und bleibt bei „Kein“.\n\n" + why}));
+        QCOMPARE(p.dialogs.shown[0].icon, MsgIcon::Exclamation);
+        QCOMPARE(main.comm().settings(), QStringLiteral("9600,n,8,1"));
+        QCOMPARE(line.m_line.lineSettings.speed, 9600);
+        QCOMPARE(p.settings.get(keys::PortSettings), QStringLiteral("9600,n,8,1"));
+        QCOMPARE(p.settings.get(keys::Handshaking), QStringLiteral("0"));
+        QVERIFY(w.isHidden());
+
+        w.show();
+        QCOMPARE(lists(), (QStringList{"9600", "None", "8", "1"}));
+        QVERIFY(w.optFlow[0]->isChecked());
+    }
+
     void cancelDiscardsAndLeavesThePort()
     {
         PropRig r;
@@ -162,7 +242,8 @@ private slots:
             kept->cboDevice->setEditText(QStringLiteral("/dev/ttyUSB0"));
             kept->cmdCancel->click();
         });
-        frmProperties::ShowModal(kept, *r.main, [] {}, r.main.get());
+        frmProperties::ShowModal(
+            kept, *r.main, [] {}, r.main.get());
         QVERIFY(kept.isNull());
         QVERIFY(r.comm().portOpen());
         QCOMPARE(r.stored("Ports", "COM1"), QStringLiteral("<none>"));
@@ -170,28 +251,40 @@ private slots:
 
         // OK keeps the one dialog for the next showing.
         QTimer::singleShot(0, r.main.get(), [&] { kept->cmdOK->click(); });
-        frmProperties::ShowModal(kept, *r.main, [] {}, r.main.get());
+        frmProperties::ShowModal(
+            kept, *r.main, [] {}, r.main.get());
         QPointer<frmProperties> first = kept;
         QVERIFY(!first.isNull());
         QTimer::singleShot(0, r.main.get(), [&] { kept->close(); });
-        frmProperties::ShowModal(kept, *r.main, [] {}, r.main.get());
+        frmProperties::ShowModal(
+            kept, *r.main, [] {}, r.main.get());
         QVERIFY(first.isNull());
         QVERIFY(kept.isNull());
     }
 
+    // The test tries every number and then puts the port in use back, open or closed as it was.
     void portTestReportsWhatOpens_data()
     {
         QTest::addColumn<QList<int>>("present");
+        QTest::addColumn<int>("inUse");
+        QTest::addColumn<bool>("open");
         QTest::addColumn<QString>("report");
-        QTest::newRow("none") << QList<int>{} << "Keine freie COM verfügbar ";
-        QTest::newRow("1 and 3") << QList<int>{1, 3} << " COM 1 verfügbar!\r COM 3 verfügbar!\r";
-        QTest::newRow("16 only") << QList<int>{16} << " COM 16 verfügbar!\r";
+        QTest::newRow("none") << QList<int>{} << 1 << false << "Keine freie COM verfügbar ";
+        QTest::newRow("1 and 3, on 3") << QList<int>{1, 3} << 3 << true << " COM 1 verfügbar!\r COM 3 verfügbar!\r";
+        QTest::newRow("16 only, on 1 closed") << QList<int>{16} << 1 << false << " COM 16 verfügbar!\r";
+        QTest::newRow("16 only, on 16") << QList<int>{16} << 16 << true << " COM 16 verfügbar!\r";
     }
     void portTestReportsWhatOpens()
     {
         QFETCH(QList<int>, present);
+        QFETCH(int, inUse);
+        QFETCH(bool, open);
         QFETCH(QString, report);
         PropRig r;
+        r.comm().setPortOpen(false);
+        r.comm().setCommPort(inUse);
+        QVERIFY(r.comm().setPortOpen(open));
+        r.main->ComStatus();
         for (int n = 1; n <= 16; ++n)
             if (!present.contains(n))
                 r.fake->busy << QStringLiteral("/dev/ttyS%1").arg(n - 1);
@@ -205,13 +298,15 @@ private slots:
         QCOMPARE(r.p.dialogs.shown[0].icon, MsgIcon::Information);
         QVERIFY(busyDuringTest);
         QVERIFY(!r.p.dialogs.busyNow);
-        QVERIFY(!r.comm().portOpen());
-        QCOMPARE(r.comm().commPort(), 16);
+        QCOMPARE(r.comm().commPort(), inUse);
+        QCOMPARE(r.comm().portOpen(), open);
+        QCOMPARE(r.main->panel1ShowsOpen(), open);
         QVERIFY(w->lblComNr->isHidden());
         QVERIFY(w->cmdOK->isEnabled());
-        // Cancel after the test leaves the port closed.
+        // Cancel after the test leaves the port as it was before the test.
         w->cmdCancel->click();
-        QVERIFY(!r.comm().portOpen());
+        QCOMPARE(r.comm().commPort(), inUse);
+        QCOMPARE(r.comm().portOpen(), open);
     }
 };
 

@@ -7,13 +7,53 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QTimer>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 class TestPlatform_ : public QObject {
     Q_OBJECT
+    // The settings store looks up its folder once per process: one folder for every test here.
+    QTemporaryDir m_config;
+
 private slots:
+    void initTestCase()
+    {
+        qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+        QCOMPARE(QtSettingsStore().folder(), m_config.filePath(QStringLiteral("Varnix")));
+    }
+
+    // Values as a person types them into the settings file, without quotes.
+    void handWrittenValuesReadAsTheirText()
+    {
+        struct Row {
+            const char *section, *key, *written, *read;
+        };
+        const Row rows[] = {
+            {"Einstellungen", "Einstellungen", "9600,n,8,1", "9600,n,8,1"},
+            {"Settings", "MyDir", "/home/anna/Briefe,alt", "/home/anna/Briefe,alt"},
+            {"Settings", "MainLeft", "1500", "1500"},
+            {"Ports", "COM1", "/dev/serial/by-id/usb-Huawei_E3372,if00", "/dev/serial/by-id/usb-Huawei_E3372,if00"},
+            {"Ports", "COM2", "\"/dev/ttyUSB0,x\"", "/dev/ttyUSB0,x"},
+        };
+        QByteArray text;
+        QByteArray section;
+        for (const Row &r : rows) {
+            if (section != r.section)
+                text += "[" + (section = r.section) + "]\n";
+            text += QByteArray(r.key) + "=" + r.written + "\n";
+        }
+        QtSettingsStore store;
+        QVERIFY(QDir().mkpath(store.folder()));
+        QFile file(store.folder() + QStringLiteral("/Varnix.conf"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        file.close();
+        for (const Row &r : rows)
+            QCOMPARE(store.value(QString::fromUtf8(r.section), QString::fromUtf8(r.key), QStringLiteral("<none>")),
+                     QString::fromUtf8(r.read));
+        QVERIFY(file.remove());
+    }
+
     void windows1252Characters_data()
     {
         QTest::addColumn<QString>("text");
@@ -31,8 +71,6 @@ private slots:
 
     void qsettingsStorePersistsUnicodeKeys()
     {
-        QTemporaryDir dir;
-        qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
         {
             QtSettingsStore s;
             s.set(keys::PortNumber, QStringLiteral("2"));
@@ -61,8 +99,8 @@ private slots:
         QTest::addColumn<QString>("qt");
         QTest::newRow("log") << QStringLiteral("Protokolldateien (*.LOG)|*.log|Alle Dateien (*.*)|*.*")
                              << QStringLiteral("Protokolldateien (*.LOG);;Alle Dateien (*.*)");
-        QTest::newRow("description without patterns") << QStringLiteral("SIM-Listen|*.lst")
-                                                       << QStringLiteral("SIM-Listen (*.lst *.LST)");
+        QTest::newRow("description without patterns")
+            << QStringLiteral("SIM-Listen|*.lst") << QStringLiteral("SIM-Listen (*.lst *.LST)");
         QTest::newRow("bare extension") << QStringLiteral("lst") << QStringLiteral("lst (*.lst *.LST)");
     }
     void fileDialogQtFilters()

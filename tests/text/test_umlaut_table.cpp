@@ -1,7 +1,12 @@
 #include "platform/CodePage.h"
 #include "text/UmlautTable.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 Q_DECLARE_METATYPE(UmlautPair)
 using Pairs = QList<UmlautPair>;
@@ -49,6 +54,8 @@ private slots:
         QTest::newRow("backslash ignored") << "" << 0 << QList<int>{'\\'} << "" << ignored;
         QTest::newRow("blank ignored") << "" << 0 << QList<int>{' '} << "" << ignored;
         QTest::newRow("not in the code page ignored") << "" << 0 << QList<int>{-1} << "" << ignored;
+        QTest::newRow("DEL (the Delete key) ignored") << "" << 0 << QList<int>{127} << "" << ignored;
+        QTest::newRow("unused place 0x81 ignored") << "" << 0 << QList<int>{0x81} << "" << ignored;
         QTest::newRow("semicolon as PC character refused") << "" << 0 << QList<int>{';'} << "" << refusedSep;
         QTest::newRow("backspace empties one character") << "Ä" << 0 << QList<int>{8} << "" << changed;
         QTest::newRow("backspace in column 1") << "23" << 1 << QList<int>{8} << "2" << changed;
@@ -101,6 +108,102 @@ private slots:
         QCOMPARE(UmlautPairsFromLine(line), pairs);
     }
 
+    // The rows a file fills and the lines it passes over, one box for all of them.
+    void loadLines_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<Pairs>("filled"); // the first rows, up to the last one filled
+        QTest::addColumn<QList<int>>("bad");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("one pair") << QStringList{"UÄ;" + ch(219)} << Pairs{{"Ä", ch(219)}} << QList<int>{} << "";
+        QTest::newRow("empty and bare lines") << QStringList{"", "U"} << Pairs{} << QList<int>{} << "";
+        QTest::newRow("one refused line") << QStringList{"", "XÄ;a"} << Pairs{} << QList<int>{2}
+                                          << "String nicht interpretierbar\n\nZeile 2 der Datei wurde übergangen.";
+        QTest::newRow("DEL as a PC character: that pair is left out")
+            << QStringList{"Ua;1;" + ch(127) + ";2;c;3"} << Pairs{{"a", "1"}, {}, {"c", "3"}} << QList<int>{1}
+            << "String nicht interpretierbar\n\nZeile 1 der Datei wurde übergangen.";
+        QTest::newRow("a control substitute is a GSM character")
+            << QStringList{"Uß;" + ch(30)} << Pairs{{"ß", ch(30)}} << QList<int>{} << "";
+        QStringList forty;
+        QList<int> numbers;
+        for (int i = 1; i <= 40; ++i) {
+            forty << QStringLiteral("x%1").arg(i);
+            numbers << i;
+        }
+        forty << "Ua;1";
+        QTest::newRow("40 bad lines, one box")
+            << forty << Pairs{{"a", "1"}} << numbers
+            << "String nicht interpretierbar\n\n40 Zeilen der Datei wurden übergangen: 1, 2, 3, 4, 5 …";
+        QTest::newRow("three bad lines") << QStringList{"a", "Ub;2", "c", "d"} << Pairs{{"b", "2"}}
+                                         << QList<int>{1, 3, 4}
+                                         << "String nicht interpretierbar\n\n3 Zeilen der Datei wurden übergangen: 1, "
+                                            "3, 4.";
+    }
+    void loadLines()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(Pairs, filled);
+        const UmlautLoaded loaded = UmlautLoadLines(lines);
+        QCOMPARE(loaded.rows.size(), kUmlautRows);
+        Pairs rows = loaded.rows;
+        while (!rows.isEmpty() && rows.last() == UmlautPair{})
+            rows.removeLast();
+        QCOMPARE(rows, filled);
+        QTEST(loaded.badLines, "bad");
+        QTEST(UmlautBadLinesText(loaded.badLines), "box");
+    }
+
+    // What is read of the file, and what is refused before a byte of it is read.
+    void readFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("refusal"); // how the message goes on after the path
+        const QString notAFile = "wird nicht gelesen: sie ist keine gewöhnliche Datei.";
+        QTest::newRow("the table") << "table" << QStringList{"UÄ;" + ch(219)} << "";
+        QTest::newRow("at the bound") << "bound" << QStringList{"U" + QString(kUmlautFileBound - 3, u'a')} << "";
+        QTest::newRow("one byte more") << "bound+1" << QStringList{}
+                                       << "wird nicht gelesen: sie ist größer als 64 KB und kann keine "
+                                          "Ersetzungstabelle sein.";
+        QTest::newRow("missing: empty, no message") << "missing" << QStringList{} << "";
+        QTest::newRow("a link to /dev/zero") << "zero" << QStringList{} << notAFile;
+        QTest::newRow("a pipe nobody writes") << "fifo" << QStringList{} << notAFile;
+        QTest::newRow("a folder") << "folder" << QStringList{} << notAFile;
+    }
+    void readFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, refusal);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Umlaut.ini"));
+        const auto write = [&](const QByteArray &bytes) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        };
+        if (kind == "table")
+            write("U\xC4;\xDB\r\n");
+        else if (kind == "bound")
+            write("U" + QByteArray(kUmlautFileBound - 3, 'a') + "\r\n");
+        else if (kind == "bound+1")
+            write(QByteArray(kUmlautFileBound + 1, 'U'));
+        else if (kind == "zero")
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        else if (kind == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (kind == "folder")
+            QVERIFY(QDir().mkdir(path));
+        QStringList lines{"stale"};
+        QString message;
+        QCOMPARE(UmlautReadFile(path, lines, &message), kind == "table" || kind == "bound");
+        QTEST(lines, "lines");
+        if (refusal.isEmpty())
+            QCOMPARE(message, QString());
+        else
+            QCOMPARE(message, QStringLiteral("Die Ersetzungstabelle %1 %2\n\nDie Tabelle beginnt leer; „Save data“ "
+                                             "ersetzt die Datei.")
+                                  .arg(path, refusal));
+    }
+
     void collect_data()
     {
         QTest::addColumn<Pairs>("rows");
@@ -120,6 +223,8 @@ private slots:
                 eleven.append(rows.last());
         }
         QTest::newRow("more than 11 pairs") << rows << eleven << QList<int>{12, 14};
+        QTest::newRow("a control character is no PC character")
+            << Pairs{{ch(127), "x"}, {"Ä", "y"}} << Pairs{{"Ä", "y"}} << QList<int>{};
     }
     void collect()
     {
