@@ -106,8 +106,8 @@ PinVerdict CpinSetVerdict(const QString &answer, qint16 status)
 
 bool IsSimCode(const QString &code, qsizetype least, qsizetype most)
 {
-    return code.size() >= least && code.size() <= most &&
-           std::all_of(code.begin(), code.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    return code.size() >= least && code.size() <= most
+           && std::all_of(code.begin(), code.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 QString AttemptsText(std::optional<int> left)
@@ -194,11 +194,12 @@ void PinGuard::sendPin(QLineEdit &pinBox, const ExchangeFn &exchange)
                    MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
-    if (retries(QStringLiteral("SIM PIN"), exchange) == 1 &&
-        ui.message(QStringLiteral("Die SIM-Karte lässt nur noch einen Versuch zu. Ist die PIN falsch, wird "
-                                  "die SIM-Karte gesperrt und lässt sich nur noch mit der PUK entsperren.\r\n"
-                                  "PIN jetzt senden?"),
-                   MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::No)
+    if (retries(QStringLiteral("SIM PIN"), exchange) == 1
+        && ui.message(QStringLiteral("Die SIM-Karte lässt nur noch einen Versuch zu. Ist die PIN falsch, wird "
+                                     "die SIM-Karte gesperrt und lässt sich nur noch mit der PUK entsperren.\r\n"
+                                     "PIN jetzt senden?"),
+                      MsgButtons::YesNo, MsgIcon::Question)
+               == MsgAnswer::No)
         return;
     QString answer;
     const qint16 status = exchange(QStringLiteral("AT+CPIN=\"%1\"").arg(pin), answer);
@@ -239,14 +240,12 @@ void PinGuard::unlockWithPuk(ModemLink &link, QLineEdit &pinBox, const ExchangeF
         newPin = dialog.newPin();
     }
     if (m_refusedPuks.contains(puk)) {
-        ui.message(
-            QStringLiteral("Diese PUK hat die SIM-Karte bereits abgelehnt; sie wird nicht noch einmal gesendet."),
-            MsgButtons::Ok, MsgIcon::Exclamation);
+        ui.message(QStringLiteral("Diese PUK hat die SIM-Karte bereits abgelehnt; sie wird nicht noch einmal gesendet."),
+                   MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
     QString answer;
-    const qint16 status =
-        secretExchange(link, QStringLiteral("AT+CPIN=\"%1\",\"%2\"").arg(puk, newPin), {puk, newPin}, answer);
+    const qint16 status = secretExchange(link, QStringLiteral("AT+CPIN=\"%1\",\"%2\"").arg(puk, newPin), {puk, newPin}, answer);
     switch (CpinSetVerdict(answer, status)) {
     case PinVerdict::Accepted:
         // The new PIN is the right one now, even one refused before.

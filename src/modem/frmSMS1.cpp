@@ -27,10 +27,7 @@ namespace {
 
 // The window is drawn in twips for an 8-point system font; today's desktop fonts are wider,
 // so every position and size is scaled alike and the captions fit their buttons.
-int frmSMS1::px(double tw)
-{
-    return twips::toPx(tw);
-}
+int frmSMS1::px(double tw) { return twips::toPx(tw); }
 
 namespace {
 
@@ -77,8 +74,8 @@ frmSMS1::frmSMS1(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(lin
     cmdBreak = button(QStringLiteral("cmdBreak"), QStringLiteral("&Anmeldung abbrechen"), 480, 1080, kWide);
     cmdFeld = button(QStringLiteral("cmdFeld"), QStringLiteral("&Feldstärke"), 480, 1800, kWide);
     cmdStep = button(QStringLiteral("cmdStep"), QStringLiteral("Anmeldung &prüfen"), 480, 2520, kWide);
-    lblAngemeldet = place(new QLabel(QStringLiteral("Anmeldung nicht korrekt"), this), QStringLiteral("lblAngemeldet"),
-                          480, 3240, kWide, kButtonHigh);
+    lblAngemeldet = place(new QLabel(QStringLiteral("Anmeldung nicht korrekt"), this),
+                          QStringLiteral("lblAngemeldet"), 480, 3240, kWide, kButtonHigh);
     lblAngemeldet->setAlignment(Qt::AlignCenter);
     lblAngemeldet->setFrameShape(QFrame::Panel);
     lblAngemeldet->setFrameShadow(QFrame::Sunken);
@@ -135,10 +132,7 @@ frmSMS1::frmSMS1(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(lin
     resize(px(kRightEdge + kMargin), px(kBottomEdge + kMargin));
 }
 
-void frmSMS1::broughtToFront()
-{
-    lblAngemeldet->clear();
-}
+void frmSMS1::broughtToFront() { lblAngemeldet->clear(); }
 
 void frmSMS1::runAlone(void (frmSMS1::*step)())
 {
@@ -174,15 +168,9 @@ void frmSMS1::closeEvent(QCloseEvent *e)
     e->ignore();
 }
 
-bool frmSMS1::broken() const
-{
-    return cmdBreak->text() == kBreakCaption;
-}
+bool frmSMS1::broken() const { return cmdBreak->text() == kBreakCaption; }
 
-void frmSMS1::breakOff()
-{
-    cmdBreak->setText(kBreakCaption);
-}
+void frmSMS1::breakOff() { cmdBreak->setText(kBreakCaption); }
 
 bool frmSMS1::mayRun()
 {
@@ -285,15 +273,9 @@ void frmSMS1::ModelQuery()
     m_link.setPanelText(3, GmmModelName(answer));
 }
 
-void frmSMS1::MakerQuery()
-{
-    echoOnly(QStringLiteral("AT+CGMI"));
-}
+void frmSMS1::MakerQuery() { echoOnly(QStringLiteral("AT+CGMI")); }
 
-void frmSMS1::ErrModeSet()
-{
-    echoOnly(QStringLiteral("AT+CMEE=2"));
-}
+void frmSMS1::ErrModeSet() { echoOnly(QStringLiteral("AT+CMEE=2")); }
 
 void frmSMS1::SignalQuery()
 {
@@ -310,14 +292,12 @@ void frmSMS1::PinSend()
         return;
     // The SIM is asked first: an open one gets no PIN, a locked one is offered its PUK, and a
     // PIN it has refused is not tried again.
-    PinGuard::of(this).PinSend(m_link, *txtPIN,
-                               [this](const QString &command, QString &answer) { return exchange(command, answer); });
+    PinGuard::of(this).PinSend(m_link, *txtPIN, [this](const QString &command, QString &answer) {
+        return exchange(command, answer);
+    });
 }
 
-void frmSMS1::TextModeSet()
-{
-    echoOnly(QStringLiteral("AT+CMGF=1"));
-}
+void frmSMS1::TextModeSet() { echoOnly(QStringLiteral("AT+CMGF=1")); }
 
 void frmSMS1::RegQuery()
 {

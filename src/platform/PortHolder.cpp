@@ -176,8 +176,7 @@ QString PortAccessText(const QString &group, const QString &user, bool listedInG
     if (listedInGroup)
         return QStringLiteral("Der Benutzer %1 ist in der Gruppe %2, das gilt aber erst nach einer neuen Anmeldung.")
             .arg(user, group);
-    return QStringLiteral(
-               "Das Gerät gehört der Gruppe %1: den Benutzer mit „sudo adduser %2 %1“ aufnehmen und neu anmelden.")
+    return QStringLiteral("Das Gerät gehört der Gruppe %1: den Benutzer mit „sudo adduser %2 %1“ aufnehmen und neu anmelden.")
         .arg(group, user.isEmpty() ? QStringLiteral("$USER") : user);
 }
 

@@ -19,10 +19,7 @@ struct PropRig : MainRig {
     }
     std::unique_ptr<frmProperties> dialog()
     {
-        auto refresh = [this] {
-            ++statusRefreshes;
-            main->ComStatus();
-        };
+        auto refresh = [this] { ++statusRefreshes; main->ComStatus(); };
         auto w = std::make_unique<frmProperties>(*main, refresh, main.get());
         w->listDevices = [] { return QList<SerialDevice>(); };
         return w;
@@ -242,8 +239,7 @@ private slots:
             kept->cboDevice->setEditText(QStringLiteral("/dev/ttyUSB0"));
             kept->cmdCancel->click();
         });
-        frmProperties::ShowModal(
-            kept, *r.main, [] {}, r.main.get());
+        frmProperties::ShowModal(kept, *r.main, [] {}, r.main.get());
         QVERIFY(kept.isNull());
         QVERIFY(r.comm().portOpen());
         QCOMPARE(r.stored("Ports", "COM1"), QStringLiteral("<none>"));
@@ -251,13 +247,11 @@ private slots:
 
         // OK keeps the one dialog for the next showing.
         QTimer::singleShot(0, r.main.get(), [&] { kept->cmdOK->click(); });
-        frmProperties::ShowModal(
-            kept, *r.main, [] {}, r.main.get());
+        frmProperties::ShowModal(kept, *r.main, [] {}, r.main.get());
         QPointer<frmProperties> first = kept;
         QVERIFY(!first.isNull());
         QTimer::singleShot(0, r.main.get(), [&] { kept->close(); });
-        frmProperties::ShowModal(
-            kept, *r.main, [] {}, r.main.get());
+        frmProperties::ShowModal(kept, *r.main, [] {}, r.main.get());
         QVERIFY(first.isNull());
         QVERIFY(kept.isNull());
     }

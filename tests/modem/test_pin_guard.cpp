@@ -74,17 +74,15 @@ private slots:
         QTest::addColumn<int>("lock");
         QTest::addColumn<QString>("code");
         QTest::newRow("ready") << "\r\n+CPIN: READY\r\n\r\nOK\r\n" << 0 << int(SimLock::Ready) << "READY";
-        QTest::newRow("echo before") << "AT+CPIN?\r\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n"
-                                     << 0 << int(SimLock::Pin) << "SIM PIN";
+        QTest::newRow("echo before") << "AT+CPIN?\r\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n" << 0 << int(SimLock::Pin) << "SIM PIN";
         QTest::newRow("quoted") << "\r\n+CPIN: \"SIM PUK\"\r\n\r\nOK\r\n" << 0 << int(SimLock::Puk) << "SIM PUK";
-        QTest::newRow("phone lock") << "\r\n+CPIN: PH-SIM PIN\r\n\r\nOK\r\n"
-                                    << 0 << int(SimLock::Other) << "PH-SIM PIN";
+        QTest::newRow("phone lock") << "\r\n+CPIN: PH-SIM PIN\r\n\r\nOK\r\n" << 0 << int(SimLock::Other) << "PH-SIM PIN";
         QTest::newRow("PIN2") << "\r\n+CPIN: SIM PIN2\r\n\r\nOK\r\n" << 0 << int(SimLock::Other) << "SIM PIN2";
-        QTest::newRow("no SIM, verbose") << "\r\n+CME ERROR: SIM not inserted\r\n"
-                                         << 2 << int(SimLock::Other) << "+CME ERROR: SIM not inserted";
+        QTest::newRow("no SIM, verbose") << "\r\n+CME ERROR: SIM not inserted\r\n" << 2 << int(SimLock::Other)
+                                         << "+CME ERROR: SIM not inserted";
         QTest::newRow("PIN as error code") << "\r\n+CME ERROR: 11\r\n" << 2 << int(SimLock::Pin) << "+CME ERROR: 11";
-        QTest::newRow("PUK as error text") << "\r\n+CME ERROR: SIM PUK required\r\n"
-                                           << 2 << int(SimLock::Puk) << "+CME ERROR: SIM PUK required";
+        QTest::newRow("PUK as error text") << "\r\n+CME ERROR: SIM PUK required\r\n" << 2 << int(SimLock::Puk)
+                                           << "+CME ERROR: SIM PUK required";
         QTest::newRow("bare ERROR") << "\r\nERROR\r\n" << 2 << int(SimLock::Unknown) << "";
         QTest::newRow("OK alone") << "\r\nOK\r\n" << 0 << int(SimLock::Unknown) << "";
         QTest::newRow("silence") << "" << 1 << int(SimLock::NoAnswer) << "";
@@ -105,20 +103,14 @@ private slots:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("code");
         QTest::addColumn<int>("left"); // -1: none
-        QTest::newRow("PIN") << "\r\n+CPINR: SIM PIN,2,3\r\n\r\nOK\r\n"
-                             << "SIM PIN" << 2;
+        QTest::newRow("PIN") << "\r\n+CPINR: SIM PIN,2,3\r\n\r\nOK\r\n" << "SIM PIN" << 2;
         QTest::newRow("PUK among several") << "\r\n+CPINR: SIM PIN,0,3\r\n+CPINR: SIM PUK,9,10\r\n\r\nOK\r\n"
                                            << "SIM PUK" << 9;
-        QTest::newRow("quoted code") << "\r\n+CPINR: \"SIM PIN\",1,3\r\n\r\nOK\r\n"
-                                     << "SIM PIN" << 1;
-        QTest::newRow("other code only") << "\r\n+CPINR: SIM PIN2,3,3\r\n\r\nOK\r\n"
-                                         << "SIM PIN" << -1;
-        QTest::newRow("no count") << "\r\n+CPINR: SIM PIN\r\n\r\nOK\r\n"
-                                  << "SIM PIN" << -1;
-        QTest::newRow("count not a number") << "\r\n+CPINR: SIM PIN,x,3\r\n\r\nOK\r\n"
-                                            << "SIM PIN" << -1;
-        QTest::newRow("unknown command") << "\r\nERROR\r\n"
-                                         << "SIM PIN" << -1;
+        QTest::newRow("quoted code") << "\r\n+CPINR: \"SIM PIN\",1,3\r\n\r\nOK\r\n" << "SIM PIN" << 1;
+        QTest::newRow("other code only") << "\r\n+CPINR: SIM PIN2,3,3\r\n\r\nOK\r\n" << "SIM PIN" << -1;
+        QTest::newRow("no count") << "\r\n+CPINR: SIM PIN\r\n\r\nOK\r\n" << "SIM PIN" << -1;
+        QTest::newRow("count not a number") << "\r\n+CPINR: SIM PIN,x,3\r\n\r\nOK\r\n" << "SIM PIN" << -1;
+        QTest::newRow("unknown command") << "\r\nERROR\r\n" << "SIM PIN" << -1;
     }
     void attemptsFromCpinr()
     {
@@ -134,8 +126,7 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<int>("verdict");
         QTest::newRow("OK") << "\r\nOK\r\n" << 0 << int(PinVerdict::Accepted);
-        QTest::newRow("incorrect, verbose") << "\r\n+CME ERROR: incorrect password\r\n"
-                                            << 2 << int(PinVerdict::Rejected);
+        QTest::newRow("incorrect, verbose") << "\r\n+CME ERROR: incorrect password\r\n" << 2 << int(PinVerdict::Rejected);
         QTest::newRow("incorrect, numeric") << "\r\n+CME ERROR: 16\r\n" << 2 << int(PinVerdict::Rejected);
         QTest::newRow("third one locks") << "\r\n+CME ERROR: SIM PUK required\r\n" << 2 << int(PinVerdict::Rejected);
         QTest::newRow("bare ERROR") << "\r\nERROR\r\n" << 2 << int(PinVerdict::Rejected);
@@ -158,37 +149,14 @@ private slots:
         QTest::addColumn<QString>("pin");
         QTest::addColumn<QString>("repeated");
         QTest::addColumn<QString>("refusal");
-        QTest::newRow("good") << "12345678"
-                              << "4321"
-                              << "4321"
-                              << "";
-        QTest::newRow("8-digit PIN") << "12345678"
-                                     << "87654321"
-                                     << "87654321"
-                                     << "";
-        QTest::newRow("short PUK") << "1234567"
-                                   << "4321"
-                                   << "4321"
-                                   << "Die PUK besteht aus 8 Ziffern.";
-        QTest::newRow("letter in PUK") << "1234567a"
-                                       << "4321"
-                                       << "4321"
-                                       << "Die PUK besteht aus 8 Ziffern.";
-        QTest::newRow("quote in PUK") << "1234567\""
-                                      << "4321"
-                                      << "4321"
-                                      << "Die PUK besteht aus 8 Ziffern.";
-        QTest::newRow("short PIN") << "12345678"
-                                   << "432"
-                                   << "432"
-                                   << "Die neue PIN besteht aus 4 bis 8 Ziffern.";
-        QTest::newRow("blank in PIN") << "12345678"
-                                      << "43 1"
-                                      << "43 1"
-                                      << "Die neue PIN besteht aus 4 bis 8 Ziffern.";
-        QTest::newRow("typo") << "12345678"
-                              << "4321"
-                              << "4312"
+        QTest::newRow("good") << "12345678" << "4321" << "4321" << "";
+        QTest::newRow("8-digit PIN") << "12345678" << "87654321" << "87654321" << "";
+        QTest::newRow("short PUK") << "1234567" << "4321" << "4321" << "Die PUK besteht aus 8 Ziffern.";
+        QTest::newRow("letter in PUK") << "1234567a" << "4321" << "4321" << "Die PUK besteht aus 8 Ziffern.";
+        QTest::newRow("quote in PUK") << "1234567\"" << "4321" << "4321" << "Die PUK besteht aus 8 Ziffern.";
+        QTest::newRow("short PIN") << "12345678" << "432" << "432" << "Die neue PIN besteht aus 4 bis 8 Ziffern.";
+        QTest::newRow("blank in PIN") << "12345678" << "43 1" << "43 1" << "Die neue PIN besteht aus 4 bis 8 Ziffern.";
+        QTest::newRow("typo") << "12345678" << "4321" << "4312"
                               << "Die beiden Eingaben der neuen PIN stimmen nicht überein.";
     }
     void pukEntries()
@@ -245,8 +213,8 @@ private slots:
 
         QCOMPARE(r.pinTest(QString()), QStringList{});
         QCOMPARE(r.pinTest(QStringLiteral("1111")), QStringList{"AT+CPIN?"});
-        QCOMPARE(r.p.dialogs.texts(),
-                 (QStringList{"PIN ist zu kurz! ", "Diese PIN hat die SIM-Karte bereits abgelehnt; sie wird nicht noch "
+        QCOMPARE(r.p.dialogs.texts(), (QStringList{"PIN ist zu kurz! ",
+                                                   "Diese PIN hat die SIM-Karte bereits abgelehnt; sie wird nicht noch "
                                                    "einmal gesendet. Bitte die richtige PIN eingeben."}));
         QVERIFY(r.w->txtPIN->text().isEmpty());
         r.p.dialogs.clear();
@@ -268,8 +236,8 @@ private slots:
         PinRig r(cfg);
         r.pinTest(QStringLiteral("1111"));
         QCOMPARE(r.pinTest(QStringLiteral("2222")), (QStringList{"AT+CPIN?", "AT+CPIN=\"2222\""}));
-        QCOMPARE(r.p.dialogs.texts(),
-                 (QStringList{"Die SIM-Karte hat die PIN abgelehnt.", "Die SIM-Karte hat die PIN abgelehnt."}));
+        QCOMPARE(r.p.dialogs.texts(), (QStringList{"Die SIM-Karte hat die PIN abgelehnt.",
+                                                   "Die SIM-Karte hat die PIN abgelehnt."}));
         r.pinTest(QStringLiteral("3333"));
         QCOMPARE(r.p.dialogs.texts().last(), QStringLiteral("Die SIM-Karte hat die PIN abgelehnt."));
         QCOMPARE(r.modem().simState(), modemsim::SimState::PukRequired);

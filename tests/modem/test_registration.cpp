@@ -39,8 +39,8 @@ struct RegRig : MainRig {
 // The PIN step asks the SIM's state and the attempts left before it sends the PIN.
 const QString kPinState = QStringLiteral("AT+CPIN?");
 const QString kPinLeft = QStringLiteral("AT+CPINR=\"SIM PIN\"");
-const QStringList kFullSequence = {"AT",     "AT E0",   "AT+GMM", "AT+CGMI",          "AT+CMEE=2",
-                                   "AT+CSQ", kPinState, kPinLeft, "AT+CPIN=\"1234\"", "AT+CMGF=1"};
+const QStringList kFullSequence = {"AT",       "AT E0",   "AT+GMM",  "AT+CGMI",          "AT+CMEE=2",
+                                   "AT+CSQ",   kPinState, kPinLeft, "AT+CPIN=\"1234\"", "AT+CMGF=1"};
 
 // A whole run on a network found after `searches` AT+CREG? queries.
 QStringList fullRun(int searches)
@@ -48,8 +48,7 @@ QStringList fullRun(int searches)
     QStringList out = kFullSequence;
     for (int i = 0; i < searches; ++i)
         out << "AT+CREG?";
-    return out << "AT+COPS?"
-               << "AT+CSCA=\"+491710760000\"";
+    return out << "AT+COPS?" << "AT+CSCA=\"+491710760000\"";
 }
 
 } // namespace
@@ -138,27 +137,23 @@ private slots:
         QTest::addColumn<QString>("smsc");
         QTest::addColumn<QStringList>("sent");
         QTest::addColumn<QStringList>("boxes");
-        QTest::newRow("good") << "1234"
-                              << "+491710760000"
+        QTest::newRow("good") << "1234" << "+491710760000"
                               << QStringList{kPinState, kPinLeft, "AT+CPIN=\"1234\"", "AT+CSCA=\"+491710760000\""}
                               << QStringList{};
         // Sent at its full length; the simulated SIM's PIN is 1234.
-        QTest::newRow("8-digit PIN") << "12345678"
-                                     << "+491710760000"
+        QTest::newRow("8-digit PIN") << "12345678" << "+491710760000"
                                      << QStringList{kPinState, kPinLeft, "AT+CPIN=\"12345678\"", kPinLeft,
                                                     "AT+CSCA=\"+491710760000\""}
                                      << QStringList{"Die SIM-Karte hat die PIN abgelehnt. Noch 2 Versuche."};
         QTest::newRow("3-digit PIN") << "123"
                                      << "+491710760000" << QStringList{"AT+CSCA=\"+491710760000\""}
                                      << QStringList{"PIN ist zu kurz! "};
-        QTest::newRow("12-char SMSC") << "1234"
-                                      << "+49171076000" << QStringList{kPinState, kPinLeft, "AT+CPIN=\"1234\""}
+        QTest::newRow("12-char SMSC") << "1234" << "+49171076000" << QStringList{kPinState, kPinLeft, "AT+CPIN=\"1234\""}
                                       << QStringList{"SMSC-Nummer ist falsch! "};
-        QTest::newRow("injected PIN") << "1\";A"
-                                      << "+491710760000" << QStringList{"AT+CSCA=\"+491710760000\""}
+        QTest::newRow("injected PIN") << "1\";A" << "+491710760000" << QStringList{"AT+CSCA=\"+491710760000\""}
                                       << QStringList{kUnsafeParameterMessage};
-        QTest::newRow("injected SMSC") << "1234"
-                                       << "+49\";AT+CMGD=1,4" << QStringList{kPinState, kPinLeft, "AT+CPIN=\"1234\""}
+        QTest::newRow("injected SMSC") << "1234" << "+49\";AT+CMGD=1,4"
+                                       << QStringList{kPinState, kPinLeft, "AT+CPIN=\"1234\""}
                                        << QStringList{kUnsafeParameterMessage};
     }
     void pinAndServiceCentreLengths()
@@ -180,10 +175,8 @@ private slots:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("number");
-        QTest::newRow("D2") << "cmdD2"
-                            << "+491722270333";
-        QTest::newRow("O2") << "cmdO2"
-                            << "+491760000443";
+        QTest::newRow("D2") << "cmdD2" << "+491722270333";
+        QTest::newRow("O2") << "cmdO2" << "+491760000443";
     }
     void operatorButtonsFillInTheNumberOnly()
     {
@@ -232,9 +225,7 @@ private slots:
         r.sim->modem().receive("AT+CPIN=\"1234\"\r");
         r.w->cmdStep->click();
         r.w->cmdFeld->click();
-        const auto spoken = [](QWidget *w) {
-            return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
-        };
+        const auto spoken = [](QWidget *w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
         QCOMPARE(spoken(r.w->lblAngemeldet), QStringLiteral("angemeldet"));
         QCOMPARE(spoken(r.main->findChild<QLabel *>(QStringLiteral("Panel4"))), QStringLiteral("Feldstärke: 21"));
         QCOMPARE(spoken(r.w->lblModCount), QStringLiteral("0"));
@@ -354,12 +345,12 @@ private slots:
         QTest::addColumn<QStringList>("boxes");
         QTest::newRow("silent from AT") << QByteArray("AT") << "silent"
                                         << QStringList{"Zeitüberschreitung. Keine Antwort vom Modem. "};
-        QTest::newRow("silent from AT+CSQ")
-            << QByteArray("AT+CSQ") << "silent" << QStringList{"Zeitüberschreitung. Keine Antwort vom Modem. "};
-        QTest::newRow("silent from AT+CGMI")
-            << QByteArray("AT+CGMI") << "silent" << QStringList{"Zeitüberschreitung. Keine Antwort vom Modem. "};
-        QTest::newRow("pulled out during AT+CSQ")
-            << QByteArray("AT+CSQ") << "pulled" << QStringList{"Die Verbindung zum Modem ist unterbrochen."};
+        QTest::newRow("silent from AT+CSQ") << QByteArray("AT+CSQ") << "silent"
+                                            << QStringList{"Zeitüberschreitung. Keine Antwort vom Modem. "};
+        QTest::newRow("silent from AT+CGMI") << QByteArray("AT+CGMI") << "silent"
+                                             << QStringList{"Zeitüberschreitung. Keine Antwort vom Modem. "};
+        QTest::newRow("pulled out during AT+CSQ") << QByteArray("AT+CSQ") << "pulled"
+                                                  << QStringList{"Die Verbindung zum Modem ist unterbrochen."};
         QTest::newRow("port closed by the user") << QByteArray("AT+CSQ") << "closed" << QStringList{};
     }
     void aRunThatLosesTheModemEndsWithOneBox()
@@ -398,18 +389,12 @@ private slots:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("breakCaption");
-        QTest::newRow("Modem anmelden") << "cmdModemOn"
-                                        << "Anmeldung &abbrechen";
-        QTest::newRow("Feldstärke") << "cmdFeld"
-                                    << "&Anmeldung abbrechen";
-        QTest::newRow("Anmeldung prüfen") << "cmdStep"
-                                          << "&Anmeldung abbrechen";
-        QTest::newRow("PIN testen") << "cmdPinTest"
-                                    << "&Anmeldung abbrechen";
-        QTest::newRow("SMSC neu") << "cmdSMSCneu"
-                                  << "&Anmeldung abbrechen";
-        QTest::newRow("Eigene Nummer") << "cmdEigene"
-                                       << "&Anmeldung abbrechen";
+        QTest::newRow("Modem anmelden") << "cmdModemOn" << "Anmeldung &abbrechen";
+        QTest::newRow("Feldstärke") << "cmdFeld" << "&Anmeldung abbrechen";
+        QTest::newRow("Anmeldung prüfen") << "cmdStep" << "&Anmeldung abbrechen";
+        QTest::newRow("PIN testen") << "cmdPinTest" << "&Anmeldung abbrechen";
+        QTest::newRow("SMSC neu") << "cmdSMSCneu" << "&Anmeldung abbrechen";
+        QTest::newRow("Eigene Nummer") << "cmdEigene" << "&Anmeldung abbrechen";
     }
     void aClosedPortSaysSoAndSendsNothing()
     {

@@ -99,8 +99,8 @@ private slots:
         QTest::addColumn<QString>("qt");
         QTest::newRow("log") << QStringLiteral("Protokolldateien (*.LOG)|*.log|Alle Dateien (*.*)|*.*")
                              << QStringLiteral("Protokolldateien (*.LOG);;Alle Dateien (*.*)");
-        QTest::newRow("description without patterns")
-            << QStringLiteral("SIM-Listen|*.lst") << QStringLiteral("SIM-Listen (*.lst *.LST)");
+        QTest::newRow("description without patterns") << QStringLiteral("SIM-Listen|*.lst")
+                                                       << QStringLiteral("SIM-Listen (*.lst *.LST)");
         QTest::newRow("bare extension") << QStringLiteral("lst") << QStringLiteral("lst (*.lst *.LST)");
     }
     void fileDialogQtFilters()

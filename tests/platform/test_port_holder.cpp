@@ -160,18 +160,14 @@ private slots:
         QTest::addColumn<bool>("has");
         QTest::addColumn<QString>("text");
         QTest::newRow("not in dialout")
-            << "dialout"
-            << "anna" << false << false
+            << "dialout" << "anna" << false << false
             << "Das Gerät gehört der Gruppe dialout: den Benutzer mit „sudo adduser anna dialout“ aufnehmen und neu "
                "anmelden.";
         QTest::newRow("added, not logged in again")
-            << "dialout"
-            << "anna" << true << false
+            << "dialout" << "anna" << true << false
             << "Der Benutzer anna ist in der Gruppe dialout, das gilt aber erst nach einer neuen Anmeldung.";
-        QTest::newRow("already in it") << "dialout"
-                                       << "anna" << true << true << QString();
-        QTest::newRow("a root-only device") << "root"
-                                            << "anna" << false << false << QString();
+        QTest::newRow("already in it") << "dialout" << "anna" << true << true << QString();
+        QTest::newRow("a root-only device") << "root" << "anna" << false << false << QString();
         QTest::newRow("user unknown") << "uucp" << QString() << false << false
                                       << "Das Gerät gehört der Gruppe uucp: den Benutzer mit „sudo adduser $USER uucp“ "
                                          "aufnehmen und neu anmelden.";
