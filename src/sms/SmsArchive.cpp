@@ -1,5 +1,6 @@
 #include "sms/SmsArchive.h"
 
+#include "comm/PortErrorText.h"
 #include "platform/CodePage.h"
 #include "sms/ReceiveAnswers.h"
 #include "sms/SmsDataFile.h"
@@ -205,13 +206,13 @@ ArchiveFile readFile(const QString &path, int number)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         result.problem = ArchiveProblem::Unreadable;
-        result.detail = file.errorString();
+        result.detail = GermanSystemText(file.errorString());
         return result;
     }
     const QByteArray bytes = file.read(kMaxArchiveFileSize + 1);
     if (file.error() != QFileDevice::NoError) {
         result.problem = ArchiveProblem::Unreadable;
-        result.detail = file.errorString();
+        result.detail = GermanSystemText(file.errorString());
         return result;
     }
     const qsizetype headerEnd = bytes.indexOf('\n') + 1;

@@ -1,5 +1,6 @@
 #include "sms/SmsDataFile.h"
 
+#include "comm/PortErrorText.h"
 #include "platform/CodePage.h"
 
 #include <QDir>
@@ -16,8 +17,8 @@ namespace {
 
 QString g_runFile;
 
-// The system's reason in the user's language; the usual ones are named here, the rest keep
-// the system's own text.
+// The system's reason in the user's language; the usual ones are named here for files, the
+// rest as the port layer words them.
 QString reasonText(int err)
 {
     switch (err) {
@@ -27,16 +28,11 @@ QString reasonText(int err)
     case EPERM: return QStringLiteral("Zugriff verweigert");
     case EROFS: return QStringLiteral("Der Datenträger ist schreibgeschützt");
     case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("Der Ordner ist nicht vorhanden");
-    case EIO:
-        return QStringLiteral("Ein-/Ausgabefehler des Datenträgers");
-    case EFBIG:
-        return QStringLiteral("Die Datei hat die größte erlaubte Länge erreicht");
-    case EISDIR:
-        return QStringLiteral("Unter diesem Namen steht ein Ordner");
-    default:
-        return QString::fromLocal8Bit(std::strerror(err));
+    case ENOTDIR: return QStringLiteral("Der Ordner ist nicht vorhanden");
+    case EIO: return QStringLiteral("Ein-/Ausgabefehler des Datenträgers");
+    case EFBIG: return QStringLiteral("Die Datei hat die größte erlaubte Länge erreicht");
+    case EISDIR: return QStringLiteral("Unter diesem Namen steht ein Ordner");
+    default: return GermanSystemText(QString::fromLocal8Bit(std::strerror(err)));
     }
 }
 
