@@ -116,7 +116,6 @@ void frmAnfang::buildTerminalPanel()
     imgRec = new IconLabel(QStringLiteral("imgRec"), QStringLiteral("SMS empfangen"), icons::receive(), picTerminal);
     imgTerm = new IconLabel(QStringLiteral("imgTerm"), QStringLiteral("Terminal ein-/ausschalten"), icons::terminal(),
                             picTerminal);
-    imgTerm->setToolTip(QStringLiteral("Terminal ein-/ausschalten"));
     IconLabel *const strip[] = {imgModem, imgSend, imgRec, imgTerm};
     for (int i = 0; i < 4; ++i)
         strip[i]->move(px(120 + i * 600), px(90));
