@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
+#include <QUrl>
 #include <memory>
 
 class IconLabel;
@@ -95,6 +96,7 @@ public:
     void openReceived();
     void openSimList();
     void openArchive();
+    void openHandbook();
     QWidget *registrationWindow() const;
 
 protected:
@@ -130,4 +132,5 @@ private:
     QPointer<QWidget> m_simList;
     QPointer<QWidget> m_archive;
     QPointer<frmProperties> m_properties;
+    QUrl m_handbook;
 };

@@ -1,4 +1,5 @@
 // The main window's menus, toolbar, traffic-log commands and the windows they open.
+#include "main/Handbook.h"
 #include "main/IconLabel.h"
 #include "main/Icons.h"
 #include "main/frmAnfang.h"
@@ -17,8 +18,10 @@
 #include "text/frmUmlaute.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
+#include "platform/UrlOpener.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
@@ -71,7 +74,8 @@ void frmAnfang::buildMenus()
 
     QMenu *help = menu(bar, QStringLiteral("mnuHelp"), QStringLiteral("&Hilfe"));
     mnuHelpManual = entry(help, QStringLiteral("mnuHelpManual"), QStringLiteral("H&andbuch"));
-    mnuHelpManual->setEnabled(false); // there is no manual to show
+    m_handbook = FindHandbook(QCoreApplication::applicationDirPath());
+    mnuHelpManual->setEnabled(!m_handbook.isEmpty());
     mnuHelpInfo = entry(help, QStringLiteral("mnuHelpInfo"), QStringLiteral("&Info"));
 
     connect(mnuFileLogOpen, &QAction::triggered, this, &frmAnfang::LogOpen);
@@ -82,6 +86,7 @@ void frmAnfang::buildMenus()
     connect(mnuConfigCom, &QAction::triggered, this, &frmAnfang::openPortSettings);
     connect(mnuConfigUmlaut, &QAction::triggered, this, &frmAnfang::openConversionTable);
     connect(mnuToolsBaudscan, &QAction::triggered, this, &frmAnfang::openBaudScan);
+    connect(mnuHelpManual, &QAction::triggered, this, &frmAnfang::openHandbook);
     connect(mnuHelpInfo, &QAction::triggered, this, &frmAnfang::openAbout);
 }
 
@@ -298,6 +303,16 @@ void frmAnfang::openBaudScan()
         w.exec();
     }
     Timer1.start();
+}
+
+void frmAnfang::openHandbook()
+{
+    if (m_handbook.isEmpty() || platform::urlOpener().open(m_handbook))
+        return;
+    const QString where =
+        m_handbook.isLocalFile() ? QDir::toNativeSeparators(m_handbook.toLocalFile()) : m_handbook.toString();
+    platform::dialogs().message(QStringLiteral("Das Handbuch kann nicht geöffnet werden: %1").arg(where),
+                                MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 void frmAnfang::openAbout()
