@@ -102,6 +102,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
+    void showEvent(QShowEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
@@ -110,15 +111,21 @@ private:
     void buildToolBar();
     void load();
     void restoreGeometry();
+    void fitOnScreen();
     void applyMyDir();
     void saveSettings();
     void updateLogCommands();
     void writeLog(const QString &text);
     // Hosts a modeless window in a frame of the work area and brings it to the front.
     QMdiSubWindow *showChild(QWidget *w);
+    void placeChild(QMdiSubWindow *sub, bool opening);
     void terminalKey(QKeyEvent *e);
     void setTerminalHeight(int h);
-    void makeRoomForChildren();
+    // Gives the work area the height the open children need (at least `bottom`): first from
+    // the terminal, then by growing the window as far as the screen allows.
+    void makeRoomForChildren(int bottom = 0);
+    int shrinkTerminal(int lack);
+    QSize workArea();
 
     CommPort m_comm;
     TrafficLog m_log;
@@ -133,4 +140,7 @@ private:
     QPointer<QWidget> m_archive;
     QPointer<frmProperties> m_properties;
     QUrl m_handbook;
+    // The geometry asked for at start, fitted to the screen once the window's frame is known.
+    QRect m_wanted;
+    bool m_fitted = false;
 };

@@ -2,6 +2,7 @@
 #include "main/Handbook.h"
 #include "main/IconLabel.h"
 #include "main/Icons.h"
+#include "main/WindowPlacement.h"
 #include "main/frmAnfang.h"
 
 #include "about/frmAbout.h"
@@ -11,14 +12,14 @@
 #include "config/frmProperties.h"
 #include "modem/frmSMS1.h"
 #include "phonelist/frmTelNr.h"
+#include "platform/Platform.h"
+#include "platform/Twips.h"
+#include "platform/UrlOpener.h"
 #include "simbook/frmSimList.h"
 #include "sms/frmArchiv.h"
 #include "sms/frmListe.h"
 #include "sms/frmSendSM.h"
 #include "text/frmUmlaute.h"
-#include "platform/Platform.h"
-#include "platform/Twips.h"
-#include "platform/UrlOpener.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -27,6 +28,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -58,15 +60,15 @@ void frmAnfang::buildMenus()
     mnuFileLogOpen = entry(file, QStringLiteral("mnuFileLogOpen"), QStringLiteral("Logdatei öffnen"),
                            QKeySequence(Qt::CTRL | Qt::Key_O));
     mnuFileLogClose = entry(file, QStringLiteral("mnuFileLogClose"), QStringLiteral("Logfile schließen"));
-    mnuFileTel = entry(file, QStringLiteral("mnuFileTel"), QStringLiteral("&Telefonliste"),
-                       QKeySequence(Qt::CTRL | Qt::Key_T));
+    mnuFileTel =
+        entry(file, QStringLiteral("mnuFileTel"), QStringLiteral("&Telefonliste"), QKeySequence(Qt::CTRL | Qt::Key_T));
     mnuFileArchiv = entry(file, QStringLiteral("mnuFileArchiv"), QStringLiteral("&Nachrichtenarchiv"));
     file->addSeparator()->setObjectName(QStringLiteral("mnuFileStr"));
     mnuFileExit = entry(file, QStringLiteral("mnuFileExit"), QStringLiteral("Be&enden"));
 
     QMenu *config = menu(bar, QStringLiteral("mnuConfig"), QStringLiteral("&Einstellungen"));
-    mnuConfigCom = entry(config, QStringLiteral("mnuConfigCom"), QStringLiteral("Com-Schnittstelle"),
-                         QKeySequence(Qt::Key_F9));
+    mnuConfigCom =
+        entry(config, QStringLiteral("mnuConfigCom"), QStringLiteral("Com-Schnittstelle"), QKeySequence(Qt::Key_F9));
     mnuConfigUmlaut = entry(config, QStringLiteral("mnuConfigUmlaut"), QStringLiteral("Conversion-Table"));
 
     QMenu *tools = menu(bar, QStringLiteral("mnuTools"), QStringLiteral("&Tools"));
@@ -196,8 +198,9 @@ void frmAnfang::LogOpen()
         if (a == MsgAnswer::Yes) {
             QFile f(fileName);
             if (!f.remove()) {
-                ui.message(QStringLiteral("Die Datei \"%1\" kann nicht gelöscht werden: %2").arg(fileName, f.errorString()),
-                           MsgButtons::Ok, MsgIcon::Exclamation);
+                ui.message(
+                    QStringLiteral("Die Datei \"%1\" kann nicht gelöscht werden: %2").arg(fileName, f.errorString()),
+                    MsgButtons::Ok, MsgIcon::Exclamation);
                 return;
             }
         }
@@ -242,7 +245,8 @@ void frmAnfang::writeLog(const QString &text)
 QMdiSubWindow *frmAnfang::showChild(QWidget *w)
 {
     auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget());
-    if (!sub) {
+    const bool opening = !sub;
+    if (opening) {
         const QSize inner = w->size();
         sub = mdiArea->addSubWindow(w);
         sub->setObjectName(w->objectName() + QStringLiteral("Frame"));
@@ -262,10 +266,27 @@ QMdiSubWindow *frmAnfang::showChild(QWidget *w)
     sub->show();
     if (sub->isMinimized())
         sub->showNormal();
+    // Without a window on the screen the work area has no size yet to fit into.
+    if (isVisible())
+        placeChild(sub, opening);
     mdiArea->setActiveSubWindow(sub);
     sub->raise();
-    makeRoomForChildren();
     return sub;
+}
+
+void frmAnfang::placeChild(QMdiSubWindow *sub, bool opening)
+{
+    // A new window opens below and right of those already open, one title bar further each;
+    // one shown again comes back where it was. Either way all of it lies in the work area,
+    // made smaller where the area is smaller.
+    int others = 0;
+    for (const QMdiSubWindow *other : mdiArea->subWindowList())
+        others += other != sub && other->isVisible() && !other->isMinimized();
+    const int step = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+    const QPoint at = opening ? placement::CascadePoint(others, step) : sub->pos();
+    const QSize wanted = sub->size();
+    makeRoomForChildren(at.y() + wanted.height());
+    sub->setGeometry(placement::PlaceChild(workArea(), wanted, sub->minimumSizeHint(), at));
 }
 
 void frmAnfang::openPhoneList()
@@ -280,7 +301,8 @@ void frmAnfang::openPortSettings()
     if (!turn.takenOrSaid())
         return;
     // OK hides the dialog and keeps it for the next opening; Cancel discards it.
-    frmProperties::ShowModal(m_properties, *this, [this] { ComStatus(); }, this);
+    frmProperties::ShowModal(
+        m_properties, *this, [this] { ComStatus(); }, this);
     m_panels->setText(1, ComStatusText(m_comm));
 }
 
@@ -299,7 +321,8 @@ void frmAnfang::openBaudScan()
     ComClose(m_comm);
     {
         // The scan window switches Timer1 off when it loads; it comes back on here.
-        frmComScan w(*this, [this] { ReceiveLoop(); }, this);
+        frmComScan w(
+            *this, [this] { ReceiveLoop(); }, this);
         w.exec();
     }
     Timer1.start();
@@ -362,4 +385,7 @@ void frmAnfang::openArchive()
     showChild(m_archive);
 }
 
-QWidget *frmAnfang::registrationWindow() const { return m_sms1; }
+QWidget *frmAnfang::registrationWindow() const
+{
+    return m_sms1;
+}
