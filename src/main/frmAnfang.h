@@ -4,6 +4,7 @@
 #include "main/StatusPanels.h"
 #include "main/TrafficLog.h"
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
@@ -98,6 +99,9 @@ public:
     void openArchive();
     void openHandbook();
     QWidget *registrationWindow() const;
+    // The keys that close the work area's active window: Ctrl+F4 as on Windows, Ctrl+W as on
+    // the Linux desktops, whatever the desktop's own key scheme binds.
+    static QList<QKeySequence> childCloseKeys();
 
 protected:
     void closeEvent(QCloseEvent *e) override;

@@ -242,6 +242,11 @@ void frmAnfang::writeLog(const QString &text)
     }
 }
 
+QList<QKeySequence> frmAnfang::childCloseKeys()
+{
+    return {QKeySequence(Qt::CTRL | Qt::Key_F4), QKeySequence(Qt::CTRL | Qt::Key_W)};
+}
+
 QMdiSubWindow *frmAnfang::showChild(QWidget *w)
 {
     auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget());
@@ -258,6 +263,13 @@ QMdiSubWindow *frmAnfang::showChild(QWidget *w)
         // A window that hides itself (its own close button, or the end of its work) takes
         // its frame along; the frame does not follow on its own.
         w->installEventFilter(this);
+        // The frame's "Schließen" carries the close keys; the desktop's key scheme may bind
+        // only one of them (Ctrl+W on Linux desktops).
+        if (QMenu *system = sub->systemMenu()) {
+            const QList<QAction *> entries = system->actions();
+            if (!entries.isEmpty())
+                entries.last()->setShortcuts(childCloseKeys());
+        }
         sub->show();
         const QMargins m = sub->contentsMargins();
         sub->resize(inner.width() + m.left() + m.right(), inner.height() + m.top() + m.bottom());

@@ -157,6 +157,33 @@ private slots:
         QCOMPARE(main.mdiArea->activeSubWindow(), send);
         QVERIFY(QRect(QPoint(0, 0), main.mdiArea->viewport()->size()).contains(send->geometry()));
     }
+
+    // Ctrl+F4 as on Windows and Ctrl+W as on Linux desktops close the active child, whichever
+    // of them the desktop's key scheme binds.
+    void bothKeysCloseAChild_data()
+    {
+        QTest::addColumn<QKeySequence>("key");
+        QTest::newRow("Ctrl+F4") << QKeySequence(Qt::CTRL | Qt::Key_F4);
+        QTest::newRow("Ctrl+W") << QKeySequence(Qt::CTRL | Qt::Key_W);
+    }
+    void bothKeysCloseAChild()
+    {
+        QFETCH(QKeySequence, key);
+        MainRig r;
+        r.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(r.main.get()));
+        QApplication::setActiveWindow(r.main.get());
+        r.main->openSend();
+        QMdiSubWindow *sub = r.main->mdiArea->activeSubWindow();
+        QVERIFY(sub->isVisible());
+        const QList<QAction *> system = sub->systemMenu()->actions();
+        QCOMPARE(system.last()->shortcuts(), frmAnfang::childCloseKeys());
+        QWidget *focus = QApplication::focusWidget();
+        QVERIFY(focus && sub->isAncestorOf(focus));
+        QTest::keySequence(focus, key);
+        QVERIFY(!sub->isVisible());
+        QVERIFY(r.sent().isEmpty()); // the key did not reach the modem
+    }
 };
 
 QTEST_MAIN(TestPlacement)
