@@ -290,7 +290,9 @@ void frmAnfang::placeChild(QMdiSubWindow *sub, bool opening)
 {
     // A new window opens below and right of those already open, one title bar further each;
     // one shown again comes back where it was. Either way all of it lies in the work area,
-    // made smaller where the area is smaller.
+    // made smaller where the area is smaller. A maximised one fills the area already.
+    if (sub->isMaximized())
+        return;
     int others = 0;
     for (const QMdiSubWindow *other : mdiArea->subWindowList())
         others += other != sub && other->isVisible() && !other->isMinimized();
