@@ -48,3 +48,11 @@ varnix_build() {
     cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
     cmake --build "$dir" -j2
 }
+
+# Configures DIR and builds only the named targets: ./run needs the program and the simulated
+# modem, not the tests and benchmarks that make up most of the tree.
+varnix_build_targets() {
+    local dir=$1; shift
+    cmake -S . -B "$dir" -G Ninja >/dev/null
+    cmake --build "$dir" -j2 --target "$@"
+}

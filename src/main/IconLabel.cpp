@@ -8,6 +8,8 @@ IconLabel::IconLabel(const QString &name, const QString &spokenName, const QPixm
     : QLabel(parent)
 {
     Named(this, name, spokenName);
+    // What the icon opens, for the mouse as for the screen reader.
+    setToolTip(spokenName);
     setPixmap(pm);
     const QSize size = pm.deviceIndependentSize().toSize(); // a 2x picture has twice the pixels
     setFixedSize(size.width() + 4, size.height() + 4);

@@ -1,7 +1,8 @@
 #pragma once
 #include <QLabel>
 
-// A picture on the terminal panel that reacts to clicks and shows a border on hover.
+// A picture on the terminal panel that reacts to clicks and shows a border on hover; its
+// spoken name is also its tooltip.
 class IconLabel final : public QLabel {
     Q_OBJECT
 public:

@@ -5,10 +5,11 @@
 #include "main/IconLabel.h"
 #include "main/Icons.h"
 #include "main/TerminalText.h"
+#include "main/WindowPlacement.h"
 #include "modem/frmSMS1.h"
 #include "platform/ControlName.h"
-#include "platform/PortMap.h"
 #include "platform/Platform.h"
+#include "platform/PortMap.h"
 #include "platform/Twips.h"
 #include "platform/WorkFolder.h"
 
@@ -17,16 +18,18 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QTextDocument>
 #include <QStatusBar>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -38,19 +41,23 @@ constexpr double kTickReadSeconds = 0.02;
 constexpr double kTerminalHeightOffset = 4575;
 constexpr double kIconStripTwips = 900;
 
-// A stored geometry value, or the default when it is not a number.
-double storedTwips(const SettingKey &key)
+// A stored geometry value; false when there is none or it is not a number.
+bool storedTwips(const SettingKey &key, double &value)
 {
     bool ok = false;
-    const float v = platform::settings().get(key).trimmed().toFloat(&ok);
-    return ok ? v : QString::fromUtf8(key.fallback).toFloat();
+    const QString text =
+        platform::settings().value(QString::fromUtf8(key.section), QString::fromUtf8(key.key), QString());
+    value = text.trimmed().toFloat(&ok);
+    return ok;
 }
+
+// The title bar's height: a window whose title bar is on no screen cannot be moved back.
+constexpr int kTitleStripPx = 30;
 
 } // namespace
 
 frmAnfang::frmAnfang(std::unique_ptr<SerialBackend> backend, QWidget *parent)
-    : QMainWindow(parent),
-      m_comm(std::move(backend), [](int n) { return PortDevice(n, platform::settings()); })
+    : QMainWindow(parent), m_comm(std::move(backend), [](int n) { return PortDevice(n, platform::settings()); })
 {
     setWindowTitle(kAppTitle);
     setWindowIcon(QIcon(icons::logo(48)));
@@ -116,7 +123,6 @@ void frmAnfang::buildTerminalPanel()
     imgRec = new IconLabel(QStringLiteral("imgRec"), QStringLiteral("SMS empfangen"), icons::receive(), picTerminal);
     imgTerm = new IconLabel(QStringLiteral("imgTerm"), QStringLiteral("Terminal ein-/ausschalten"), icons::terminal(),
                             picTerminal);
-    imgTerm->setToolTip(QStringLiteral("Terminal ein-/ausschalten"));
     IconLabel *const strip[] = {imgModem, imgSend, imgRec, imgTerm};
     for (int i = 0; i < 4; ++i)
         strip[i]->move(px(120 + i * 600), px(90));
@@ -190,19 +196,65 @@ void frmAnfang::load()
 
 void frmAnfang::restoreGeometry()
 {
-    double left = storedTwips(keys::MainLeft);
-    double top = storedTwips(keys::MainTop);
-    double width = storedTwips(keys::MainWidth);
-    double height = storedTwips(keys::MainHeight);
-    QRect r(twips::toPx(left), twips::toPx(top), twips::toPx(width), twips::toPx(height));
-    bool visible = false;
-    for (const QScreen *s : QGuiApplication::screens())
-        visible = visible || s->availableGeometry().intersects(r.adjusted(0, 0, 0, -r.height() + 30));
-    if (!visible || r.width() < 100 || r.height() < 100) {
-        r = QRect(twips::toPx(1000), twips::toPx(1000), twips::toPx(11250), twips::toPx(7000));
+    // A value that is missing or no number takes its default; with none at all this is the
+    // first start, which gets room for the work area.
+    const SettingKey geometryKeys[] = {keys::MainLeft, keys::MainTop, keys::MainWidth, keys::MainHeight};
+    double tw[4] = {};
+    bool anyStored = false;
+    for (int i = 0; i < 4; ++i) {
+        if (storedTwips(geometryKeys[i], tw[i]))
+            anyStored = true;
+        else
+            tw[i] = QString::fromUtf8(geometryKeys[i].fallback).toDouble();
     }
+    QRect wanted(twips::toPx(tw[0]), twips::toPx(tw[1]), twips::toPx(tw[2]), twips::toPx(tw[3]));
+
+    // The screen that holds most of the title bar; none, and the window starts afresh.
+    const QScreen *target = nullptr;
+    qint64 best = 0;
+    const QRect strip(wanted.topLeft(), QSize(wanted.width(), kTitleStripPx));
+    for (const QScreen *s : QGuiApplication::screens()) {
+        const QRect common = s->availableGeometry().intersected(strip);
+        if (!common.isEmpty() && qint64(common.width()) * common.height() > best) {
+            best = qint64(common.width()) * common.height();
+            target = s;
+        }
+    }
+    if (!anyStored || !target || wanted.width() < 100 || wanted.height() < 100) {
+        target = QGuiApplication::primaryScreen();
+        const QPoint origin = target ? target->availableGeometry().topLeft() : QPoint();
+        wanted =
+            QRect(origin + QPoint(twips::toPx(1000), twips::toPx(1000)),
+                  QSize(twips::toPx(placement::kFirstRunWidthTwips), twips::toPx(placement::kFirstRunHeightTwips)));
+    }
+    m_wanted = wanted;
+    const QRect r =
+        target ? placement::FitMainWindow(wanted, target->availableGeometry(), placement::kFrameAllowance) : wanted;
     move(r.topLeft());
     resize(r.size());
+}
+
+void frmAnfang::showEvent(QShowEvent *e)
+{
+    QMainWindow::showEvent(e);
+    // The frame the window manager draws is known once the window is on the screen.
+    if (!m_fitted && windowHandle())
+        windowHandle()->installEventFilter(this);
+}
+
+void frmAnfang::fitOnScreen()
+{
+    m_fitted = true;
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    const QScreen *s = screen();
+    if (!s || !windowHandle())
+        return;
+    const QRect r = placement::FitMainWindow(m_wanted, s->availableGeometry(), windowHandle()->frameMargins());
+    if (r.topLeft() != pos())
+        move(r.topLeft());
+    if (r.size() != size())
+        resize(r.size());
 }
 
 void frmAnfang::applyMyDir()
@@ -243,7 +295,7 @@ void frmAnfang::resizeEvent(QResizeEvent *e)
     const int h = twips::toPx(twips::fromPx(frameGeometry().height()) - kTerminalHeightOffset);
     if (h > 0)
         setTerminalHeight(h);
-    QTimer::singleShot(0, this, &frmAnfang::makeRoomForChildren);
+    QTimer::singleShot(0, this, [this] { makeRoomForChildren(); });
 }
 
 void frmAnfang::setTerminalHeight(int h)
@@ -252,40 +304,58 @@ void frmAnfang::setTerminalHeight(int h)
     picTerminal->setFixedHeight(twips::toPx(kIconStripTwips) + (txtTerm->isHidden() ? 0 : h));
 }
 
-void frmAnfang::makeRoomForChildren()
+QSize frmAnfang::workArea()
+{
+    // Laid out now, not at the next turn of the event loop: the terminal may just have changed.
+    if (QLayout *l = centralWidget()->layout())
+        l->activate();
+    return mdiArea->maximumViewportSize();
+}
+
+int frmAnfang::shrinkTerminal(int lack)
+{
+    if (lack <= 0 || txtTerm->isHidden())
+        return lack;
+    const int fewLines = txtTerm->fontMetrics().lineSpacing() * 5 + 2 * txtTerm->frameWidth();
+    const int h = std::max(fewLines, txtTerm->height() - lack);
+    if (h >= txtTerm->height())
+        return lack;
+    lack -= txtTerm->height() - h;
+    setTerminalHeight(h);
+    return lack;
+}
+
+void frmAnfang::makeRoomForChildren(int bottom)
 {
     // The terminal takes the window's height less a fixed amount, which leaves the work area
     // too low for a child window. While one is open the terminal gives up what the child
     // lacks, down to a few lines; the next resize of the main window starts afresh.
-    int bottom = 0;
     for (const QMdiSubWindow *sub : mdiArea->subWindowList()) {
         if (sub->isVisible() && !sub->isMinimized())
             bottom = std::max(bottom, sub->geometry().bottom() + 1);
     }
-    int lack = bottom - mdiArea->viewport()->height();
-    if (lack <= 0)
-        return;
-    if (!txtTerm->isHidden()) {
-        const int fewLines = txtTerm->fontMetrics().lineSpacing() * 5 + 2 * txtTerm->frameWidth();
-        const int h = std::max(fewLines, txtTerm->height() - lack);
-        if (h < txtTerm->height()) {
-            lack -= txtTerm->height() - h;
-            setTerminalHeight(h);
-        }
-    }
-    // What the terminal cannot give, the window gains downwards as far as the screen allows
-    // (the resize then hands the terminal's share back to the child on the next pass).
-    if (lack <= 0 || !isVisible() || (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+    int lack = shrinkTerminal(bottom - workArea().height());
+    // What the terminal cannot give, the window gains downwards as far as the screen allows;
+    // the terminal takes its share of the new height and hands it back at once.
+    if (lack <= 0 || !isVisible() ||
+        (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
         return;
     const QScreen *s = screen();
     const int room = s ? s->availableGeometry().bottom() - frameGeometry().bottom() : 0;
     const int grow = std::min(lack, room);
-    if (grow > 0)
-        resize(width(), height() + grow);
+    if (grow <= 0)
+        return;
+    resize(width(), height() + grow);
+    shrinkTerminal(bottom - workArea().height());
 }
 
 bool frmAnfang::eventFilter(QObject *watched, QEvent *e)
 {
+    if (watched == windowHandle() && e->type() == QEvent::Expose && windowHandle()->isExposed()) {
+        watched->removeEventFilter(this);
+        fitOnScreen();
+        return false;
+    }
     if (e->type() == QEvent::HideToParent || e->type() == QEvent::ShowToParent) {
         auto *w = qobject_cast<QWidget *>(watched);
         if (auto *sub = w ? qobject_cast<QMdiSubWindow *>(w->parentWidget()) : nullptr)
@@ -312,9 +382,14 @@ void frmAnfang::terminalKey(QKeyEvent *e)
     // write (which still beeps on a closed port).
     QString down;
     switch (e->key()) {
-    case Qt::Key_Backspace: down = QChar(127); break;
-    case Qt::Key_Escape: down = QChar(27); break;
-    default: break;
+    case Qt::Key_Backspace:
+        down = QChar(127);
+        break;
+    case Qt::Key_Escape:
+        down = QChar(27);
+        break;
+    default:
+        break;
     }
     ComSend(m_comm, down);
 
@@ -322,9 +397,15 @@ void frmAnfang::terminalKey(QKeyEvent *e)
     QString ch;
     switch (e->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter: ch = QChar(13); break;
-    case Qt::Key_Backspace: ch = QChar(8); break;
-    case Qt::Key_Escape: ch = QChar(27); break;
+    case Qt::Key_Enter:
+        ch = QChar(13);
+        break;
+    case Qt::Key_Backspace:
+        ch = QChar(8);
+        break;
+    case Qt::Key_Escape:
+        ch = QChar(27);
+        break;
     default:
         if ((e->modifiers() & Qt::ControlModifier) && e->key() >= Qt::Key_A && e->key() <= Qt::Key_Z)
             ch = QChar(e->key() - Qt::Key_A + 1);

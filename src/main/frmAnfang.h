@@ -4,9 +4,11 @@
 #include "main/StatusPanels.h"
 #include "main/TrafficLog.h"
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
+#include <QUrl>
 #include <memory>
 
 class IconLabel;
@@ -95,11 +97,16 @@ public:
     void openReceived();
     void openSimList();
     void openArchive();
+    void openHandbook();
     QWidget *registrationWindow() const;
+    // The keys that close the work area's active window: Ctrl+F4 as on Windows, Ctrl+W as on
+    // the Linux desktops, whatever the desktop's own key scheme binds.
+    static QList<QKeySequence> childCloseKeys();
 
 protected:
     void closeEvent(QCloseEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
+    void showEvent(QShowEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
@@ -108,15 +115,21 @@ private:
     void buildToolBar();
     void load();
     void restoreGeometry();
+    void fitOnScreen();
     void applyMyDir();
     void saveSettings();
     void updateLogCommands();
     void writeLog(const QString &text);
     // Hosts a modeless window in a frame of the work area and brings it to the front.
     QMdiSubWindow *showChild(QWidget *w);
+    void placeChild(QMdiSubWindow *sub, bool opening);
     void terminalKey(QKeyEvent *e);
     void setTerminalHeight(int h);
-    void makeRoomForChildren();
+    // Gives the work area the height the open children need (at least `bottom`): first from
+    // the terminal, then by growing the window as far as the screen allows.
+    void makeRoomForChildren(int bottom = 0);
+    int shrinkTerminal(int lack);
+    QSize workArea();
 
     CommPort m_comm;
     TrafficLog m_log;
@@ -130,4 +143,8 @@ private:
     QPointer<QWidget> m_simList;
     QPointer<QWidget> m_archive;
     QPointer<frmProperties> m_properties;
+    QUrl m_handbook;
+    // The geometry asked for at start, fitted to the screen once the window's frame is known.
+    QRect m_wanted;
+    bool m_fitted = false;
 };

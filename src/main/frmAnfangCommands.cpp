@@ -1,6 +1,8 @@
 // The main window's menus, toolbar, traffic-log commands and the windows they open.
+#include "main/Handbook.h"
 #include "main/IconLabel.h"
 #include "main/Icons.h"
+#include "main/WindowPlacement.h"
 #include "main/frmAnfang.h"
 
 #include "about/frmAbout.h"
@@ -10,20 +12,23 @@
 #include "config/frmProperties.h"
 #include "modem/frmSMS1.h"
 #include "phonelist/frmTelNr.h"
+#include "platform/Platform.h"
+#include "platform/Twips.h"
+#include "platform/UrlOpener.h"
 #include "simbook/frmSimList.h"
 #include "sms/frmArchiv.h"
 #include "sms/frmListe.h"
 #include "sms/frmSendSM.h"
 #include "text/frmUmlaute.h"
-#include "platform/Platform.h"
-#include "platform/Twips.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -55,15 +60,15 @@ void frmAnfang::buildMenus()
     mnuFileLogOpen = entry(file, QStringLiteral("mnuFileLogOpen"), QStringLiteral("Logdatei öffnen"),
                            QKeySequence(Qt::CTRL | Qt::Key_O));
     mnuFileLogClose = entry(file, QStringLiteral("mnuFileLogClose"), QStringLiteral("Logfile schließen"));
-    mnuFileTel = entry(file, QStringLiteral("mnuFileTel"), QStringLiteral("&Telefonliste"),
-                       QKeySequence(Qt::CTRL | Qt::Key_T));
+    mnuFileTel =
+        entry(file, QStringLiteral("mnuFileTel"), QStringLiteral("&Telefonliste"), QKeySequence(Qt::CTRL | Qt::Key_T));
     mnuFileArchiv = entry(file, QStringLiteral("mnuFileArchiv"), QStringLiteral("&Nachrichtenarchiv"));
     file->addSeparator()->setObjectName(QStringLiteral("mnuFileStr"));
     mnuFileExit = entry(file, QStringLiteral("mnuFileExit"), QStringLiteral("Be&enden"));
 
     QMenu *config = menu(bar, QStringLiteral("mnuConfig"), QStringLiteral("&Einstellungen"));
-    mnuConfigCom = entry(config, QStringLiteral("mnuConfigCom"), QStringLiteral("Com-Schnittstelle"),
-                         QKeySequence(Qt::Key_F9));
+    mnuConfigCom =
+        entry(config, QStringLiteral("mnuConfigCom"), QStringLiteral("Com-Schnittstelle"), QKeySequence(Qt::Key_F9));
     mnuConfigUmlaut = entry(config, QStringLiteral("mnuConfigUmlaut"), QStringLiteral("Conversion-Table"));
 
     QMenu *tools = menu(bar, QStringLiteral("mnuTools"), QStringLiteral("&Tools"));
@@ -71,7 +76,8 @@ void frmAnfang::buildMenus()
 
     QMenu *help = menu(bar, QStringLiteral("mnuHelp"), QStringLiteral("&Hilfe"));
     mnuHelpManual = entry(help, QStringLiteral("mnuHelpManual"), QStringLiteral("H&andbuch"));
-    mnuHelpManual->setEnabled(false); // there is no manual to show
+    m_handbook = FindHandbook(QCoreApplication::applicationDirPath());
+    mnuHelpManual->setEnabled(!m_handbook.isEmpty());
     mnuHelpInfo = entry(help, QStringLiteral("mnuHelpInfo"), QStringLiteral("&Info"));
 
     connect(mnuFileLogOpen, &QAction::triggered, this, &frmAnfang::LogOpen);
@@ -82,6 +88,7 @@ void frmAnfang::buildMenus()
     connect(mnuConfigCom, &QAction::triggered, this, &frmAnfang::openPortSettings);
     connect(mnuConfigUmlaut, &QAction::triggered, this, &frmAnfang::openConversionTable);
     connect(mnuToolsBaudscan, &QAction::triggered, this, &frmAnfang::openBaudScan);
+    connect(mnuHelpManual, &QAction::triggered, this, &frmAnfang::openHandbook);
     connect(mnuHelpInfo, &QAction::triggered, this, &frmAnfang::openAbout);
 }
 
@@ -191,8 +198,9 @@ void frmAnfang::LogOpen()
         if (a == MsgAnswer::Yes) {
             QFile f(fileName);
             if (!f.remove()) {
-                ui.message(QStringLiteral("Die Datei \"%1\" kann nicht gelöscht werden: %2").arg(fileName, f.errorString()),
-                           MsgButtons::Ok, MsgIcon::Exclamation);
+                ui.message(
+                    QStringLiteral("Die Datei \"%1\" kann nicht gelöscht werden: %2").arg(fileName, f.errorString()),
+                    MsgButtons::Ok, MsgIcon::Exclamation);
                 return;
             }
         }
@@ -234,10 +242,16 @@ void frmAnfang::writeLog(const QString &text)
     }
 }
 
+QList<QKeySequence> frmAnfang::childCloseKeys()
+{
+    return {QKeySequence(Qt::CTRL | Qt::Key_F4), QKeySequence(Qt::CTRL | Qt::Key_W)};
+}
+
 QMdiSubWindow *frmAnfang::showChild(QWidget *w)
 {
     auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget());
-    if (!sub) {
+    const bool opening = !sub;
+    if (opening) {
         const QSize inner = w->size();
         sub = mdiArea->addSubWindow(w);
         sub->setObjectName(w->objectName() + QStringLiteral("Frame"));
@@ -249,6 +263,13 @@ QMdiSubWindow *frmAnfang::showChild(QWidget *w)
         // A window that hides itself (its own close button, or the end of its work) takes
         // its frame along; the frame does not follow on its own.
         w->installEventFilter(this);
+        // The frame's "Schließen" carries the close keys; the desktop's key scheme may bind
+        // only one of them (Ctrl+W on Linux desktops).
+        if (QMenu *system = sub->systemMenu()) {
+            const QList<QAction *> entries = system->actions();
+            if (!entries.isEmpty())
+                entries.last()->setShortcuts(childCloseKeys());
+        }
         sub->show();
         const QMargins m = sub->contentsMargins();
         sub->resize(inner.width() + m.left() + m.right(), inner.height() + m.top() + m.bottom());
@@ -257,10 +278,29 @@ QMdiSubWindow *frmAnfang::showChild(QWidget *w)
     sub->show();
     if (sub->isMinimized())
         sub->showNormal();
+    // Without a window on the screen the work area has no size yet to fit into.
+    if (isVisible())
+        placeChild(sub, opening);
     mdiArea->setActiveSubWindow(sub);
     sub->raise();
-    makeRoomForChildren();
     return sub;
+}
+
+void frmAnfang::placeChild(QMdiSubWindow *sub, bool opening)
+{
+    // A new window opens below and right of those already open, one title bar further each;
+    // one shown again comes back where it was. Either way all of it lies in the work area,
+    // made smaller where the area is smaller. A maximised one fills the area already.
+    if (sub->isMaximized())
+        return;
+    int others = 0;
+    for (const QMdiSubWindow *other : mdiArea->subWindowList())
+        others += other != sub && other->isVisible() && !other->isMinimized();
+    const int step = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+    const QPoint at = opening ? placement::CascadePoint(others, step) : sub->pos();
+    const QSize wanted = sub->size();
+    makeRoomForChildren(at.y() + wanted.height());
+    sub->setGeometry(placement::PlaceChild(workArea(), wanted, sub->minimumSizeHint(), at));
 }
 
 void frmAnfang::openPhoneList()
@@ -275,7 +315,8 @@ void frmAnfang::openPortSettings()
     if (!turn.takenOrSaid())
         return;
     // OK hides the dialog and keeps it for the next opening; Cancel discards it.
-    frmProperties::ShowModal(m_properties, *this, [this] { ComStatus(); }, this);
+    frmProperties::ShowModal(
+        m_properties, *this, [this] { ComStatus(); }, this);
     m_panels->setText(1, ComStatusText(m_comm));
 }
 
@@ -294,10 +335,21 @@ void frmAnfang::openBaudScan()
     ComClose(m_comm);
     {
         // The scan window switches Timer1 off when it loads; it comes back on here.
-        frmComScan w(*this, [this] { ReceiveLoop(); }, this);
+        frmComScan w(
+            *this, [this] { ReceiveLoop(); }, this);
         w.exec();
     }
     Timer1.start();
+}
+
+void frmAnfang::openHandbook()
+{
+    if (m_handbook.isEmpty() || platform::urlOpener().open(m_handbook))
+        return;
+    const QString where =
+        m_handbook.isLocalFile() ? QDir::toNativeSeparators(m_handbook.toLocalFile()) : m_handbook.toString();
+    platform::dialogs().message(QStringLiteral("Das Handbuch kann nicht geöffnet werden: %1").arg(where),
+                                MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 void frmAnfang::openAbout()
@@ -347,4 +399,7 @@ void frmAnfang::openArchive()
     showChild(m_archive);
 }
 
-QWidget *frmAnfang::registrationWindow() const { return m_sms1; }
+QWidget *frmAnfang::registrationWindow() const
+{
+    return m_sms1;
+}

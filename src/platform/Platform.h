@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Registry.h"
 #include "platform/SettingsStore.h"
+#include "platform/UrlOpener.h"
 
 #include <memory>
 
@@ -21,11 +22,13 @@ struct TestPlatform {
     {
         platform::install(&clock, &dialogs, &settings);
         platform::installRegistry(&registry);
+        platform::installUrlOpener(&urls);
     }
     ~TestPlatform()
     {
         platform::install(nullptr, nullptr, nullptr);
         platform::installRegistry(nullptr);
+        platform::installUrlOpener(nullptr);
     }
     TestPlatform(const TestPlatform &) = delete;
     TestPlatform &operator=(const TestPlatform &) = delete;
@@ -34,4 +37,6 @@ struct TestPlatform {
     MemorySettingsStore settings;
     // No test starts a real program through the about window.
     ScriptedRegistry registry;
+    // Nor opens a document on the desktop.
+    RecordingUrlOpener urls;
 };

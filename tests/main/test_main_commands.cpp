@@ -1,6 +1,7 @@
 #include "../support/FileSizeLimit.h"
 #include "../support/MainRig.h"
 
+#include "main/Handbook.h"
 #include "main/IconLabel.h"
 
 #include <QAction>
@@ -294,6 +295,77 @@ private slots:
         QCOMPARE(r.p.dialogs.shown[0].icon, MsgIcon::Exclamation);
         QVERIFY(r.main->mnuFileLogOpen->isEnabled());
         QVERIFY(!r.main->mnuFileLogClose->isEnabled());
+    }
+
+    // Where the handbook is looked for, from the folder the program lies in.
+    void findHandbook_data()
+    {
+        QTest::addColumn<QStringList>("files"); // name[=content] in a fresh folder, "<root>"
+        QTest::addColumn<QString>("program");   // the program's folder
+        QTest::addColumn<QString>("handbook");  // a file under the folder, a URL, or ""
+        const QString cache = QStringLiteral("build/CMakeCache.txt=CMAKE_BUILD_TYPE:STRING=Debug\n"
+                                             "Varnix_SOURCE_DIR:STATIC=<root>/src\n");
+        QTest::newRow("installed") << QStringList{"usr/share/doc/varnix/README.md", "usr/share/man/man1/varnix.1.gz"}
+                                   << "usr/bin"
+                                   << "usr/share/doc/varnix/README.md";
+        QTest::newRow("installed without its documents") << QStringList{"usr/share/man/man1/varnix.1.gz"} << "usr/bin"
+                                                         << "man:varnix(1)";
+        QTest::newRow("manual page not compressed") << QStringList{"usr/share/man/man1/varnix.1"} << "usr/bin"
+                                                    << "man:varnix(1)";
+        QTest::newRow("build folder") << QStringList{"src/README.md", cache} << "build/bin"
+                                      << "src/README.md";
+        QTest::newRow("build folder, tests") << QStringList{"src/README.md", cache} << "build/tests"
+                                             << "src/README.md";
+        QTest::newRow("build of another project")
+            << QStringList{"src/README.md", "build/CMakeCache.txt=Other_SOURCE_DIR:STATIC=<root>/src\n"} << "build/bin"
+            << "";
+        QTest::newRow("source tree gone") << QStringList{cache} << "build/bin"
+                                          << "";
+        QTest::newRow("nothing") << QStringList{} << "usr/bin"
+                                 << "";
+    }
+    void findHandbook()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, program);
+        QFETCH(QString, handbook);
+        QTemporaryDir root;
+        QDir(root.path()).mkpath(program);
+        for (const QString &entry : files) {
+            const QString name = entry.section(u'=', 0, 0);
+            QString content = entry.section(u'=', 1);
+            content.replace(QLatin1String("<root>"), root.path());
+            QDir(root.path()).mkpath(QFileInfo(name).path());
+            QFile f(root.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content.toUtf8());
+        }
+        const QUrl found = FindHandbook(root.filePath(program));
+        if (handbook.isEmpty())
+            QVERIFY(found.isEmpty());
+        else if (handbook.contains(u':'))
+            QCOMPARE(found, QUrl(handbook));
+        else
+            QCOMPARE(found, QUrl::fromLocalFile(root.filePath(handbook)));
+    }
+
+    // Run from the build folder, "Handbuch" opens the README of the source tree through the
+    // desktop; where the desktop cannot open it, a box says so.
+    void handbookOpensThroughTheDesktop()
+    {
+        MainRig r;
+        const QUrl handbook = FindHandbook(QCoreApplication::applicationDirPath());
+        QVERIFY(handbook.isLocalFile() && handbook.toLocalFile().endsWith(QLatin1String("/README.md")));
+        QVERIFY(r.main->mnuHelpManual->isEnabled());
+        r.main->mnuHelpManual->trigger();
+        QCOMPARE(r.p.urls.opened, QList<QUrl>{handbook});
+        QVERIFY(r.p.dialogs.shown.isEmpty());
+
+        r.p.urls.succeeds = false;
+        r.main->mnuHelpManual->trigger();
+        QCOMPARE(r.p.dialogs.texts(), QStringList{QStringLiteral("Das Handbuch kann nicht geöffnet werden: %1")
+                                                      .arg(QDir::toNativeSeparators(handbook.toLocalFile()))});
+        QCOMPARE(r.p.dialogs.shown[0].icon, MsgIcon::Exclamation);
     }
 
     void baudScanLeavesTheTimerRunning()

@@ -120,6 +120,28 @@ private slots:
         // What the mouse shows is the button's tooltip; "Ende" has none.
         QCOMPARE(r.main->tbrToolBar->widgetForAction(a)->toolTip(), tip);
     }
+
+    // The icons on the terminal panel: the mouse shows what each opens, and a screen reader
+    // says the same.
+    void iconTexts_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("imgModem") << "imgModem" << "Modem anmelden";
+        QTest::newRow("imgSend") << "imgSend" << "SM senden";
+        QTest::newRow("imgRec") << "imgRec" << "SMS empfangen";
+        QTest::newRow("imgTerm") << "imgTerm" << "Terminal ein-/ausschalten";
+    }
+    void iconTexts()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        MainRig r;
+        auto *icon = r.main->picTerminal->findChild<QLabel *>(name);
+        QVERIFY(icon);
+        QCOMPARE(icon->toolTip(), text);
+        QCOMPARE(icon->accessibleName(), text);
+    }
 };
 
 QTEST_MAIN(TestTexts)

@@ -7,6 +7,8 @@ struct MainRig;
 class QWidget;
 
 void saveShot(QWidget *w, const QString &dir, const QString &name);
+// The whole screen the window is on, with the window where it stands: shows that it fits.
+void saveScreenShot(QWidget *window, const QString &dir, const QString &name);
 
 void shotsReceive(MainRig &rig, const QString &out);
 void shotsSimBook(MainRig &rig, const QString &out);
@@ -14,3 +16,4 @@ void shotsConfig(MainRig &rig, const QString &out);
 void shotsText(MainRig &rig, const QString &out);
 void shotsBeyond(MainRig &rig, const QString &out);
 void shotsRobust(MainRig &rig, const QString &out);
+void shotsSmallScreen(MainRig &rig, const QString &out);

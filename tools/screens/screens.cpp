@@ -1,14 +1,16 @@
 // varnix-screens OUTDIR: shows each window against the in-process simulated modem and saves
-// a picture of it, so a layout can be looked at without a display or hardware.
+// a picture of it, so a layout can be looked at without a display or hardware. Without a
+// display (QT_QPA_PLATFORM=offscreen) it draws on two screens of common laptops, 1366 x 768
+// and 1024 x 768 beside it, so the pictures of the main window show that it fits there.
 #include "Shots.h"
 #include "support/MainRig.h"
 
 #include "modem/frmSMS1.h"
 #include "phonelist/frmTelNr.h"
 #include "platform/Translations.h"
+#include "simbook/frmSimList.h"
 #include "sms/frmListe.h"
 #include "sms/frmSendSM.h"
-#include "simbook/frmSimList.h"
 
 #include <QFile>
 #include <QPlainTextEdit>
@@ -38,16 +40,15 @@ void placeFrame(QWidget *w, int x, int y)
         sub->move(x, y);
 }
 
-// The main window as the user works in it, opened the way its icons open them: the
-// registration window after a registration beside the send window, and the received
-// messages beside the SIM list. These are the pictures the README starts with.
+// The main window as the user works in it on a 1366 x 768 screen, at the size of its first
+// start: the registration window after a registration beside the send window, and the
+// received messages beside the SIM list. These are the pictures the README starts with.
 void shotsWorkArea(MainRig &r, const QString &out)
 {
     frmAnfang &main = *r.main;
     // The baud-rate scan's pictures left the line at another speed.
     main.comm().setSettings(QStringLiteral("9600,n,8,1"));
     main.ComStatus();
-    main.resize(1240, 860);
     const auto active = [&main] { return main.mdiArea->activeSubWindow()->widget(); };
     main.openRegistration();
     auto *reg = qobject_cast<frmSMS1 *>(main.registrationWindow());
@@ -60,7 +61,7 @@ void shotsWorkArea(MainRig &r, const QString &out)
     placeFrame(reg, 0, 0);
     placeFrame(send, reg->parentWidget()->width() + 8, 0);
     main.ReceiveLoop();
-    saveShot(&main, out, QStringLiteral("varnix"));
+    saveScreenShot(&main, out, QStringLiteral("varnix"));
 
     for (QMdiSubWindow *sub : main.mdiArea->subWindowList())
         sub->hide();
@@ -76,15 +77,34 @@ void shotsWorkArea(MainRig &r, const QString &out)
     placeFrame(list, 0, 0);
     placeFrame(sim, list->parentWidget()->width() + 8, 0);
     main.ReceiveLoop();
-    saveShot(&main, out, QStringLiteral("varnix-received"));
+    saveScreenShot(&main, out, QStringLiteral("varnix-received"));
     for (QMdiSubWindow *sub : main.mdiArea->subWindowList())
         sub->hide();
+}
+
+// Two screens for the offscreen platform: a 1366 x 768 laptop and a 1024 x 768 one to its
+// right. The file must outlive the application's start.
+void describeScreens(QTemporaryDir &dir)
+{
+    if (qgetenv("QT_QPA_PLATFORM") != "offscreen" || !dir.isValid())
+        return;
+    const QString name = dir.filePath(QStringLiteral("screens.json"));
+    QFile f(name);
+    if (!f.open(QIODevice::WriteOnly))
+        return;
+    f.write(R"({"screens": [
+        {"name": "laptop", "x": 0, "y": 0, "width": 1366, "height": 768, "logicalDpi": 96, "dpr": 1},
+        {"name": "small", "x": 1366, "y": 0, "width": 1024, "height": 768, "logicalDpi": 96, "dpr": 1}]})");
+    f.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(name));
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    QTemporaryDir screens;
+    describeScreens(screens);
     QApplication app(argc, argv);
     LoadGermanQtTranslations();
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
@@ -131,6 +151,7 @@ int main(int argc, char *argv[])
     shotsConfig(r, out);
     shotsText(r, out);
     shotsWorkArea(r, out);
+    shotsSmallScreen(r, out);
     shotsRobust(r, out);
 
     // A question box as the user sees it, with the German standard buttons.
@@ -141,7 +162,7 @@ int main(int argc, char *argv[])
         }
     });
     WidgetDialogs widgets;
-    static_cast<Dialogs &>(widgets).message(QStringLiteral("Bestehende Datei ersetzen - /home/anna/modem.log?"), MsgButtons::YesNoCancel,
-                            MsgIcon::Question);
+    static_cast<Dialogs &>(widgets).message(QStringLiteral("Bestehende Datei ersetzen - /home/anna/modem.log?"),
+                                            MsgButtons::YesNoCancel, MsgIcon::Question);
     return 0;
 }
