@@ -57,7 +57,8 @@ constexpr int kTitleStripPx = 30;
 } // namespace
 
 frmAnfang::frmAnfang(std::unique_ptr<SerialBackend> backend, QWidget *parent)
-    : QMainWindow(parent), m_comm(std::move(backend), [](int n) { return PortDevice(n, platform::settings()); })
+    : QMainWindow(parent),
+      m_comm(std::move(backend), [](int n) { return PortDevice(n, platform::settings()); })
 {
     setWindowTitle(kAppTitle);
     setWindowIcon(QIcon(icons::logo(48)));
@@ -382,14 +383,9 @@ void frmAnfang::terminalKey(QKeyEvent *e)
     // write (which still beeps on a closed port).
     QString down;
     switch (e->key()) {
-    case Qt::Key_Backspace:
-        down = QChar(127);
-        break;
-    case Qt::Key_Escape:
-        down = QChar(27);
-        break;
-    default:
-        break;
+    case Qt::Key_Backspace: down = QChar(127); break;
+    case Qt::Key_Escape: down = QChar(27); break;
+    default: break;
     }
     ComSend(m_comm, down);
 
@@ -397,15 +393,9 @@ void frmAnfang::terminalKey(QKeyEvent *e)
     QString ch;
     switch (e->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        ch = QChar(13);
-        break;
-    case Qt::Key_Backspace:
-        ch = QChar(8);
-        break;
-    case Qt::Key_Escape:
-        ch = QChar(27);
-        break;
+    case Qt::Key_Enter: ch = QChar(13); break;
+    case Qt::Key_Backspace: ch = QChar(8); break;
+    case Qt::Key_Escape: ch = QChar(27); break;
     default:
         if ((e->modifiers() & Qt::ControlModifier) && e->key() >= Qt::Key_A && e->key() <= Qt::Key_Z)
             ch = QChar(e->key() - Qt::Key_A + 1);

@@ -60,15 +60,15 @@ void frmAnfang::buildMenus()
     mnuFileLogOpen = entry(file, QStringLiteral("mnuFileLogOpen"), QStringLiteral("Logdatei öffnen"),
                            QKeySequence(Qt::CTRL | Qt::Key_O));
     mnuFileLogClose = entry(file, QStringLiteral("mnuFileLogClose"), QStringLiteral("Logfile schließen"));
-    mnuFileTel =
-        entry(file, QStringLiteral("mnuFileTel"), QStringLiteral("&Telefonliste"), QKeySequence(Qt::CTRL | Qt::Key_T));
+    mnuFileTel = entry(file, QStringLiteral("mnuFileTel"), QStringLiteral("&Telefonliste"),
+                       QKeySequence(Qt::CTRL | Qt::Key_T));
     mnuFileArchiv = entry(file, QStringLiteral("mnuFileArchiv"), QStringLiteral("&Nachrichtenarchiv"));
     file->addSeparator()->setObjectName(QStringLiteral("mnuFileStr"));
     mnuFileExit = entry(file, QStringLiteral("mnuFileExit"), QStringLiteral("Be&enden"));
 
     QMenu *config = menu(bar, QStringLiteral("mnuConfig"), QStringLiteral("&Einstellungen"));
-    mnuConfigCom =
-        entry(config, QStringLiteral("mnuConfigCom"), QStringLiteral("Com-Schnittstelle"), QKeySequence(Qt::Key_F9));
+    mnuConfigCom = entry(config, QStringLiteral("mnuConfigCom"), QStringLiteral("Com-Schnittstelle"),
+                         QKeySequence(Qt::Key_F9));
     mnuConfigUmlaut = entry(config, QStringLiteral("mnuConfigUmlaut"), QStringLiteral("Conversion-Table"));
 
     QMenu *tools = menu(bar, QStringLiteral("mnuTools"), QStringLiteral("&Tools"));
@@ -198,9 +198,8 @@ void frmAnfang::LogOpen()
         if (a == MsgAnswer::Yes) {
             QFile f(fileName);
             if (!f.remove()) {
-                ui.message(
-                    QStringLiteral("Die Datei \"%1\" kann nicht gelöscht werden: %2").arg(fileName, f.errorString()),
-                    MsgButtons::Ok, MsgIcon::Exclamation);
+                ui.message(QStringLiteral("Die Datei \"%1\" kann nicht gelöscht werden: %2").arg(fileName, f.errorString()),
+                           MsgButtons::Ok, MsgIcon::Exclamation);
                 return;
             }
         }
@@ -315,8 +314,7 @@ void frmAnfang::openPortSettings()
     if (!turn.takenOrSaid())
         return;
     // OK hides the dialog and keeps it for the next opening; Cancel discards it.
-    frmProperties::ShowModal(
-        m_properties, *this, [this] { ComStatus(); }, this);
+    frmProperties::ShowModal(m_properties, *this, [this] { ComStatus(); }, this);
     m_panels->setText(1, ComStatusText(m_comm));
 }
 
@@ -335,8 +333,7 @@ void frmAnfang::openBaudScan()
     ComClose(m_comm);
     {
         // The scan window switches Timer1 off when it loads; it comes back on here.
-        frmComScan w(
-            *this, [this] { ReceiveLoop(); }, this);
+        frmComScan w(*this, [this] { ReceiveLoop(); }, this);
         w.exec();
     }
     Timer1.start();
@@ -399,7 +396,4 @@ void frmAnfang::openArchive()
     showChild(m_archive);
 }
 
-QWidget *frmAnfang::registrationWindow() const
-{
-    return m_sms1;
-}
+QWidget *frmAnfang::registrationWindow() const { return m_sms1; }

@@ -162,7 +162,7 @@ int main(int argc, char *argv[])
         }
     });
     WidgetDialogs widgets;
-    static_cast<Dialogs &>(widgets).message(QStringLiteral("Bestehende Datei ersetzen - /home/anna/modem.log?"),
-                                            MsgButtons::YesNoCancel, MsgIcon::Question);
+    static_cast<Dialogs &>(widgets).message(QStringLiteral("Bestehende Datei ersetzen - /home/anna/modem.log?"), MsgButtons::YesNoCancel,
+                            MsgIcon::Question);
     return 0;
 }
