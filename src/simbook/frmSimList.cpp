@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include <utility>
+
 namespace {
 
 const QString kAskSave = QStringLiteral("Daten geändert. Abspeichern?");
@@ -294,7 +296,7 @@ void frmSimList::cmdOK_Click()
 {
     if (cmdOK->isHidden())
         return; // Enter in a field of a closed input row
-    const QString refusal = SimListEntryRefusal(edName->text(), edNr->text());
+    const QString refusal = SimListEntryRefusal(edName->text(), edNr->text(), m_encoding);
     if (!refusal.isEmpty()) {
         platform::dialogs().message(refusal, MsgButtons::Ok, MsgIcon::Exclamation);
         edName->setFocus();
@@ -333,25 +335,38 @@ void frmSimList::cmdOpen_Click()
     const QString name = platform::dialogs().chooseFile(FileRequest{QStringLiteral("Telefonliste öffnen"), kFilter});
     if (name.isEmpty())
         return;
-    // A file that cannot be read counts as one without entries.
+    // One box with the reason for a file that cannot be read or is out of bounds.
     QStringList lines;
-    PhoneListReadFile(name, lines);
-    lstTelNr->clear();
-    lstTelNr->addItems(PhoneListUsableSorted(lines));
-    const int n = lstTelNr->count();
+    QString error;
+    TextEncoding encoding = TextEncoding::Windows1252;
+    if (!PhoneListReadFile(name, lines, &encoding, &error)) {
+        platform::dialogs().message(error, MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    // Sorted as the hidden sorted list box did; the list box itself stays empty, as a second
+    // copy of a long list costs memory and nothing reads it.
+    QStringList sorted = PhoneListUsableSorted(lines);
+    lines = QStringList();
+    const int n = int(sorted.size());
     if (n == 0) {
         platform::dialogs().message(kListEmpty);
         return;
     }
+    m_encoding = encoding;
     m_grid->setRowCount(n + 1);
     for (int r = 1; r <= n; ++r)
-        m_grid->setEntry(r, r, SimListSplit(lstTelNr->item(r - 1)->text()));
+        m_grid->setEntry(r, r, SimListSplit(std::exchange(sorted[r - 1], QString())));
     if (tabTelefon->currentRow() < 1)
         m_grid->setCurrentRow(1);
 }
 
 bool frmSimList::cmdPcSave_Click()
 {
+    // Asked before the file is chosen: such a row would come back in the wrong columns.
+    if (const QString refusal = SimListSaveRefusal(m_grid->entries(), m_encoding); !refusal.isEmpty()) {
+        platform::dialogs().message(refusal, MsgButtons::Ok, MsgIcon::Exclamation);
+        return false;
+    }
     for (;;) {
         const QString name = platform::dialogs().chooseFile(
             FileRequest{QStringLiteral("Telefonliste speichern"), kFilter, true});
@@ -377,9 +392,14 @@ bool frmSimList::cmdPcSave_Click()
 
 bool frmSimList::SimListSave(const QString &fileName)
 {
+    const QList<SimListRow> rows = m_grid->entries();
+    if (const QString refusal = SimListSaveRefusal(rows, m_encoding); !refusal.isEmpty()) {
+        platform::dialogs().message(refusal, MsgButtons::Ok, MsgIcon::Exclamation);
+        return false;
+    }
     const bool existed = QFileInfo::exists(fileName);
     QString error;
-    if (PhoneListWriteFile(fileName, SimListLinesForSave(m_grid->entries()), &error))
+    if (PhoneListWriteFile(fileName, SimListLinesForSave(rows), &error, m_encoding))
         return true;
     const QString text =
         kSaveFailed.arg(QDir::toNativeSeparators(fileName), error) + (existed ? kOldFileKept : QString());

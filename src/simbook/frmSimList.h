@@ -1,6 +1,7 @@
 #pragma once
 #include "simbook/SimListFormat.h"
 #include "simbook/SimPhonebook.h"
+#include "text/TextFile.h"
 
 #include <QWidget>
 #include <memory>
@@ -48,7 +49,7 @@ public:
     QLabel *lblAnzahl = nullptr;
     // Where a read-out or write is ("Platz 37 von 100") and how it ended.
     QLabel *lblPlatz = nullptr;
-    QListWidget *lstTelNr = nullptr;
+    QListWidget *lstTelNr = nullptr; // hidden; the sorting it stood for is PhoneListUsableSorted's
     bool DataChanged = false;
 
 protected:
@@ -81,4 +82,6 @@ private:
     bool m_shown = false; // shown and not closed since: the receive timer stays off
     bool m_closing = false;
     QString m_unit; // "Platz" while reading, "Eintrag" while writing
+    // The encoding of the list file last opened; saving writes it so.
+    TextEncoding m_encoding = TextEncoding::Windows1252;
 };

@@ -7,6 +7,9 @@
 
 Q_DECLARE_METATYPE(SimBookEntry)
 Q_DECLARE_METATYPE(SimListRow)
+Q_DECLARE_METATYPE(TextEncoding)
+
+using Rows = QList<SimListRow>;
 
 class TestSimBookFormat : public QObject {
     Q_OBJECT
@@ -75,6 +78,37 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, line);
         QCOMPARE(CpbwCommand(number, name), line);
+    }
+
+    // Rows that would not come back in their columns are named, and nothing is saved.
+    void saveRefusal_data()
+    {
+        QTest::addColumn<Rows>("rows");
+        QTest::addColumn<TextEncoding>("encoding");
+        QTest::addColumn<QString>("named"); // empty: nothing refused
+        const TextEncoding cp = TextEncoding::Windows1252;
+        QTest::newRow("ordinary") << Rows{{"Jürgen", "0171", "1"}, {}, {"", "", "7"}} << cp << "";
+        QTest::newRow("semicolon in a name from the card")
+            << Rows{{"Anna", "1", "1"}, {"Meier;Ernst", "0171", "2"}} << cp << "Eintrag 2 (Meier;Ernst)";
+        QTest::newRow("semicolon in a number") << Rows{{"Meier", "01;71", ""}} << cp << "Eintrag 1 (Meier)";
+        QTest::newRow("tab in a name") << Rows{{"Ha\tns", "0171", "3"}} << cp << "Eintrag 1 (Ha\tns)";
+        QTest::newRow("Polish L, Windows-1252") << Rows{{"Łukasz", "0171", ""}} << cp << "Eintrag 1 (Łukasz)";
+        QTest::newRow("Polish L, UTF-8") << Rows{{"Łukasz", "0171", ""}} << TextEncoding::Utf8 << "";
+        Rows many(12, {"a;b", "1", ""});
+        QTest::newRow("many") << many << cp
+                              << "Eintrag 1 (a;b), Eintrag 2 (a;b), Eintrag 3 (a;b), Eintrag 4 (a;b), Eintrag 5 (a;b), "
+                                 "Eintrag 6 (a;b), Eintrag 7 (a;b), Eintrag 8 (a;b), Eintrag 9 (a;b), Eintrag 10 (a;b) "
+                                 "und 2 weitere";
+    }
+    void saveRefusal()
+    {
+        QFETCH(Rows, rows);
+        QFETCH(TextEncoding, encoding);
+        QFETCH(QString, named);
+        const QString refusal = SimListSaveRefusal(rows, encoding);
+        QCOMPARE(refusal.isEmpty(), named.isEmpty());
+        if (!named.isEmpty())
+            QVERIFY2(refusal.endsWith("Bitte ändern: " + named + ". "), qPrintable(refusal));
     }
 
     void listSplit_data()

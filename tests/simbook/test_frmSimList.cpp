@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 using modemsim::PhoneEntry;
@@ -193,6 +195,55 @@ private slots:
                                             "dürfen keine Anführungszeichen, Semikolons, Zeilenumbrüche, "
                                             "Steuerzeichen oder nicht übertragbaren Sonderzeichen enthalten. Es "
                                             "wurde nichts gesendet. ")));
+    }
+
+    // A name with ";" as the card may hold it: left alone by a write, and refused by a save, which
+    // would read it back in the wrong columns.
+    void semicolonNameFromTheCard()
+    {
+        SimRig r({{"0171", 129, "Meier;Ernst"}, kAnna});
+        r.w->edTZahl->setText(QStringLiteral("2"));
+        r.w->cmdReadOut->click();
+        QCOMPARE(r.row(1), (QStringList{"1", "Meier;Ernst", "0171", "1"}));
+        r.w->cmdWrite->click();
+        QCOMPARE(r.lines().size(), 4); // the read-out only
+        r.w->tabTelefon->cellClicked(2, 1);
+        r.p.dialogs.fileAnswers << r.path(QStringLiteral("sim.lst"));
+        r.w->cmdPcSave->click();
+        QCOMPARE(r.p.dialogs.texts().last(),
+                 QStringLiteral("Die Liste wurde nicht gespeichert: ein Semikolon (;), ein Zeilenumbruch oder ein "
+                                "Steuerzeichen in Name oder Nummer, oder ein Zeichen, das die Datei nicht aufnehmen "
+                                "kann, käme beim Öffnen nicht so zurück. Bitte ändern: Eintrag 1 (Meier;Ernst). "));
+        QVERIFY(r.p.dialogs.fileRequests.isEmpty());
+        QVERIFY(!QFileInfo::exists(r.path(QStringLiteral("sim.lst"))));
+        QVERIFY(!r.w->SimListSave(r.path(QStringLiteral("sim.lst"))));
+        QVERIFY(!QFileInfo::exists(r.path(QStringLiteral("sim.lst"))));
+        QVERIFY(r.w->DataChanged);
+    }
+
+    // A list from a Linux editor in UTF-8 shows its umlauts and is saved back in UTF-8.
+    void utf8ListKeepsItsEncoding()
+    {
+        SimRig r;
+        const QByteArray bytes("J\xC3\xBCrgen;0171;3\r\n\xC5\x81ukasz;0172;\r\n");
+        r.open("utf8.lst", bytes);
+        QCOMPARE(r.row(1), (QStringList{"1", "Jürgen", "0171", "3"}));
+        QVERIFY(r.w->SimListSave(r.path(QStringLiteral("again.lst"))));
+        QCOMPARE(r.read(QStringLiteral("again.lst")), bytes);
+    }
+
+    // Something that is no file gets one box with the reason; nothing waits for a writer.
+    void fifoChosenAsList()
+    {
+        SimRig r;
+        r.open("alt.lst", "Alt;0;1\r\n");
+        const QString fifo = r.path(QStringLiteral("fifo.lst"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        r.p.dialogs.fileAnswers << fifo;
+        r.w->cmdOpen->click();
+        QCOMPARE(r.p.dialogs.texts(),
+                 QStringList('"' + fifo + QStringLiteral("\" ist keine gewöhnliche Datei und wird nicht gelesen. ")));
+        QCOMPARE(r.row(1), (QStringList{"1", "Alt", "0", "1"}));
     }
 
     void closedPortSendsNothing()
