@@ -117,8 +117,14 @@ frmSimList::frmSimList(ModemLink &link, QWidget *parent) : QWidget(parent), m_li
     };
     m_book.onCount = [this](int count) { m_grid->setRowCount(count + 1); };
     m_book.onEntry = [this](int location, const SimBookEntry &entry) {
-        m_grid->setEntry(location, location, {entry.text, entry.number, entry.index});
+        const SimListRow row{entry.text, entry.number, entry.index};
+        m_grid->setEntry(location, location, row);
+        m_card.known = location;
+        if (!row.name.isEmpty() || !row.number.isEmpty())
+            m_card.entries.insert(location, row);
     };
+    m_book.onConfirm = [this](const SimWritePlan &plan) { return confirmWrite(plan); };
+    m_book.onWritten = [this](const SimWriteStep &step) { written(step); };
 
     resize(px(kOuterWidth), px(kOuterHeight) - kTitleBarPx);
 }
@@ -211,6 +217,9 @@ void frmSimList::SimReadOut()
     if (!turn.takenOrSaid())
         return;
     setRunning(true, QStringLiteral("Platz"));
+    // The grid is filled anew: what was known of the card and the deletions go with the old one.
+    m_card = {};
+    m_deleted.clear();
     const SimRunResult result = m_book.readOut(edTZahl->text());
     setRunning(false, {});
     showEnd(result, QStringLiteral("Platz"));
@@ -226,9 +235,34 @@ void frmSimList::SimWrite()
     if (!turn.takenOrSaid())
         return;
     setRunning(true, QStringLiteral("Eintrag"));
-    const SimRunResult result = m_book.write(m_grid->entries());
+    const SimRunResult result = m_book.write(PlanSimWrite(m_grid->entries(), m_card, m_deleted));
     setRunning(false, {});
     showEnd(result, QStringLiteral("Eintrag"));
+}
+
+bool frmSimList::confirmWrite(const SimWritePlan &plan)
+{
+    return platform::dialogs().message(SimWriteQuestion(plan), MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes;
+}
+
+// The card now holds what the step wrote. A row that went to a free location shows it, so the
+// next write changes it there instead of adding it again; the user may have edited the grid
+// meanwhile, so only a row that still holds what was written is touched.
+void frmSimList::written(const SimWriteStep &step)
+{
+    const int r = step.row + 1;
+    const bool sameRow =
+        step.row >= 0 && r < m_grid->rowCount() && m_grid->cell(r, 1) == step.name && m_grid->cell(r, 2) == step.number;
+    if (step.kind == SimWriteStep::Kind::Clear) {
+        m_card.cleared(step.location);
+        m_deleted.removeAll(step.location);
+        if (sameRow && SimLocationOf(m_grid->cell(r, 3)) == step.location)
+            m_grid->setCell(r, 3, QString());
+        return;
+    }
+    m_card.wrote(step.location, {step.name, step.number, {}});
+    if (step.location > 0 && sameRow && m_grid->cell(r, 3).isEmpty())
+        m_grid->setCell(r, 3, QString::number(step.location));
 }
 
 void frmSimList::setRunning(bool on, const QString &unit)
@@ -320,6 +354,9 @@ void frmSimList::cmdDel_Click()
     const QString question = QStringLiteral("Eintrag ") + m_grid->cell(r, 1) + QStringLiteral(" wirklich löschen?");
     if (platform::dialogs().message(question, MsgButtons::YesNo, MsgIcon::Information) != MsgAnswer::Yes)
         return;
+    // The card keeps the entry until the next write clears its location.
+    if (const int location = SimLocationOf(m_grid->cell(r, 3)); location > 0)
+        m_deleted.append(location);
     // The rows below move up; the row count and the row numbers stay, so the last row is left
     // empty and saving writes no line for it.
     const int last = m_grid->rowCount() - 1;
@@ -353,6 +390,7 @@ void frmSimList::cmdOpen_Click()
         return;
     }
     m_encoding = encoding;
+    m_deleted.clear();
     m_grid->setRowCount(n + 1);
     for (int r = 1; r <= n; ++r)
         m_grid->setEntry(r, r, SimListSplit(std::exchange(sorted[r - 1], QString())));

@@ -1,6 +1,7 @@
 #pragma once
 #include "simbook/SimListFormat.h"
 #include "simbook/SimPhonebook.h"
+#include "simbook/SimWritePlan.h"
 #include "text/TextFile.h"
 
 #include <QWidget>
@@ -73,6 +74,8 @@ private:
     void setRunning(bool on, const QString &unit);
     void showEnd(const SimRunResult &result, const QString &unit);
     void showInput(bool on);
+    bool confirmWrite(const SimWritePlan &plan);
+    void written(const SimWriteStep &step);
 
     ModemLink &m_link;
     SimPhonebook m_book;
@@ -82,6 +85,10 @@ private:
     bool m_shown = false; // shown and not closed since: the receive timer stays off
     bool m_closing = false;
     QString m_unit; // "Platz" while reading, "Eintrag" while writing
+    // What the card holds as far as this window has read or written it, and the locations of
+    // rows deleted since the grid was filled: the next write clears them.
+    SimCardState m_card;
+    QList<int> m_deleted;
     // The encoding of the list file last opened; saving writes it so.
     TextEncoding m_encoding = TextEncoding::Windows1252;
 };

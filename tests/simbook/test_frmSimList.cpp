@@ -159,6 +159,46 @@ private slots:
         QCOMPARE(r.w->lblPlatz->text(), QStringLiteral("Eintrag 3 von 3 – fertig"));
     }
 
+    // Read, edit one row, delete one, add one, write: each location is changed in place, the
+    // deleted one cleared, the new row goes to a free one; writing again adds nothing.
+    void writeBackChangesInPlace()
+    {
+        SimRig r({kAnna, kHans, {"0171", 129, "Eva"}});
+        r.w->edTZahl->setText(QStringLiteral("4"));
+        r.w->cmdReadOut->click();
+        r.w->tabTelefon->setCurrentCell(2, 1);
+        r.w->cmdEdit->click();
+        r.w->edName->setText(QStringLiteral("Hans Meier"));
+        r.w->cmdOK->click();
+        r.w->tabTelefon->setCurrentCell(3, 1);
+        r.w->cmdDel->click();
+        r.add(QStringLiteral("Udo"), QStringLiteral("0999"));
+        r.p.dialogs.clear();
+        r.sent();
+
+        r.p.dialogs.answers = {MsgAnswer::No, MsgAnswer::Yes};
+        r.w->cmdWrite->click(); // No: nothing is sent
+        QCOMPARE(r.sent(), QString());
+        r.w->cmdWrite->click();
+        QCOMPARE(r.p.dialogs.texts(),
+                 QStringList(2, QStringLiteral("Auf die SIM-Karte schreiben: 1 Eintrag ändern, 1 neu, 1 löschen?")));
+        QCOMPARE(r.lines(), (QStringList{R"(AT+CPBS="SM")", "AT+CPBW= 3", R"(AT+CPBW= 2,"0123",129,"Hans Meier")",
+                                         R"(AT+CPBW= 4,"0999",129,"Udo")"}));
+        const modemsim::Modem &m = r.sim->modem();
+        QCOMPARE(m.phoneEntry("SM", 1), kAnna);
+        QCOMPARE(m.phoneEntry("SM", 2), (PhoneEntry{"0123", 129, "Hans Meier"}));
+        QCOMPARE(m.phoneEntry("SM", 4), (PhoneEntry{"0999", 129, "Udo"}));
+        QCOMPARE(m.phonebookUsed("SM"), 3);
+        QCOMPARE(r.row(5), (QStringList{"5", "Udo", "0999", "4"}));
+
+        r.p.dialogs.clear();
+        r.w->cmdWrite->click();
+        QCOMPARE(r.sent(), QString());
+        QCOMPARE(r.p.dialogs.texts(), QStringList(QStringLiteral("Es gibt nichts auf die SIM-Karte zu schreiben: kein "
+                                                                 "Eintrag ist neu, geändert oder gelöscht. ")));
+        QCOMPARE(m.phonebookUsed("SM"), 3);
+    }
+
     void writeStopsAtTheFirstError()
     {
         SimRig r({kAnna}, 2);
