@@ -12,12 +12,15 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -41,6 +44,9 @@ constexpr int kLabelWide = 3700;
 constexpr int kCountWide = 700;
 
 int px(int tw) { return twips::toPx(tw); }
+
+// The longest the status line says in the usual range of a SIM card (up to 999 locations).
+const QString kLongestPlatz = QStringLiteral("Eintrag 888 von 888 – angehalten");
 
 } // namespace
 
@@ -126,7 +132,8 @@ frmSimList::frmSimList(ModemLink &link, QWidget *parent) : QWidget(parent), m_li
     m_book.onConfirm = [this](const SimWritePlan &plan) { return confirmWrite(plan); };
     m_book.onWritten = [this](const SimWriteStep &step) { written(step); };
 
-    resize(px(kOuterWidth), px(kOuterHeight) - kTitleBarPx);
+    setMinimumSize(minimumSizeHint());
+    resize(minimumSize().expandedTo(QSize(px(kOuterWidth), px(kOuterHeight) - kTitleBarPx)));
 }
 
 frmSimList::~frmSimList() = default;
@@ -137,7 +144,8 @@ void frmSimList::resizeEvent(QResizeEvent *e)
     arrange();
 }
 
-// Top to bottom: the count, the input row over the grid's columns, the grid, two rows of buttons.
+// Top to bottom: the count, the input row over the grid's columns, the grid, two rows of
+// buttons, and the line that says where a read-out or write is. The grid takes what is left.
 void frmSimList::arrange()
 {
     const int margin = px(kMargin);
@@ -145,11 +153,9 @@ void frmSimList::arrange()
     const int inner = width() - 2 * margin;
 
     const int lineHigh = px(kLineHigh);
-    lblAnzahl->setGeometry(margin, margin, px(kLabelWide), lineHigh);
-    const int countLeft = margin + px(kLabelWide) + gap;
-    edTZahl->setGeometry(countLeft, margin, px(kCountWide), lineHigh);
-    const int platzLeft = countLeft + px(kCountWide) + gap;
-    lblPlatz->setGeometry(platzLeft, margin, width() - margin - platzLeft, lineHigh);
+    const int labelWide = labelWidth();
+    lblAnzahl->setGeometry(margin, margin, labelWide, lineHigh);
+    edTZahl->setGeometry(margin + labelWide + gap, margin, px(kCountWide), lineHigh);
 
     const int inputTop = margin + lineHigh + gap;
     const int inputHigh = px(kInputHigh);
@@ -159,8 +165,12 @@ void frmSimList::arrange()
     edName->setGeometry(nameLeft, inputTop, tabTelefon->columnWidth(1) - 2, inputHigh);
     edNr->setGeometry(nrLeft, inputTop, tabTelefon->columnWidth(2) - 2, inputHigh);
 
+    // From the bottom up: the status line over the full width, so "Platz 100 von 100 – fertig"
+    // is never cut, then the buttons.
     const int buttonHigh = px(kButtonHigh);
-    const int secondRow = height() - margin - buttonHigh;
+    const int platzTop = height() - margin - lineHigh;
+    lblPlatz->setGeometry(margin, platzTop, inner, lineHigh);
+    const int secondRow = platzTop - gap - buttonHigh;
     const int firstRow = secondRow - gap - buttonHigh;
     const int gridTop = inputTop + inputHigh + gap;
     tabTelefon->setGeometry(margin, gridTop, inner, firstRow - gap - gridTop);
@@ -173,6 +183,32 @@ void frmSimList::arrange()
             rowsOfButtons[r][i]->setGeometry(margin + i * (buttonWide + gap), r == 0 ? firstRow : secondRow,
                                              buttonWide, buttonHigh);
     }
+}
+
+int frmSimList::labelWidth() const
+{
+    return std::max(px(kLabelWide), lblAnzahl->sizeHint().width());
+}
+
+// The smallest size at which every control shows whole: the count row, the input fields over
+// their columns, the grid's four columns with a header and four rows, each button's caption, and
+// the status line.
+QSize frmSimList::minimumSizeHint() const
+{
+    const int margin = px(kMargin);
+    const int gap = px(kGap);
+    int buttonWide = 0;
+    for (const QPushButton *b : {cmdEsc, cmdNew, cmdEdit, cmdDel, cmdReadOut, cmdWrite, cmdOpen, cmdPcSave})
+        buttonWide = std::max(buttonWide, b->sizeHint().width());
+    int columns = tabTelefon->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tabTelefon);
+    for (int c = 0; c < tabTelefon->columnCount(); ++c)
+        columns += tabTelefon->columnWidth(c);
+    const int wide = std::max({labelWidth() + gap + px(kCountWide), 2 * tabTelefon->frameWidth() + columns,
+                               4 * buttonWide + 3 * gap, lblPlatz->fontMetrics().horizontalAdvance(kLongestPlatz)});
+    const int gridHigh = 2 * tabTelefon->frameWidth() + 5 * tabTelefon->verticalHeader()->defaultSectionSize();
+    const int high =
+        px(kLineHigh) + gap + px(kInputHigh) + gap + gridHigh + 3 * gap + 2 * px(kButtonHigh) + px(kLineHigh);
+    return {2 * margin + wide, 2 * margin + high};
 }
 
 void frmSimList::showEvent(QShowEvent *e)

@@ -53,6 +53,8 @@ public:
     QListWidget *lstTelNr = nullptr; // hidden; the sorting it stood for is PhoneListUsableSorted's
     bool DataChanged = false;
 
+    QSize minimumSizeHint() const override;
+
 protected:
     void showEvent(QShowEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
@@ -60,6 +62,7 @@ protected:
 
 private:
     void arrange();
+    int labelWidth() const;
     void cmdNew_Click();
     void cmdEdit_Click();
     void cmdOK_Click();

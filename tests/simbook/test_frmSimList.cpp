@@ -432,6 +432,44 @@ private slots:
         QCOMPARE(r.w->edTZahl->text(), QStringLiteral("2"));
     }
 
+    // However small the work area makes it (down to its minimum, which a 1024x768 screen holds),
+    // every control shows whole and the status line holds its longest usual text.
+    void fitsItsSize_data()
+    {
+        QTest::addColumn<QSize>("size"); // (0, 0): the minimum; (-1, -1): as opened
+        QTest::newRow("minimum") << QSize(0, 0);
+        QTest::newRow("as opened") << QSize(-1, -1);
+        QTest::newRow("maximised at 1024x768") << QSize(1000, 420);
+    }
+    void fitsItsSize()
+    {
+        QFETCH(QSize, size);
+        SimRig r;
+        const QSize minimum = r.w->minimumSizeHint();
+        QVERIFY2(minimum.width() <= 640 && minimum.height() <= 360,
+                 qPrintable(QStringLiteral("%1x%2").arg(minimum.width()).arg(minimum.height())));
+        QCOMPARE(r.w->minimumSize(), minimum);
+        if (size.width() >= 0)
+            r.w->resize(size.expandedTo(minimum));
+        QApplication::processEvents();
+        const QRect inside = r.w->rect();
+        const QList<QWidget *> controls{r.w->lblAnzahl, r.w->edTZahl, r.w->tabTelefon, r.w->lblPlatz,
+                                        r.w->edName,    r.w->edNr,    r.w->cmdOK,      r.w->cmdEsc,
+                                        r.w->cmdNew,    r.w->cmdEdit, r.w->cmdDel,     r.w->cmdReadOut,
+                                        r.w->cmdWrite,  r.w->cmdOpen, r.w->cmdPcSave};
+        for (const QWidget *c : controls) {
+            QVERIFY2(inside.contains(c->geometry()), qPrintable(c->objectName()));
+            // The buttons below the grid show their captions whole; OK sits over the number column.
+            if (auto *b = qobject_cast<const QPushButton *>(c); b && b != r.w->cmdOK)
+                QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->objectName()));
+        }
+        QVERIFY(r.w->lblAnzahl->width() >= r.w->lblAnzahl->sizeHint().width());
+        QVERIFY(r.w->cmdOK->width() >= r.w->cmdOK->fontMetrics().horizontalAdvance(QStringLiteral("OK")) + 8);
+        QVERIFY(r.w->lblPlatz->width() >=
+                r.w->lblPlatz->fontMetrics().horizontalAdvance(QStringLiteral("Eintrag 100 von 100 – angehalten")));
+        QVERIFY(r.w->tabTelefon->height() >= 4 * r.w->tabTelefon->rowHeight(0));
+    }
+
     void closedDuringReadOut()
     {
         SimRig r({kAnna});
