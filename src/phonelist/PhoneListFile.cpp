@@ -1,16 +1,23 @@
 #include "phonelist/PhoneListFile.h"
 
-#include "text/TextFile.h"
-
 // phone.lst is one of the program's own text files; the byte rules live in one place.
 
-QStringList PhoneListLinesFromBytes(const QByteArray &bytes) { return TextFileLinesFromBytes(bytes); }
-
-QByteArray PhoneListBytesFromLines(const QStringList &lines) { return TextFileBytesFromLines(lines); }
-
-bool PhoneListReadFile(const QString &path, QStringList &lines) { return TextFileRead(path, lines); }
-
-bool PhoneListWriteFile(const QString &path, const QStringList &lines, QString *error)
+QStringList PhoneListLinesFromBytes(const QByteArray &bytes, TextEncoding encoding)
 {
-    return TextFileWrite(path, lines, error);
+    return TextFileLinesFromBytes(bytes, encoding);
+}
+
+QByteArray PhoneListBytesFromLines(const QStringList &lines, TextEncoding encoding)
+{
+    return TextFileBytesFromLines(lines, encoding);
+}
+
+bool PhoneListReadFile(const QString &path, QStringList &lines, TextEncoding *encoding, QString *error)
+{
+    return TextFileReadDetecting(path, lines, encoding, error);
+}
+
+bool PhoneListWriteFile(const QString &path, const QStringList &lines, QString *error, TextEncoding encoding)
+{
+    return TextFileWrite(path, lines, error, encoding);
 }

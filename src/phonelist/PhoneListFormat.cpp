@@ -23,9 +23,15 @@ namespace {
 
 constexpr qsizetype kShortestUsableLine = 4;
 
-bool allStorable(const QString &text)
+bool allStorable(const QString &text, TextEncoding encoding)
 {
-    return std::all_of(text.begin(), text.end(), IsWindows1252Printable);
+    if (encoding == TextEncoding::Windows1252)
+        return std::all_of(text.begin(), text.end(), IsWindows1252Printable);
+    // UTF-8 carries every character; the C0 and C1 controls and DEL still do not belong in a list.
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u >= 0x20 && !(u >= 0x7F && u <= 0x9F);
+    });
 }
 
 } // namespace
@@ -84,21 +90,21 @@ QStringList PhoneListLinesForSave(const QList<QPair<QString, QString>> &rows)
     return lines;
 }
 
-bool PhoneListNameIsStorable(const QString &name)
+bool PhoneListNameIsStorable(const QString &name, TextEncoding encoding)
 {
-    return !name.contains(u';') && allStorable(name);
+    return !name.contains(u';') && allStorable(name, encoding);
 }
 
-bool PhoneListNumberIsStorable(const QString &number)
+bool PhoneListNumberIsStorable(const QString &number, TextEncoding encoding)
 {
-    return allStorable(number);
+    return allStorable(number, encoding);
 }
 
-QString PhoneListEntryRefusal(const QString &name, const QString &number)
+QString PhoneListEntryRefusal(const QString &name, const QString &number, TextEncoding encoding)
 {
     if (name.contains(u';'))
         return kPhoneNameSemicolonMessage;
-    if (!PhoneListNameIsStorable(name) || !PhoneListNumberIsStorable(number))
+    if (!PhoneListNameIsStorable(name, encoding) || !PhoneListNumberIsStorable(number, encoding))
         return kPhoneControlCharMessage;
     // Blank rows are no entries; anything else must come back from the file.
     const QString line = name + u';' + number;

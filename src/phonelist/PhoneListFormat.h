@@ -1,4 +1,6 @@
 #pragma once
+#include "text/TextFile.h"
+
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -30,14 +32,16 @@ PhoneRow PhoneListSplit(const QString &line);
 QStringList PhoneListLinesForSave(const QList<QPair<QString, QString>> &rows);
 
 // Whether a name or number typed into the editor comes back the same after saving and reading:
-// a ";" in a name would be read back as part of the number, a CR or LF would split the line, and
-// the file holds Windows-1252, so other control characters and characters it cannot carry are
-// refused too. A ";" in a number is kept on reading and is fine.
-bool PhoneListNameIsStorable(const QString &name);
-bool PhoneListNumberIsStorable(const QString &number);
+// a ";" in a name would be read back as part of the number, a CR or LF would split the line,
+// other control characters are refused too, and so are characters the list's encoding cannot
+// carry (Windows-1252 has no "Ł"; a list read as UTF-8 carries it). A ";" in a number is kept on
+// reading and is fine.
+bool PhoneListNameIsStorable(const QString &name, TextEncoding encoding = TextEncoding::Windows1252);
+bool PhoneListNumberIsStorable(const QString &number, TextEncoding encoding = TextEncoding::Windows1252);
 
 // The message for the first problem of an entry, or "" when both parts can be stored.
-QString PhoneListEntryRefusal(const QString &name, const QString &number);
+QString PhoneListEntryRefusal(const QString &name, const QString &number,
+                              TextEncoding encoding = TextEncoding::Windows1252);
 
 extern const QString kPhoneNameSemicolonMessage;
 extern const QString kPhoneEntryTooShortMessage;

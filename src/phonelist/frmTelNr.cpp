@@ -1,5 +1,6 @@
 #include "phonelist/frmTelNr.h"
 
+#include "phonelist/ListGridCell.h"
 #include "phonelist/PhoneListFile.h"
 #include "phonelist/PhoneListFormat.h"
 #include "platform/ControlName.h"
@@ -16,6 +17,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
+
+#include <utility>
 
 QPointer<frmTelNr> frmTelNr::s_loaded;
 
@@ -183,11 +186,19 @@ void frmTelNr::PhListOpen()
         platform::dialogs().message(kNoListFound);
         return;
     }
-    // A file that cannot be read counts as one without entries.
+    // One box with the reason for a file that cannot be read or is out of bounds; the grid keeps
+    // what it held.
     QStringList lines;
-    PhoneListReadFile(path, lines);
-    lstTelNr->addItems(PhoneListUsableSorted(lines));
-    const int n = lstTelNr->count();
+    QString error;
+    if (!PhoneListReadFile(path, lines, &m_encoding, &error)) {
+        platform::dialogs().message(error, MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    // Sorted as the hidden sorted list box did; the list box itself is left empty, as a
+    // second copy of a long list costs memory and nothing reads it.
+    QStringList sorted = PhoneListUsableSorted(lines);
+    lines = QStringList();
+    const int n = int(sorted.size());
     if (n == 0) {
         platform::dialogs().message(kListEmpty);
         return;
@@ -198,7 +209,7 @@ void frmTelNr::PhListOpen()
         // A line without ";" is all number. Its name cell is emptied rather than left as it
         // was: an old name there would stand beside someone else's number, and the send
         // window and the next save would take the pair for an entry.
-        const PhoneRow entry = PhoneListSplit(lstTelNr->item(r - 1)->text());
+        const PhoneRow entry = PhoneListSplit(std::exchange(sorted[r - 1], QString()));
         setCell(r, 0, QString::number(r));
         setCell(r, 1, entry.name);
         setCell(r, 2, entry.number);
@@ -220,8 +231,9 @@ bool frmTelNr::saveList()
     QList<QPair<QString, QString>> rows;
     for (int r = 1; r < tabTelefon->rowCount(); ++r)
         rows.append({cell(r, 1), cell(r, 2)});
+    const QStringList lines = PhoneListLinesForSave(std::exchange(rows, {}));
     QString error;
-    if (PhoneListWriteFile(path, PhoneListLinesForSave(rows), &error))
+    if (PhoneListWriteFile(path, lines, &error, m_encoding))
         return true;
     platform::dialogs().message(kSaveFailed.arg(QDir::toNativeSeparators(path), error), MsgButtons::Ok,
                                 MsgIcon::Exclamation);
@@ -265,7 +277,7 @@ void frmTelNr::tabTelefon_Click(int row)
 void frmTelNr::cmdOK_Click()
 {
     // A ";" in the name would come back from the file as part of the number.
-    const QString refusal = PhoneListEntryRefusal(edName->text(), edNr->text());
+    const QString refusal = PhoneListEntryRefusal(edName->text(), edNr->text(), m_encoding);
     if (!refusal.isEmpty()) {
         platform::dialogs().message(refusal, MsgButtons::Ok, MsgIcon::Exclamation);
         edName->setFocus();
@@ -366,24 +378,12 @@ int frmTelNr::currentEntryRow() const
 
 QString frmTelNr::cell(int row, int column) const
 {
-    const QTableWidgetItem *item = tabTelefon->item(row, column);
-    return item ? item->text() : QString();
+    return ListGridCell::textAt(tabTelefon, row, column);
 }
 
 void frmTelNr::setCell(int row, int column, const QString &text)
 {
-    QTableWidgetItem *item = tabTelefon->item(row, column);
-    if (!item) {
-        item = new QTableWidgetItem;
-        // Row 0 and the number column look like the fixed header of a grid; row 0 cannot be
-        // selected, so no button ever acts on it.
-        if (row == 0 || column == 0) {
-            item->setBackground(palette().button());
-            item->setForeground(palette().buttonText());
-            item->setTextAlignment(Qt::AlignCenter);
-        }
-        item->setFlags(row == 0 ? Qt::NoItemFlags : Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        tabTelefon->setItem(row, column, item);
-    }
-    item->setText(text);
+    // Row 0 and the number column look like the fixed header of a grid.
+    const auto look = row == 0 || column == 0 ? ListGridCell::Look::Fixed : ListGridCell::Look::Plain;
+    ListGridCell::put(tabTelefon, row, column, text, look);
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "text/TextFile.h"
+
 #include <QDialog>
 #include <QPointer>
 
@@ -38,7 +40,7 @@ public:
     QPushButton *cmdDel = nullptr;
     QPushButton *cmdInfo = nullptr;
     QPushButton *cmdEsc = nullptr;
-    QListWidget *lstTelNr = nullptr;
+    QListWidget *lstTelNr = nullptr; // hidden; the sorting it stood for is PhoneListUsableSorted's
     QFrame *Frame3D1 = nullptr;
     bool DataChanged = false;
 
@@ -66,6 +68,8 @@ private:
     int currentEntryRow() const;
     void showInput(bool on);
 
+    // The encoding phone.lst was read in, and is written back in.
+    TextEncoding m_encoding = TextEncoding::Windows1252;
     bool m_hiding = false;     // "&Schließen" hides; only the close box unloads
     bool m_byInstance = false; // made by Instance() on the heap, so the close box may delete it
     static QPointer<frmTelNr> s_loaded;

@@ -123,10 +123,10 @@ QString WidgetDialogs::askFile(const FileRequest &request)
     if (request.save || request.newName) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
-        if (request.newName) {
-            dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        // Every caller asks "Bestehende Datei ersetzen - ...?" itself.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        if (request.newName)
             dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Öffnen"));
-        }
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);

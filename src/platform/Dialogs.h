@@ -13,6 +13,8 @@ struct FileRequest {
     QString title;
     // "Beschreibung|Muster|Beschreibung|Muster", or a bare extension such as "lst".
     QString filter;
+    // A save dialog. Its caller asks its own question about an existing file, so the dialog
+    // asks none (two questions for one save would be one too many).
     bool save = false;
     // An open dialog in which a name not yet on disk may be typed; the caller asks its own
     // question about an existing file, so the dialog asks none.

@@ -45,10 +45,16 @@ int CpbwType(const QString &number)
     return number.startsWith(u'+') ? 145 : 129;
 }
 
-QString CpbwCommand(const QString &number, const QString &name)
+QString CpbwCommand(const QString &number, const QString &name, int location)
 {
-    // One arg() call for all three, so a "%2" typed into the number is not filled in again.
-    return QStringLiteral("AT+CPBW=,\"%1\",%2,\"%3\"").arg(number, QString::number(CpbwType(number)), name);
+    const QString at = location > 0 ? NumberText(location) : QString();
+    // One arg() call for all, so a "%2" typed into the number is not filled in again.
+    return QStringLiteral("AT+CPBW=%1,\"%2\",%3,\"%4\"").arg(at, number, QString::number(CpbwType(number)), name);
+}
+
+QString CpbwClearCommand(int location)
+{
+    return QStringLiteral("AT+CPBW=") + NumberText(location);
 }
 
 bool SimEntryIsSendable(const QString &name, const QString &number)

@@ -33,11 +33,14 @@ inline constexpr int kSimReadMax = 32766;
 // The type of number for AT+CPBW: 145 (international) when the number begins with "+", else 129.
 int CpbwType(const QString &number);
 
-// The write line for one row: AT+CPBW=,"<number>",<type>,"<name>". The location is left out, so
-// the modem takes the first free one. Number and name go in quotes, as 27.007 defines them; a
-// name with a comma is then one parameter. The caller has made sure with SimEntryIsSendable that
-// neither can end its quote or the command line.
-QString CpbwCommand(const QString &number, const QString &name);
+// The write line for one row: AT+CPBW=<location>,"<number>",<type>,"<name>". Location 0 is left
+// out (AT+CPBW=,...), so the modem takes the first free one. Number and name go in quotes, as
+// 27.007 defines them; a name with a comma is then one parameter. The caller has made sure with
+// SimEntryIsSendable that neither can end its quote or the command line.
+QString CpbwCommand(const QString &number, const QString &name, int location = 0);
+
+// AT+CPBW=<location> with nothing after it: the modem clears that location.
+QString CpbwClearCommand(int location);
 
 // Whether a name and number can go between quotes on the command line: no double quote, no CR,
 // LF or other control character, no ";" and nothing the line's code page cannot carry.

@@ -1,4 +1,6 @@
 #pragma once
+#include "text/TextFile.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -27,6 +29,15 @@ QStringList SimListLinesForSave(const QList<SimListRow> &rows);
 
 // The message for the first problem of a name and number typed into the window, or "" when both
 // can be stored: a ";" in either would be read back in the wrong column, and a line break,
-// another control character or a character the file's code page cannot carry would not come
+// another control character or a character the file's encoding cannot carry would not come
 // back as typed.
-QString SimListEntryRefusal(const QString &name, const QString &number);
+QString SimListEntryRefusal(const QString &name, const QString &number,
+                            TextEncoding encoding = TextEncoding::Windows1252);
+
+// Whether a row read from the card or a file can be saved and comes back in its columns: the
+// same rules as for typed input, and a location the file can carry.
+bool SimListRowIsStorable(const SimListRow &row, TextEncoding encoding);
+
+// One message naming every row (by its row number in the grid, from 1) that SimListLinesForSave
+// would write but that would not come back as it is, or "" when all can be saved.
+QString SimListSaveRefusal(const QList<SimListRow> &rows, TextEncoding encoding);

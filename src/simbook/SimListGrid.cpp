@@ -1,5 +1,6 @@
 #include "simbook/SimListGrid.h"
 
+#include "phonelist/ListGridCell.h"
 #include "platform/ControlName.h"
 #include "platform/Twips.h"
 
@@ -61,30 +62,18 @@ void SimListGrid::setCurrentRow(int row)
 
 QString SimListGrid::cell(int row, int column) const
 {
-    const QTableWidgetItem *item = m_table->item(row, column);
-    return item ? item->text() : QString();
+    return ListGridCell::textAt(m_table, row, column);
 }
 
 void SimListGrid::setCell(int row, int column, const QString &text)
 {
     if (row >= rowCount())
         return;
-    QTableWidgetItem *item = m_table->item(row, column);
-    if (!item) {
-        item = new QTableWidgetItem;
-        // Row 0 and the number column look like the fixed header of a grid; row 0 cannot be
-        // selected, so no button ever acts on it. The SIM location sits on the left.
-        if (row == 0 || column == 0) {
-            item->setBackground(m_table->palette().button());
-            item->setForeground(m_table->palette().buttonText());
-            item->setTextAlignment(Qt::AlignCenter);
-        } else if (column == 3) {
-            item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        }
-        item->setFlags(row == 0 ? Qt::NoItemFlags : Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        m_table->setItem(row, column, item);
-    }
-    item->setText(text);
+    // Row 0 and the number column look like the fixed header of a grid; the SIM location sits
+    // on the left.
+    using Look = ListGridCell::Look;
+    const Look look = row == 0 || column == 0 ? Look::Fixed : column == 3 ? Look::Left : Look::Plain;
+    ListGridCell::put(m_table, row, column, text, look);
 }
 
 SimListRow SimListGrid::entry(int row) const { return {cell(row, 1), cell(row, 2), cell(row, 3)}; }

@@ -9,6 +9,9 @@ const QString kSimUnsafeEntryMessage =
                    "keine Anführungszeichen, Semikolons, Zeilenumbrüche, Steuerzeichen oder nicht "
                    "übertragbaren Sonderzeichen enthalten. Es wurde nichts gesendet. ");
 
+const QString kSimNothingToWriteMessage =
+    QStringLiteral("Es gibt nichts auf die SIM-Karte zu schreiben: kein Eintrag ist neu, geändert oder gelöscht. ");
+
 bool SimPhonebook::selectStorage()
 {
     QString answer;
@@ -47,25 +50,26 @@ SimRunResult SimPhonebook::readOut(const QString &countText)
     return result;
 }
 
-SimRunResult SimPhonebook::write(const QList<SimListRow> &rows)
+SimRunResult SimPhonebook::write(const SimWritePlan &plan)
 {
     SimRunResult result;
-    QList<SimListRow> entries;
-    for (qsizetype r = 0; r < rows.size(); ++r) {
-        const SimListRow &row = rows.at(r);
-        if (row.name.isEmpty() && row.number.isEmpty())
-            continue;
-        if (!SimEntryIsSendable(row.name, row.number)) {
-            platform::dialogs().message(kSimUnsafeEntryMessage.arg(r + 1).arg(row.name), MsgButtons::Ok,
+    for (const SimWriteStep &step : plan.steps) {
+        if (step.kind != SimWriteStep::Kind::Clear && !SimEntryIsSendable(step.name, step.number)) {
+            platform::dialogs().message(kSimUnsafeEntryMessage.arg(step.row + 1).arg(step.name), MsgButtons::Ok,
                                         MsgIcon::Exclamation);
             return result;
         }
-        entries.append(row);
     }
     if (!PortIsOpen(m_link))
         return result;
+    if (plan.isEmpty()) {
+        platform::dialogs().message(kSimNothingToWriteMessage);
+        return result;
+    }
+    if (onConfirm && !onConfirm(plan))
+        return result;
 
-    result.count = int(entries.size());
+    result.count = int(plan.steps.size());
     result.end = SimRunResult::End::Failed;
     if (!selectStorage())
         return result;
@@ -75,10 +79,12 @@ SimRunResult SimPhonebook::write(const QList<SimListRow> &rows)
             result.end = SimRunResult::End::Stopped;
             return result;
         }
-        const SimListRow &row = entries.at(i - 1);
+        const SimWriteStep &step = plan.steps.at(i - 1);
         QString answer;
-        if (Exchange(m_link, CpbwCommand(row.number, row.name), answer) != kStatusOk)
+        if (Exchange(m_link, CpbwStepCommand(step), answer) != kStatusOk)
             return result;
+        if (onWritten)
+            onWritten(step);
     }
     result.end = SimRunResult::End::Done;
     return result;

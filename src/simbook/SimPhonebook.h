@@ -1,6 +1,7 @@
 #pragma once
 #include "simbook/SimBookAnswers.h"
 #include "simbook/SimListFormat.h"
+#include "simbook/SimWritePlan.h"
 
 #include <QList>
 #include <functional>
@@ -10,7 +11,8 @@ class ModemLink;
 // How a read-out or a write ended.
 struct SimRunResult {
     enum class End {
-        NotStarted, // port closed, nothing to read, or a row that cannot be sent: nothing went out
+        NotStarted, // port closed, nothing to read or write, a row that cannot be sent, or the
+                    // question answered No: nothing went out
         Done,
         Failed,     // the modem answered with an error, with neither OK nor ERROR, or not at all
         Stopped,    // the caller asked to stop before the next step
@@ -38,11 +40,15 @@ public:
     // taken from countText. Stops at the first failed command; what was read so far stays.
     SimRunResult readOut(const QString &countText);
 
-    // AT+CPBS="SM", then one AT+CPBW per row, each as a new entry in the first free location.
-    // Rows with neither name nor number are passed over: there is nothing to store, and the
-    // modem would refuse them. Every row is checked before anything is sent. Stops at the
-    // first failed command; what was written so far stays on the card.
-    SimRunResult write(const QList<SimListRow> &rows);
+    // Asked once everything is checked and before anything is sent; false sends nothing.
+    std::function<bool(const SimWritePlan &plan)> onConfirm;
+    // Write: a step of the plan has been carried out.
+    std::function<void(const SimWriteStep &step)> onWritten;
+
+    // AT+CPBS="SM", then one AT+CPBW per step of the plan. Every entry to be sent is checked
+    // before anything is sent. Stops at the first failed command; what was written so far
+    // stays on the card.
+    SimRunResult write(const SimWritePlan &plan);
 
 private:
     bool selectStorage();
@@ -50,3 +56,4 @@ private:
 };
 
 extern const QString kSimUnsafeEntryMessage;
+extern const QString kSimNothingToWriteMessage;

@@ -12,11 +12,16 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -39,6 +44,9 @@ constexpr int kLabelWide = 3700;
 constexpr int kCountWide = 700;
 
 int px(int tw) { return twips::toPx(tw); }
+
+// The longest the status line says in the usual range of a SIM card (up to 999 locations).
+const QString kLongestPlatz = QStringLiteral("Eintrag 888 von 888 – angehalten");
 
 } // namespace
 
@@ -115,10 +123,17 @@ frmSimList::frmSimList(ModemLink &link, QWidget *parent) : QWidget(parent), m_li
     };
     m_book.onCount = [this](int count) { m_grid->setRowCount(count + 1); };
     m_book.onEntry = [this](int location, const SimBookEntry &entry) {
-        m_grid->setEntry(location, location, {entry.text, entry.number, entry.index});
+        const SimListRow row{entry.text, entry.number, entry.index};
+        m_grid->setEntry(location, location, row);
+        m_card.known = location;
+        if (!row.name.isEmpty() || !row.number.isEmpty())
+            m_card.entries.insert(location, row);
     };
+    m_book.onConfirm = [this](const SimWritePlan &plan) { return confirmWrite(plan); };
+    m_book.onWritten = [this](const SimWriteStep &step) { written(step); };
 
-    resize(px(kOuterWidth), px(kOuterHeight) - kTitleBarPx);
+    setMinimumSize(minimumSizeHint());
+    resize(minimumSize().expandedTo(QSize(px(kOuterWidth), px(kOuterHeight) - kTitleBarPx)));
 }
 
 frmSimList::~frmSimList() = default;
@@ -129,7 +144,8 @@ void frmSimList::resizeEvent(QResizeEvent *e)
     arrange();
 }
 
-// Top to bottom: the count, the input row over the grid's columns, the grid, two rows of buttons.
+// Top to bottom: the count, the input row over the grid's columns, the grid, two rows of
+// buttons, and the line that says where a read-out or write is. The grid takes what is left.
 void frmSimList::arrange()
 {
     const int margin = px(kMargin);
@@ -137,11 +153,9 @@ void frmSimList::arrange()
     const int inner = width() - 2 * margin;
 
     const int lineHigh = px(kLineHigh);
-    lblAnzahl->setGeometry(margin, margin, px(kLabelWide), lineHigh);
-    const int countLeft = margin + px(kLabelWide) + gap;
-    edTZahl->setGeometry(countLeft, margin, px(kCountWide), lineHigh);
-    const int platzLeft = countLeft + px(kCountWide) + gap;
-    lblPlatz->setGeometry(platzLeft, margin, width() - margin - platzLeft, lineHigh);
+    const int labelWide = labelWidth();
+    lblAnzahl->setGeometry(margin, margin, labelWide, lineHigh);
+    edTZahl->setGeometry(margin + labelWide + gap, margin, px(kCountWide), lineHigh);
 
     const int inputTop = margin + lineHigh + gap;
     const int inputHigh = px(kInputHigh);
@@ -151,8 +165,12 @@ void frmSimList::arrange()
     edName->setGeometry(nameLeft, inputTop, tabTelefon->columnWidth(1) - 2, inputHigh);
     edNr->setGeometry(nrLeft, inputTop, tabTelefon->columnWidth(2) - 2, inputHigh);
 
+    // From the bottom up: the status line over the full width, so "Platz 100 von 100 – fertig"
+    // is never cut, then the buttons.
     const int buttonHigh = px(kButtonHigh);
-    const int secondRow = height() - margin - buttonHigh;
+    const int platzTop = height() - margin - lineHigh;
+    lblPlatz->setGeometry(margin, platzTop, inner, lineHigh);
+    const int secondRow = platzTop - gap - buttonHigh;
     const int firstRow = secondRow - gap - buttonHigh;
     const int gridTop = inputTop + inputHigh + gap;
     tabTelefon->setGeometry(margin, gridTop, inner, firstRow - gap - gridTop);
@@ -165,6 +183,32 @@ void frmSimList::arrange()
             rowsOfButtons[r][i]->setGeometry(margin + i * (buttonWide + gap), r == 0 ? firstRow : secondRow,
                                              buttonWide, buttonHigh);
     }
+}
+
+int frmSimList::labelWidth() const
+{
+    return std::max(px(kLabelWide), lblAnzahl->sizeHint().width());
+}
+
+// The smallest size at which every control shows whole: the count row, the input fields over
+// their columns, the grid's four columns with a header and four rows, each button's caption, and
+// the status line.
+QSize frmSimList::minimumSizeHint() const
+{
+    const int margin = px(kMargin);
+    const int gap = px(kGap);
+    int buttonWide = 0;
+    for (const QPushButton *b : {cmdEsc, cmdNew, cmdEdit, cmdDel, cmdReadOut, cmdWrite, cmdOpen, cmdPcSave})
+        buttonWide = std::max(buttonWide, b->sizeHint().width());
+    int columns = tabTelefon->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tabTelefon);
+    for (int c = 0; c < tabTelefon->columnCount(); ++c)
+        columns += tabTelefon->columnWidth(c);
+    const int wide = std::max({labelWidth() + gap + px(kCountWide), 2 * tabTelefon->frameWidth() + columns,
+                               4 * buttonWide + 3 * gap, lblPlatz->fontMetrics().horizontalAdvance(kLongestPlatz)});
+    const int gridHigh = 2 * tabTelefon->frameWidth() + 5 * tabTelefon->verticalHeader()->defaultSectionSize();
+    const int high =
+        px(kLineHigh) + gap + px(kInputHigh) + gap + gridHigh + 3 * gap + 2 * px(kButtonHigh) + px(kLineHigh);
+    return {2 * margin + wide, 2 * margin + high};
 }
 
 void frmSimList::showEvent(QShowEvent *e)
@@ -209,6 +253,9 @@ void frmSimList::SimReadOut()
     if (!turn.takenOrSaid())
         return;
     setRunning(true, QStringLiteral("Platz"));
+    // The grid is filled anew: what was known of the card and the deletions go with the old one.
+    m_card = {};
+    m_deleted.clear();
     const SimRunResult result = m_book.readOut(edTZahl->text());
     setRunning(false, {});
     showEnd(result, QStringLiteral("Platz"));
@@ -224,9 +271,34 @@ void frmSimList::SimWrite()
     if (!turn.takenOrSaid())
         return;
     setRunning(true, QStringLiteral("Eintrag"));
-    const SimRunResult result = m_book.write(m_grid->entries());
+    const SimRunResult result = m_book.write(PlanSimWrite(m_grid->entries(), m_card, m_deleted));
     setRunning(false, {});
     showEnd(result, QStringLiteral("Eintrag"));
+}
+
+bool frmSimList::confirmWrite(const SimWritePlan &plan)
+{
+    return platform::dialogs().message(SimWriteQuestion(plan), MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes;
+}
+
+// The card now holds what the step wrote. A row that went to a free location shows it, so the
+// next write changes it there instead of adding it again; the user may have edited the grid
+// meanwhile, so only a row that still holds what was written is touched.
+void frmSimList::written(const SimWriteStep &step)
+{
+    const int r = step.row + 1;
+    const bool sameRow =
+        step.row >= 0 && r < m_grid->rowCount() && m_grid->cell(r, 1) == step.name && m_grid->cell(r, 2) == step.number;
+    if (step.kind == SimWriteStep::Kind::Clear) {
+        m_card.cleared(step.location);
+        m_deleted.removeAll(step.location);
+        if (sameRow && SimLocationOf(m_grid->cell(r, 3)) == step.location)
+            m_grid->setCell(r, 3, QString());
+        return;
+    }
+    m_card.wrote(step.location, {step.name, step.number, {}});
+    if (step.location > 0 && sameRow && m_grid->cell(r, 3).isEmpty())
+        m_grid->setCell(r, 3, QString::number(step.location));
 }
 
 void frmSimList::setRunning(bool on, const QString &unit)
@@ -294,7 +366,7 @@ void frmSimList::cmdOK_Click()
 {
     if (cmdOK->isHidden())
         return; // Enter in a field of a closed input row
-    const QString refusal = SimListEntryRefusal(edName->text(), edNr->text());
+    const QString refusal = SimListEntryRefusal(edName->text(), edNr->text(), m_encoding);
     if (!refusal.isEmpty()) {
         platform::dialogs().message(refusal, MsgButtons::Ok, MsgIcon::Exclamation);
         edName->setFocus();
@@ -318,6 +390,9 @@ void frmSimList::cmdDel_Click()
     const QString question = QStringLiteral("Eintrag ") + m_grid->cell(r, 1) + QStringLiteral(" wirklich löschen?");
     if (platform::dialogs().message(question, MsgButtons::YesNo, MsgIcon::Information) != MsgAnswer::Yes)
         return;
+    // The card keeps the entry until the next write clears its location.
+    if (const int location = SimLocationOf(m_grid->cell(r, 3)); location > 0)
+        m_deleted.append(location);
     // The rows below move up; the row count and the row numbers stay, so the last row is left
     // empty and saving writes no line for it.
     const int last = m_grid->rowCount() - 1;
@@ -333,25 +408,39 @@ void frmSimList::cmdOpen_Click()
     const QString name = platform::dialogs().chooseFile(FileRequest{QStringLiteral("Telefonliste öffnen"), kFilter});
     if (name.isEmpty())
         return;
-    // A file that cannot be read counts as one without entries.
+    // One box with the reason for a file that cannot be read or is out of bounds.
     QStringList lines;
-    PhoneListReadFile(name, lines);
-    lstTelNr->clear();
-    lstTelNr->addItems(PhoneListUsableSorted(lines));
-    const int n = lstTelNr->count();
+    QString error;
+    TextEncoding encoding = TextEncoding::Windows1252;
+    if (!PhoneListReadFile(name, lines, &encoding, &error)) {
+        platform::dialogs().message(error, MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    // Sorted as the hidden sorted list box did; the list box itself stays empty, as a second
+    // copy of a long list costs memory and nothing reads it.
+    QStringList sorted = PhoneListUsableSorted(lines);
+    lines = QStringList();
+    const int n = int(sorted.size());
     if (n == 0) {
         platform::dialogs().message(kListEmpty);
         return;
     }
+    m_encoding = encoding;
+    m_deleted.clear();
     m_grid->setRowCount(n + 1);
     for (int r = 1; r <= n; ++r)
-        m_grid->setEntry(r, r, SimListSplit(lstTelNr->item(r - 1)->text()));
+        m_grid->setEntry(r, r, SimListSplit(std::exchange(sorted[r - 1], QString())));
     if (tabTelefon->currentRow() < 1)
         m_grid->setCurrentRow(1);
 }
 
 bool frmSimList::cmdPcSave_Click()
 {
+    // Asked before the file is chosen: such a row would come back in the wrong columns.
+    if (const QString refusal = SimListSaveRefusal(m_grid->entries(), m_encoding); !refusal.isEmpty()) {
+        platform::dialogs().message(refusal, MsgButtons::Ok, MsgIcon::Exclamation);
+        return false;
+    }
     for (;;) {
         const QString name = platform::dialogs().chooseFile(
             FileRequest{QStringLiteral("Telefonliste speichern"), kFilter, true});
@@ -377,9 +466,14 @@ bool frmSimList::cmdPcSave_Click()
 
 bool frmSimList::SimListSave(const QString &fileName)
 {
+    const QList<SimListRow> rows = m_grid->entries();
+    if (const QString refusal = SimListSaveRefusal(rows, m_encoding); !refusal.isEmpty()) {
+        platform::dialogs().message(refusal, MsgButtons::Ok, MsgIcon::Exclamation);
+        return false;
+    }
     const bool existed = QFileInfo::exists(fileName);
     QString error;
-    if (PhoneListWriteFile(fileName, SimListLinesForSave(m_grid->entries()), &error))
+    if (PhoneListWriteFile(fileName, SimListLinesForSave(rows), &error, m_encoding))
         return true;
     const QString text =
         kSaveFailed.arg(QDir::toNativeSeparators(fileName), error) + (existed ? kOldFileKept : QString());

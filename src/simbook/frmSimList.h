@@ -1,6 +1,8 @@
 #pragma once
 #include "simbook/SimListFormat.h"
 #include "simbook/SimPhonebook.h"
+#include "simbook/SimWritePlan.h"
+#include "text/TextFile.h"
 
 #include <QWidget>
 #include <memory>
@@ -48,8 +50,10 @@ public:
     QLabel *lblAnzahl = nullptr;
     // Where a read-out or write is ("Platz 37 von 100") and how it ended.
     QLabel *lblPlatz = nullptr;
-    QListWidget *lstTelNr = nullptr;
+    QListWidget *lstTelNr = nullptr; // hidden; the sorting it stood for is PhoneListUsableSorted's
     bool DataChanged = false;
+
+    QSize minimumSizeHint() const override;
 
 protected:
     void showEvent(QShowEvent *e) override;
@@ -58,6 +62,7 @@ protected:
 
 private:
     void arrange();
+    int labelWidth() const;
     void cmdNew_Click();
     void cmdEdit_Click();
     void cmdOK_Click();
@@ -72,6 +77,8 @@ private:
     void setRunning(bool on, const QString &unit);
     void showEnd(const SimRunResult &result, const QString &unit);
     void showInput(bool on);
+    bool confirmWrite(const SimWritePlan &plan);
+    void written(const SimWriteStep &step);
 
     ModemLink &m_link;
     SimPhonebook m_book;
@@ -81,4 +88,10 @@ private:
     bool m_shown = false; // shown and not closed since: the receive timer stays off
     bool m_closing = false;
     QString m_unit; // "Platz" while reading, "Eintrag" while writing
+    // What the card holds as far as this window has read or written it, and the locations of
+    // rows deleted since the grid was filled: the next write clears them.
+    SimCardState m_card;
+    QList<int> m_deleted;
+    // The encoding of the list file last opened; saving writes it so.
+    TextEncoding m_encoding = TextEncoding::Windows1252;
 };

@@ -123,6 +123,58 @@ private slots:
         QCOMPARE(r.settings.get(keys::MyDir), QDir::currentPath());
     }
 
+    // A list is written back in the encoding it was read in, and what that encoding cannot carry is
+    // refused when typed; a new list is Windows-1252.
+    void listKeepsItsEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::newRow("UTF-8") << QByteArray("J\xC3\xBCrgen;0171\n") << "Łukasz" << false
+                               << QByteArray("J\xC3\xBCrgen;0171\r\n\xC5\x81ukasz;0172\r\n");
+        QTest::newRow("UTF-8 with byte-order mark")
+            << QByteArray("\xEF\xBB\xBFJ\xC3\xBCrgen;0171\r\n") << "Åsa" << false
+            << QByteArray("\xEF\xBB\xBFJ\xC3\xBCrgen;0171\r\n\xC3\x85sa;0172\r\n");
+        QTest::newRow("Windows-1252") << QByteArray("J\xFCrgen;0171\r\n") << "Åsa" << false
+                                      << QByteArray("J\xFCrgen;0171\r\n\xC5sa;0172\r\n");
+        QTest::newRow("Windows-1252 cannot carry Ł")
+            << QByteArray("J\xFCrgen;0171\r\n") << "Łukasz" << true << QByteArray("J\xFCrgen;0171\r\n");
+        QTest::newRow("plain ASCII stays Windows-1252")
+            << QByteArray("J.;0171\r\n") << "Jürgen" << false << QByteArray("J.;0171\r\nJ\xFCrgen;0172\r\n");
+    }
+    void listKeepsItsEncoding()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, name);
+        QFETCH(bool, refused);
+        QFETCH(QByteArray, saved);
+        Rig r;
+        r.write(file);
+        frmTelNr w;
+        w.PhListOpen();
+        QVERIFY(w.tabTelefon->item(1, 1)->text() == "Jürgen" || w.tabTelefon->item(1, 1)->text() == "J.");
+        addEntry(w, name, "0172");
+        QCOMPARE(r.dialogs.texts(), refused ? QStringList(kPhoneControlCharMessage) : QStringList());
+        w.PhListSave();
+        QCOMPARE(r.read(), saved);
+    }
+
+    // A file out of bounds gets one box with the reason, and the grid keeps what it held.
+    void oversizedListIsNotRead()
+    {
+        Rig r;
+        r.write("Anna;1\r\n");
+        frmTelNr w;
+        w.PhListOpen();
+        QFile f(r.file);
+        QVERIFY(f.resize(kTextFileMaxBytes + 1)); // sparse: takes no room
+        w.PhListOpen();
+        QCOMPARE(r.dialogs.texts(),
+                 QStringList("Die Datei \"" + r.file + "\" ist zu groß: gelesen werden höchstens 32 MB. "));
+        QCOMPARE(gridRows(w), (Rows{{"Anna", "1"}}));
+    }
+
     // No keeps the entry; Yes moves the rows below up and the save leaves out the emptied last row.
     void deleteThenSave()
     {

@@ -77,6 +77,24 @@ private slots:
         QCOMPARE(PhoneListNumberIsStorable(number), numberOk);
         QCOMPARE(PhoneListEntryRefusal(name, number), refusal);
     }
+
+    // A list read as UTF-8 carries every character; controls still do not belong in it.
+    void storableInUtf8List_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("Polish L") << "Łukasz" << QString();
+        QTest::newRow("emoji") << QString::fromUtf8("Oma \xF0\x9F\x93\x9E") << QString();
+        QTest::newRow("DEL") << "Oma\x7F" << kPhoneControlCharMessage;
+        QTest::newRow("C1 control") << QStringLiteral("Oma\u0085") << kPhoneControlCharMessage;
+        QTest::newRow("semicolon") << "Meier;Karl" << kPhoneNameSemicolonMessage;
+    }
+    void storableInUtf8List()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, refusal);
+        QCOMPARE(PhoneListEntryRefusal(name, QStringLiteral("0171"), TextEncoding::Utf8), refusal);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestPhoneListFormat)

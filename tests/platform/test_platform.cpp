@@ -130,17 +130,20 @@ private slots:
         QCOMPARE(QDir::currentPath(), before);
     }
 
-    // The traffic log's dialog: a new name is typed, an existing one comes back without the
-    // toolkit's own overwrite question (the program asks its own).
+    // The traffic log's dialog and the lists' save dialog: a new name is typed, an existing one
+    // comes back without the toolkit's own overwrite question (the program asks its own).
     void aNewNameCanBeTypedAndNothingIsAsked_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::newRow("new") << "neu.log";
-        QTest::newRow("existing") << "alt.log";
+        QTest::addColumn<bool>("save");
+        QTest::newRow("new") << "neu.log" << false;
+        QTest::newRow("existing") << "alt.log" << false;
+        QTest::newRow("save over an existing file") << "alt.log" << true;
     }
     void aNewNameCanBeTypedAndNothingIsAsked()
     {
         QFETCH(QString, name);
+        QFETCH(bool, save);
         QTemporaryDir dir;
         QFile existing(dir.filePath(QStringLiteral("alt.log")));
         QVERIFY(existing.open(QIODevice::WriteOnly));
@@ -157,6 +160,7 @@ private slots:
                 if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                     ++boxes;
                     box->reject();
+                    QTimer::singleShot(0, fd, [fd] { fd->reject(); }); // it would wait for another name
                 }
             });
             static_cast<QDialog *>(fd)->accept(); // what the accept button does
@@ -164,7 +168,8 @@ private slots:
         WidgetDialogs w;
         FileRequest r{QStringLiteral("Protokolldatei öffnen"),
                       QStringLiteral("Protokolldateien (*.LOG)|*.log|Alle Dateien (*.*)|*.*")};
-        r.newName = true;
+        r.newName = !save;
+        r.save = save;
         const QString chosen = w.chooseFile(r);
         QDir::setCurrent(before);
         QCOMPARE(boxes, 0);

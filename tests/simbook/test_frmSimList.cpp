@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 using modemsim::PhoneEntry;
@@ -157,6 +159,46 @@ private slots:
         QCOMPARE(r.w->lblPlatz->text(), QStringLiteral("Eintrag 3 von 3 – fertig"));
     }
 
+    // Read, edit one row, delete one, add one, write: each location is changed in place, the
+    // deleted one cleared, the new row goes to a free one; writing again adds nothing.
+    void writeBackChangesInPlace()
+    {
+        SimRig r({kAnna, kHans, {"0171", 129, "Eva"}});
+        r.w->edTZahl->setText(QStringLiteral("4"));
+        r.w->cmdReadOut->click();
+        r.w->tabTelefon->setCurrentCell(2, 1);
+        r.w->cmdEdit->click();
+        r.w->edName->setText(QStringLiteral("Hans Meier"));
+        r.w->cmdOK->click();
+        r.w->tabTelefon->setCurrentCell(3, 1);
+        r.w->cmdDel->click();
+        r.add(QStringLiteral("Udo"), QStringLiteral("0999"));
+        r.p.dialogs.clear();
+        r.sent();
+
+        r.p.dialogs.answers = {MsgAnswer::No, MsgAnswer::Yes};
+        r.w->cmdWrite->click(); // No: nothing is sent
+        QCOMPARE(r.sent(), QString());
+        r.w->cmdWrite->click();
+        QCOMPARE(r.p.dialogs.texts(),
+                 QStringList(2, QStringLiteral("Auf die SIM-Karte schreiben: 1 Eintrag ändern, 1 neu, 1 löschen?")));
+        QCOMPARE(r.lines(), (QStringList{R"(AT+CPBS="SM")", "AT+CPBW= 3", R"(AT+CPBW= 2,"0123",129,"Hans Meier")",
+                                         R"(AT+CPBW= 4,"0999",129,"Udo")"}));
+        const modemsim::Modem &m = r.sim->modem();
+        QCOMPARE(m.phoneEntry("SM", 1), kAnna);
+        QCOMPARE(m.phoneEntry("SM", 2), (PhoneEntry{"0123", 129, "Hans Meier"}));
+        QCOMPARE(m.phoneEntry("SM", 4), (PhoneEntry{"0999", 129, "Udo"}));
+        QCOMPARE(m.phonebookUsed("SM"), 3);
+        QCOMPARE(r.row(5), (QStringList{"5", "Udo", "0999", "4"}));
+
+        r.p.dialogs.clear();
+        r.w->cmdWrite->click();
+        QCOMPARE(r.sent(), QString());
+        QCOMPARE(r.p.dialogs.texts(), QStringList(QStringLiteral("Es gibt nichts auf die SIM-Karte zu schreiben: kein "
+                                                                 "Eintrag ist neu, geändert oder gelöscht. ")));
+        QCOMPARE(m.phonebookUsed("SM"), 3);
+    }
+
     void writeStopsAtTheFirstError()
     {
         SimRig r({kAnna}, 2);
@@ -193,6 +235,55 @@ private slots:
                                             "dürfen keine Anführungszeichen, Semikolons, Zeilenumbrüche, "
                                             "Steuerzeichen oder nicht übertragbaren Sonderzeichen enthalten. Es "
                                             "wurde nichts gesendet. ")));
+    }
+
+    // A name with ";" as the card may hold it: left alone by a write, and refused by a save, which
+    // would read it back in the wrong columns.
+    void semicolonNameFromTheCard()
+    {
+        SimRig r({{"0171", 129, "Meier;Ernst"}, kAnna});
+        r.w->edTZahl->setText(QStringLiteral("2"));
+        r.w->cmdReadOut->click();
+        QCOMPARE(r.row(1), (QStringList{"1", "Meier;Ernst", "0171", "1"}));
+        r.w->cmdWrite->click();
+        QCOMPARE(r.lines().size(), 4); // the read-out only
+        r.w->tabTelefon->cellClicked(2, 1);
+        r.p.dialogs.fileAnswers << r.path(QStringLiteral("sim.lst"));
+        r.w->cmdPcSave->click();
+        QCOMPARE(r.p.dialogs.texts().last(),
+                 QStringLiteral("Die Liste wurde nicht gespeichert: ein Semikolon (;), ein Zeilenumbruch oder ein "
+                                "Steuerzeichen in Name oder Nummer, oder ein Zeichen, das die Datei nicht aufnehmen "
+                                "kann, käme beim Öffnen nicht so zurück. Bitte ändern: Eintrag 1 (Meier;Ernst). "));
+        QVERIFY(r.p.dialogs.fileRequests.isEmpty());
+        QVERIFY(!QFileInfo::exists(r.path(QStringLiteral("sim.lst"))));
+        QVERIFY(!r.w->SimListSave(r.path(QStringLiteral("sim.lst"))));
+        QVERIFY(!QFileInfo::exists(r.path(QStringLiteral("sim.lst"))));
+        QVERIFY(r.w->DataChanged);
+    }
+
+    // A list from a Linux editor in UTF-8 shows its umlauts and is saved back in UTF-8.
+    void utf8ListKeepsItsEncoding()
+    {
+        SimRig r;
+        const QByteArray bytes("J\xC3\xBCrgen;0171;3\r\n\xC5\x81ukasz;0172;\r\n");
+        r.open("utf8.lst", bytes);
+        QCOMPARE(r.row(1), (QStringList{"1", "Jürgen", "0171", "3"}));
+        QVERIFY(r.w->SimListSave(r.path(QStringLiteral("again.lst"))));
+        QCOMPARE(r.read(QStringLiteral("again.lst")), bytes);
+    }
+
+    // Something that is no file gets one box with the reason; nothing waits for a writer.
+    void fifoChosenAsList()
+    {
+        SimRig r;
+        r.open("alt.lst", "Alt;0;1\r\n");
+        const QString fifo = r.path(QStringLiteral("fifo.lst"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        r.p.dialogs.fileAnswers << fifo;
+        r.w->cmdOpen->click();
+        QCOMPARE(r.p.dialogs.texts(),
+                 QStringList('"' + fifo + QStringLiteral("\" ist keine gewöhnliche Datei und wird nicht gelesen. ")));
+        QCOMPARE(r.row(1), (QStringList{"1", "Alt", "0", "1"}));
     }
 
     void closedPortSendsNothing()
@@ -339,6 +430,44 @@ private slots:
         QVERIFY(!r.main->receiveTimer());
         QCOMPARE(r.row(1), (QStringList{"1", "Anna", "+491701234567", "1"}));
         QCOMPARE(r.w->edTZahl->text(), QStringLiteral("2"));
+    }
+
+    // However small the work area makes it (down to its minimum, which a 1024x768 screen holds),
+    // every control shows whole and the status line holds its longest usual text.
+    void fitsItsSize_data()
+    {
+        QTest::addColumn<QSize>("size"); // (0, 0): the minimum; (-1, -1): as opened
+        QTest::newRow("minimum") << QSize(0, 0);
+        QTest::newRow("as opened") << QSize(-1, -1);
+        QTest::newRow("maximised at 1024x768") << QSize(1000, 420);
+    }
+    void fitsItsSize()
+    {
+        QFETCH(QSize, size);
+        SimRig r;
+        const QSize minimum = r.w->minimumSizeHint();
+        QVERIFY2(minimum.width() <= 640 && minimum.height() <= 360,
+                 qPrintable(QStringLiteral("%1x%2").arg(minimum.width()).arg(minimum.height())));
+        QCOMPARE(r.w->minimumSize(), minimum);
+        if (size.width() >= 0)
+            r.w->resize(size.expandedTo(minimum));
+        QApplication::processEvents();
+        const QRect inside = r.w->rect();
+        const QList<QWidget *> controls{r.w->lblAnzahl, r.w->edTZahl, r.w->tabTelefon, r.w->lblPlatz,
+                                        r.w->edName,    r.w->edNr,    r.w->cmdOK,      r.w->cmdEsc,
+                                        r.w->cmdNew,    r.w->cmdEdit, r.w->cmdDel,     r.w->cmdReadOut,
+                                        r.w->cmdWrite,  r.w->cmdOpen, r.w->cmdPcSave};
+        for (const QWidget *c : controls) {
+            QVERIFY2(inside.contains(c->geometry()), qPrintable(c->objectName()));
+            // The buttons below the grid show their captions whole; OK sits over the number column.
+            if (auto *b = qobject_cast<const QPushButton *>(c); b && b != r.w->cmdOK)
+                QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->objectName()));
+        }
+        QVERIFY(r.w->lblAnzahl->width() >= r.w->lblAnzahl->sizeHint().width());
+        QVERIFY(r.w->cmdOK->width() >= r.w->cmdOK->fontMetrics().horizontalAdvance(QStringLiteral("OK")) + 8);
+        QVERIFY(r.w->lblPlatz->width() >=
+                r.w->lblPlatz->fontMetrics().horizontalAdvance(QStringLiteral("Eintrag 100 von 100 – angehalten")));
+        QVERIFY(r.w->tabTelefon->height() >= 4 * r.w->tabTelefon->rowHeight(0));
     }
 
     void closedDuringReadOut()
