@@ -13,6 +13,7 @@
 #include "modem/frmSMS1.h"
 #include "phonelist/frmTelNr.h"
 #include "platform/Platform.h"
+#include "platform/SystemText.h"
 #include "platform/Twips.h"
 #include "platform/UrlOpener.h"
 #include "simbook/frmSimList.h"
@@ -198,7 +199,8 @@ void frmAnfang::LogOpen()
         if (a == MsgAnswer::Yes) {
             QFile f(fileName);
             if (!f.remove()) {
-                ui.message(QStringLiteral("Die Datei \"%1\" kann nicht gelöscht werden: %2").arg(fileName, f.errorString()),
+                ui.message(QStringLiteral("Die Datei \"%1\" kann nicht gelöscht werden: %2")
+                               .arg(fileName, GermanSystemText(f.errorString())),
                            MsgButtons::Ok, MsgIcon::Exclamation);
                 return;
             }

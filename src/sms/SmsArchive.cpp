@@ -1,7 +1,7 @@
 #include "sms/SmsArchive.h"
 
-#include "comm/PortErrorText.h"
 #include "platform/CodePage.h"
+#include "platform/SystemText.h"
 #include "sms/ReceiveAnswers.h"
 #include "sms/SmsDataFile.h"
 

@@ -1,7 +1,7 @@
 #include "sms/SmsDataFile.h"
 
-#include "comm/PortErrorText.h"
 #include "platform/CodePage.h"
+#include "platform/SystemText.h"
 
 #include <QDir>
 #include <QFileInfo>

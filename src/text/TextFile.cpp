@@ -1,6 +1,7 @@
 #include "text/TextFile.h"
 
 #include "platform/CodePage.h"
+#include "platform/SystemText.h"
 
 #include <QDir>
 #include <QFile>
@@ -224,7 +225,7 @@ bool TextFileWrite(const QString &path, const QStringList &lines, QString *error
     if (ok && file.commit())
         return true;
     if (error)
-        *error = file.errorString();
+        *error = GermanSystemText(file.errorString());
     file.cancelWriting();
     return false;
 }
