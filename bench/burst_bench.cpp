@@ -2,6 +2,7 @@
 // read and per exchange answer, on the in-process fake port. Run by hand:
 //   build/bin/bench_burst [kilobytes]      (default 1024)
 // Goal: every tick well under 0.05 s, 1 MB well under a second of CPU in all.
+#include "support/TaskExchange.h"
 #include "support/CpuTime.h"
 #include "support/MainRig.h"
 

@@ -3,6 +3,7 @@
 //   bench_kill_reader --link PATH --folder DIR            read the SIM into SMS files in DIR
 //   bench_kill_reader --link PATH --folder DIR --prepare  put the modem into text mode
 //   bench_kill_reader --link PATH --folder DIR --list     print every message left on the SIM
+#include "support/TaskExchange.h"
 #include "comm/QtSerialBackend.h"
 #include "main/frmAnfang.h"
 #include "modem/ModemCommand.h"

@@ -12,6 +12,7 @@
 #include "simbook/frmSimList.h"
 #include "sms/frmListe.h"
 
+#include <QPushButton>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTableWidget>
@@ -161,7 +162,7 @@ int main(int argc, char *argv[])
         w.txtPIN->setText(QStringLiteral("1234"));
         w.txtSMSC->setText(QStringLiteral("+491710760000"));
         const qint64 at = sizeOf(transcript);
-        const Measured m = measure([&] { w.cmdModemOn_Click(); });
+        const Measured m = measure([&] { w.cmdModemOn->click(); });
         const bool ok = s.dialogs.shown.isEmpty() && main.panelText(2) == QLatin1String("Varnix Mobil");
         if (runs("registration"))
             report(r, QStringLiteral("registration"), m, modemTime(readFrom(transcript, at)), 0, ok);

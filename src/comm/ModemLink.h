@@ -1,7 +1,10 @@
 #pragma once
 #include <QString>
 
+#include <utility>
+
 class CommPort;
+class ModemTask;
 
 // What a window that talks to the modem needs from the main window: the port, the terminal
 // (and the traffic log behind it), the receive timer and the status bar.
@@ -11,19 +14,43 @@ public:
     virtual CommPort &comm() = 0;
     // Appends to the terminal and the log; rewrites data to CR LF line ends in place.
     virtual void ShowData(QString &data) = 0;
-    // Timer1 drains the input buffer into the terminal; exchanges switch it off around them.
+    // Timer1 drains the input buffer into the terminal.
     virtual void setReceiveTimer(bool on) = 0;
     virtual bool receiveTimer() const = 0;
     // Status-bar panels 1 to 4.
     virtual void setPanelText(int panel, const QString &text) = 0;
     virtual QString panelText(int panel) const = 0;
 
-    // The task that has the modem now (see ModemTurn), or empty when it is free.
-    const QString &modemTask() const { return m_task; }
+    // Whoever reads the modem's answers itself (a modem task, the received-messages window
+    // while it is loaded) holds the receive timer off, which would take those answers first.
+    // Holds are counted: the timer runs again when the last one ends, so nested and
+    // overlapping holders restore it right.
+    void holdReceiveTimer();
+    void releaseReceiveTimer();
+
+    // The title of the task that has the modem now (see ModemTask), or empty when it is free.
+    const QString &modemTask() const { return m_taskTitle; }
 
 private:
-    friend class ModemTurn;
-    QString m_task;
-    const void *m_holder = nullptr;
-    int m_depth = 0;
+    friend class ModemTask;
+    ModemTask *m_task = nullptr;
+    QString m_taskTitle;
+    int m_timerHolds = 0;
+};
+
+// Holds the receive timer off for as long as it lives (or until released).
+class ReceiveTimerHold {
+public:
+    explicit ReceiveTimerHold(ModemLink &link) : m_link(&link) { link.holdReceiveTimer(); }
+    ~ReceiveTimerHold() { release(); }
+    ReceiveTimerHold(const ReceiveTimerHold &) = delete;
+    ReceiveTimerHold &operator=(const ReceiveTimerHold &) = delete;
+    void release()
+    {
+        if (m_link)
+            std::exchange(m_link, nullptr)->releaseReceiveTimer();
+    }
+
+private:
+    ModemLink *m_link;
 };

@@ -62,8 +62,6 @@ frmComScan::frmComScan(ModemLink &link, std::function<void()> receiveLoop, QWidg
     connect(btnScan, &QPushButton::clicked, this, &frmComScan::btnScan_Click);
     connect(&TimerSchreib, &QTimer::timeout, this, &frmComScan::TimerSchreib_Timer);
 
-    // Load: the main window's terminal read would take the answers the scan waits for.
-    m_link.setReceiveTimer(false);
     TimerSchreib.stop();
     showPortStatus();
     setFixedSize(sizeHint());

@@ -1,9 +1,10 @@
 #pragma once
+#include "comm/ModemLink.h"
+
 #include <QDialog>
 #include <QTimer>
 #include <functional>
 
-class ModemLink;
 class QLabel;
 class QPushButton;
 class QStatusBar;
@@ -37,6 +38,8 @@ private:
     void showPortStatus();
 
     ModemLink &m_link;
+    // While the window is there the terminal does not read: the scan waits for the answers.
+    ReceiveTimerHold m_timerHold{m_link};
     std::function<void()> m_receiveLoop;
     bool m_sendPhase = false;
 };

@@ -1,7 +1,6 @@
 #include "main/frmAnfang.h"
 
 #include "comm/ComProcs.h"
-#include "comm/ModemTurn.h"
 #include "main/IconLabel.h"
 #include "main/Icons.h"
 #include "main/TerminalText.h"
@@ -28,6 +27,7 @@
 #include <QStatusBar>
 #include <QTextDocument>
 #include <QTimer>
+#include <utility>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -109,6 +109,9 @@ frmAnfang::~frmAnfang()
 {
     Timer1.stop();
     m_log.close();
+    // The child windows hand the receive timer back when they go; that must happen while this
+    // window is still whole, not when its base deletes its children.
+    delete std::exchange(mdiArea, nullptr);
 }
 
 void frmAnfang::buildTerminalPanel()

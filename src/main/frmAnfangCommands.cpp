@@ -7,9 +7,9 @@
 
 #include "about/frmAbout.h"
 #include "comm/ComProcs.h"
-#include "comm/ModemTurn.h"
 #include "config/frmComScan.h"
 #include "config/frmProperties.h"
+#include "modem/ModemTask.h"
 #include "modem/frmSMS1.h"
 #include "phonelist/frmTelNr.h"
 #include "platform/Platform.h"
@@ -312,8 +312,8 @@ void frmAnfang::openPhoneList()
 void frmAnfang::openPortSettings()
 {
     // OK and the port test close the port: not under another window's task.
-    const ModemTurn turn(*this, this, kPropertiesTitle);
-    if (!turn.takenOrSaid())
+    const ModemTask task(*this, this, kPropertiesTitle);
+    if (!task)
         return;
     // OK hides the dialog and keeps it for the next opening; Cancel discards it.
     frmProperties::ShowModal(m_properties, *this, [this] { ComStatus(); }, this);
@@ -329,16 +329,12 @@ void frmAnfang::openConversionTable()
 void frmAnfang::openBaudScan()
 {
     // The scan closes the port and opens it at other speeds: not under another window's task.
-    const ModemTurn turn(*this, this, kComScanTitle);
-    if (!turn.takenOrSaid())
+    const ModemTask task(*this, this, kComScanTitle);
+    if (!task)
         return;
     ComClose(m_comm);
-    {
-        // The scan window switches Timer1 off when it loads; it comes back on here.
-        frmComScan w(*this, [this] { ReceiveLoop(); }, this);
-        w.exec();
-    }
-    Timer1.start();
+    frmComScan w(*this, [this] { ReceiveLoop(); }, this);
+    w.exec();
 }
 
 void frmAnfang::openHandbook()

@@ -112,17 +112,6 @@ void ModemCommand(CommPort &comm, QString &answer, qint16 &status, TimeoutBox bo
         status = kStatusOk;
 }
 
-qint16 Exchange(ModemLink &link, const QString &command, QString &answer)
-{
-    QString line = command + QLatin1Char('\r');
-    link.comm().output(line);
-    link.ShowData(line);
-    qint16 status = kStatusNoResult;
-    ModemCommand(link.comm(), answer, status);
-    link.ShowData(answer);
-    return status;
-}
-
 bool PortIsOpen(ModemLink &link)
 {
     if (link.comm().portOpen())

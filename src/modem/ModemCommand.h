@@ -14,7 +14,8 @@ inline const QString kPortClosedMessage = QStringLiteral("  Com-Schnittstelle is
 // tells a modem that has stopped answering once, in its own words).
 enum class TimeoutBox { Show, Quiet };
 
-// Waits for the modem's answer to the command line just written: up to 10 s for the first
+// Waits for the modem's answer to the command line just written (ModemTask::exchange writes it,
+// shows it and calls this, the one wait for an answer): up to 10 s for the first
 // character, then until the line has been quiet for one second. The answer is returned
 // raw and classified by plain substring search. An answer that never falls quiet ends after
 // 64 KB or 30 s with status 9 and a line saying so. A closed port gives status 1 at once:
@@ -26,11 +27,6 @@ void ModemCommand(CommPort &comm, QString &answer, qint16 &status, TimeoutBox bo
 // Waits until more than `seconds` have passed since the start (rounded to a whole second),
 // serving events meanwhile.
 void WaitSeconds(double seconds);
-
-// One exchange as every modem window runs it: write the command line (command and CR),
-// echo it into the terminal, wait for the answer, echo the answer. Returns the status;
-// `answer` holds the answer with the terminal's CR LF line ends.
-qint16 Exchange(ModemLink &link, const QString &command, QString &answer);
 
 // Shows the closed-port message and returns false when the port is closed.
 bool PortIsOpen(ModemLink &link);

@@ -157,7 +157,7 @@ void PinGuard::PinSend(ModemLink &link, QLineEdit &pinBox, const ExchangeFn &exc
     if (!m_simLocked && !pinTyped(pinBox.text()))
         return;
     QString answer;
-    const qint16 status = exchange(QStringLiteral("AT+CPIN?"), answer);
+    const qint16 status = exchange(QStringLiteral("AT+CPIN?"), answer, {});
     const SimState sim = CpinReadState(answer, status);
     m_simLocked = sim.lock == SimLock::Puk;
     switch (sim.lock) {
@@ -172,7 +172,7 @@ void PinGuard::PinSend(ModemLink &link, QLineEdit &pinBox, const ExchangeFn &exc
         return;
     case SimLock::Puk:
         note(link, QStringLiteral("PIN nicht gesendet: Die SIM-Karte ist gesperrt (%1).").arg(sim.code));
-        unlockWithPuk(link, pinBox, exchange);
+        unlockWithPuk(pinBox, exchange);
         return;
     case SimLock::Pin:
     case SimLock::Unknown: // a modem that cannot tell: the PIN goes, still guarded
@@ -202,7 +202,7 @@ void PinGuard::sendPin(QLineEdit &pinBox, const ExchangeFn &exchange)
                == MsgAnswer::No)
         return;
     QString answer;
-    const qint16 status = exchange(QStringLiteral("AT+CPIN=\"%1\"").arg(pin), answer);
+    const qint16 status = exchange(QStringLiteral("AT+CPIN=\"%1\"").arg(pin), answer, {});
     if (CpinSetVerdict(answer, status) != PinVerdict::Rejected)
         return;
     m_refusedPins.insert(pin);
@@ -219,7 +219,7 @@ void PinGuard::sendPin(QLineEdit &pinBox, const ExchangeFn &exchange)
     ui.message(text, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
-void PinGuard::unlockWithPuk(ModemLink &link, QLineEdit &pinBox, const ExchangeFn &exchange)
+void PinGuard::unlockWithPuk(QLineEdit &pinBox, const ExchangeFn &exchange)
 {
     auto &ui = platform::dialogs();
     ui.message(QStringLiteral("Die SIM-Karte ist gesperrt, weil die PIN zu oft falsch eingegeben wurde. Sie lässt "
@@ -245,7 +245,7 @@ void PinGuard::unlockWithPuk(ModemLink &link, QLineEdit &pinBox, const ExchangeF
         return;
     }
     QString answer;
-    const qint16 status = secretExchange(link, QStringLiteral("AT+CPIN=\"%1\",\"%2\"").arg(puk, newPin), {puk, newPin}, answer);
+    const qint16 status = exchange(QStringLiteral("AT+CPIN=\"%1\",\"%2\"").arg(puk, newPin), answer, {puk, newPin});
     switch (CpinSetVerdict(answer, status)) {
     case PinVerdict::Accepted:
         // The new PIN is the right one now, even one refused before.
@@ -273,28 +273,9 @@ std::optional<int> PinGuard::retries(const QString &code, const ExchangeFn &exch
     if (m_noCpinr)
         return std::nullopt;
     QString answer;
-    const qint16 status = exchange(QStringLiteral("AT+CPINR=\"%1\"").arg(code), answer);
+    const qint16 status = exchange(QStringLiteral("AT+CPINR=\"%1\"").arg(code), answer, {});
     const std::optional<int> left = CpinrRetries(answer, code);
     if (!left && status == kStatusError)
         m_noCpinr = true;
     return left;
-}
-
-qint16 PinGuard::secretExchange(ModemLink &link, const QString &command, const QStringList &secrets, QString &answer)
-{
-    const auto blank = [&secrets](QString &text) {
-        for (const QString &s : secrets)
-            text.replace(s, QString(s.size(), u'*'));
-    };
-    QString line = command + QLatin1Char('\r');
-    link.comm().output(line);
-    QString echo = line;
-    blank(echo);
-    link.ShowData(echo);
-    qint16 status = kStatusNoResult;
-    ModemCommand(link.comm(), answer, status);
-    // A modem with its echo on repeats the line.
-    blank(answer);
-    link.ShowData(answer);
-    return status;
 }

@@ -2,6 +2,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -50,7 +51,8 @@ QString AttemptsText(std::optional<int> left);
 class PinGuard final : public QObject {
     Q_OBJECT
 public:
-    using ExchangeFn = std::function<qint16(const QString &command, QString &answer)>;
+    // One command the way the window runs its others; `secrets` are shown as stars.
+    using ExchangeFn = std::function<qint16(const QString &command, QString &answer, const QStringList &secrets)>;
 
     static PinGuard &of(QWidget *window);
 
@@ -62,10 +64,8 @@ private:
     // The PIN as typed may go to the modem; otherwise says why not.
     bool pinTyped(const QString &pin);
     void sendPin(QLineEdit &pinBox, const ExchangeFn &exchange);
-    void unlockWithPuk(ModemLink &link, QLineEdit &pinBox, const ExchangeFn &exchange);
+    void unlockWithPuk(QLineEdit &pinBox, const ExchangeFn &exchange);
     std::optional<int> retries(const QString &code, const ExchangeFn &exchange);
-    // Written as given, echoed and shown with the PUK and the new PIN blanked out.
-    qint16 secretExchange(ModemLink &link, const QString &command, const QStringList &secrets, QString &answer);
 
     QWidget *m_window;
     QSet<QString> m_refusedPins;

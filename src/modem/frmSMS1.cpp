@@ -3,9 +3,9 @@
 #include "comm/ComProcs.h"
 #include "comm/CommPort.h"
 #include "comm/ModemLink.h"
-#include "comm/ModemTurn.h"
 #include "modem/ModemAnswers.h"
 #include "modem/ModemCommand.h"
+#include "modem/ModemTask.h"
 #include "modem/PinGuard.h"
 #include "platform/ControlName.h"
 #include "platform/Platform.h"
@@ -113,7 +113,7 @@ frmSMS1::frmSMS1(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(lin
     picRegister->setAccessibleName(QStringLiteral("Bild"));
     picRegister->hide();
 
-    const auto starts = [this](QPushButton *b, void (frmSMS1::*step)()) {
+    const auto starts = [this](QPushButton *b, void (frmSMS1::*step)(Run &)) {
         connect(b, &QPushButton::clicked, this, [this, step] { runAlone(step); });
     };
     starts(cmdModemOn, &frmSMS1::cmdModemOn_Click);
@@ -134,25 +134,17 @@ frmSMS1::frmSMS1(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(lin
 
 void frmSMS1::broughtToFront() { lblAngemeldet->clear(); }
 
-void frmSMS1::runAlone(void (frmSMS1::*step)())
+void frmSMS1::runAlone(void (frmSMS1::*step)(Run &))
 {
-    // The exchanges yield to the event queue, so a click can arrive in the middle of a run;
-    // a nested run would switch the receive timer back on under the outer one.
-    if (m_running)
+    // A click in the middle of a run, or another window's task, starts nothing.
+    ModemTask task(m_link, this, windowTitle());
+    if (!task)
         return;
-    const ModemTurn turn(m_link, this, windowTitle());
-    if (!turn.takenOrSaid())
-        return;
-    m_running = true;
-    (this->*step)();
-    m_running = false;
-    if (m_brokenByClose) {
-        // The user closed the window, not pressed the break button: the next opening starts
-        // afresh, and the terminal reads the modem again.
-        m_brokenByClose = false;
-        cmdBreak->setText(kIdleBreakCaption);
-        m_link.setReceiveTimer(true);
-    }
+    Run run{task};
+    // A break asked for while nothing ran holds for what is started next.
+    if (m_breakAsked)
+        task.cancel();
+    (this->*step)(run);
 }
 
 void frmSMS1::closeEvent(QCloseEvent *e)
@@ -160,21 +152,21 @@ void frmSMS1::closeEvent(QCloseEvent *e)
     // Hidden, not destroyed: a sequence may still be waiting for the modem, and the inputs
     // are kept for the next opening. A run must not go on unseen (an AT+CREG? loop without
     // network would never end): it is broken off at its next step.
-    if (m_running && !broken()) {
-        breakOff();
-        m_brokenByClose = true;
-    }
+    ModemTask::cancelFor(m_link, this);
     hide();
     e->ignore();
 }
 
-bool frmSMS1::broken() const { return cmdBreak->text() == kBreakCaption; }
-
-void frmSMS1::breakOff() { cmdBreak->setText(kBreakCaption); }
-
-bool frmSMS1::mayRun()
+void frmSMS1::breakOff()
 {
-    if (broken()) {
+    m_breakAsked = true;
+    cmdBreak->setText(kBreakCaption);
+    ModemTask::cancelFor(m_link, this);
+}
+
+bool frmSMS1::mayRun(Run &run)
+{
+    if (run.task.cancelled()) {
         ComClear(m_link.comm());
         return false;
     }
@@ -182,7 +174,7 @@ bool frmSMS1::mayRun()
         return true;
     // Nothing can be sent: say so once, and end a run here rather than let every step wait.
     platform::dialogs().message(kPortClosedMessage);
-    if (m_sequence)
+    if (run.sequence)
         breakOff();
     return false;
 }
@@ -195,19 +187,20 @@ bool frmSMS1::safeParameter(const QString &text)
     return false;
 }
 
-qint16 frmSMS1::exchange(const QString &command, QString &answer)
+qint16 frmSMS1::exchange(Run &run, const QString &command, QString &answer, const QStringList &secrets)
 {
-    const qint16 status = Exchange(m_link, command, answer);
+    const ModemTask::Reply reply = run.task.exchange(command, ExchangeOptions::hiding(secrets));
+    answer = reply.answer;
     // No answer (the time-out box has been shown) or no port any more (its loss has been
     // reported): every later step would wait ten seconds and show the box again.
-    if (status == kStatusTimeout && m_sequence)
+    if (reply.status == kStatusTimeout && run.sequence)
         breakOff();
-    return status;
+    return reply.status;
 }
 
-bool frmSMS1::required(const QString &command, QString &answer)
+bool frmSMS1::required(Run &run, const QString &command, QString &answer)
 {
-    const qint16 status = exchange(command, answer);
+    const qint16 status = exchange(run, command, answer);
     if (status == kStatusOk)
         return true;
     // A time-out has had its box; an error or an answer without a result code (an echo that
@@ -219,93 +212,87 @@ bool frmSMS1::required(const QString &command, QString &answer)
     return false;
 }
 
-void frmSMS1::echoOnly(const QString &command)
+void frmSMS1::echoOnly(Run &run, const QString &command)
 {
-    if (!mayRun())
+    if (!mayRun(run))
         return;
     QString answer;
-    exchange(command, answer);
+    exchange(run, command, answer);
 }
 
-void frmSMS1::cmdModemOn_Click()
+void frmSMS1::cmdModemOn_Click(Run &run)
 {
-    m_sequence = true;
-    m_link.setReceiveTimer(false);
-    ModemInit();
-    ModelQuery();
-    MakerQuery();
-    ErrModeSet();
-    SignalQuery();
-    PinSend();
-    TextModeSet();
-    RegQuery();
-    OperatorQuery();
-    SmscSend();
-    m_link.setReceiveTimer(true);
+    run.sequence = true;
+    ModemInit(run);
+    ModelQuery(run);
+    MakerQuery(run);
+    ErrModeSet(run);
+    SignalQuery(run);
+    PinSend(run);
+    TextModeSet(run);
+    RegQuery(run);
+    OperatorQuery(run);
+    SmscSend(run);
+    m_breakAsked = false;
     cmdBreak->setText(kIdleBreakCaption);
-    m_sequence = false;
 }
 
-void frmSMS1::cmdStep_Click()
-{
-    m_link.setReceiveTimer(false);
-    RegQuery();
-    m_link.setReceiveTimer(true);
-}
+void frmSMS1::cmdStep_Click(Run &run) { RegQuery(run); }
 
-void frmSMS1::ModemInit()
+void frmSMS1::ModemInit(Run &run)
 {
     // With the port closed nothing can succeed: the run is broken off at once instead of
     // waiting ten seconds for an answer to a command that never went out.
-    if (!mayRun())
+    if (!mayRun(run))
         return;
     QString answer;
-    if (required(QStringLiteral("AT"), answer) && !broken())
-        required(QStringLiteral("AT E0"), answer);
+    if (required(run, QStringLiteral("AT"), answer) && !run.task.cancelled())
+        required(run, QStringLiteral("AT E0"), answer);
 }
 
-void frmSMS1::ModelQuery()
+void frmSMS1::ModelQuery(Run &run)
 {
-    if (!mayRun())
+    if (!mayRun(run))
         return;
     QString answer;
-    required(QStringLiteral("AT+GMM"), answer);
+    required(run, QStringLiteral("AT+GMM"), answer);
     m_link.setPanelText(3, GmmModelName(answer));
 }
 
-void frmSMS1::MakerQuery() { echoOnly(QStringLiteral("AT+CGMI")); }
+void frmSMS1::MakerQuery(Run &run) { echoOnly(run, QStringLiteral("AT+CGMI")); }
 
-void frmSMS1::ErrModeSet() { echoOnly(QStringLiteral("AT+CMEE=2")); }
+void frmSMS1::ErrModeSet(Run &run) { echoOnly(run, QStringLiteral("AT+CMEE=2")); }
 
-void frmSMS1::SignalQuery()
+void frmSMS1::SignalQuery(Run &run)
 {
-    if (!mayRun())
+    if (!mayRun(run))
         return;
     QString answer;
-    exchange(QStringLiteral("AT+CSQ"), answer);
+    exchange(run, QStringLiteral("AT+CSQ"), answer);
     m_link.setPanelText(4, QStringLiteral("Feldstärke: ") + CsqSignalValue(answer));
 }
 
-void frmSMS1::PinSend()
+void frmSMS1::PinSend(Run &run)
 {
-    if (!mayRun())
+    if (!mayRun(run))
         return;
     // The SIM is asked first: an open one gets no PIN, a locked one is offered its PUK, and a
     // PIN it has refused is not tried again.
-    PinGuard::of(this).PinSend(m_link, *txtPIN, [this](const QString &command, QString &answer) {
-        return exchange(command, answer);
-    });
+    PinGuard::of(this).PinSend(m_link, *txtPIN,
+                               [this, &run](const QString &command, QString &answer, const QStringList &secrets) {
+                                   return exchange(run, command, answer, secrets);
+                               });
 }
 
-void frmSMS1::TextModeSet() { echoOnly(QStringLiteral("AT+CMGF=1")); }
+void frmSMS1::TextModeSet(Run &run) { echoOnly(run, QStringLiteral("AT+CMGF=1")); }
 
-void frmSMS1::RegQuery()
+void frmSMS1::RegQuery(Run &run)
 {
     for (;;) {
-        if (!mayRun())
+        if (!mayRun(run))
             return;
         QString answer;
-        exchange(QStringLiteral("AT+CREG?"), answer);
+        exchange(run, QStringLiteral("AT+CREG?"), answer);
         const int state = CregState(answer);
         lblAngemeldet->setText(CregCaption(state));
         if (state != 2)
@@ -313,18 +300,18 @@ void frmSMS1::RegQuery()
     }
 }
 
-void frmSMS1::OperatorQuery()
+void frmSMS1::OperatorQuery(Run &run)
 {
-    if (!mayRun())
+    if (!mayRun(run))
         return;
     QString answer;
-    exchange(QStringLiteral("AT+COPS?"), answer);
+    exchange(run, QStringLiteral("AT+COPS?"), answer);
     m_link.setPanelText(2, CopsOperatorName(answer));
 }
 
-void frmSMS1::SmscSend()
+void frmSMS1::SmscSend(Run &run)
 {
-    if (!mayRun())
+    if (!mayRun(run))
         return;
     const QString number = txtSMSC->text();
     if (number.size() <= 12) {
@@ -334,17 +321,17 @@ void frmSMS1::SmscSend()
     if (!safeParameter(number))
         return;
     QString answer;
-    exchange(QStringLiteral("AT+CSCA=\"%1\"").arg(number), answer);
+    exchange(run, QStringLiteral("AT+CSCA=\"%1\"").arg(number), answer);
 }
 
-void frmSMS1::cmdEigene_Click()
+void frmSMS1::cmdEigene_Click(Run &run)
 {
     if (!PortIsOpen(m_link))
         return;
     QString answer;
-    if (exchange(QStringLiteral("AT+CPBS=\"ON\""), answer) > 0)
+    if (exchange(run, QStringLiteral("AT+CPBS=\"ON\""), answer) > 0)
         return;
-    if (exchange(QStringLiteral("AT+CPBR=1"), answer) > 0)
+    if (exchange(run, QStringLiteral("AT+CPBR=1"), answer) > 0)
         return;
     txtEigene->setText(CpbrOwnNumber(answer) + QStringLiteral("    "));
 }

@@ -1,7 +1,9 @@
 #pragma once
+#include <QStringList>
 #include <QWidget>
 
 class ModemLink;
+class ModemTask;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -9,7 +11,8 @@ class QPushButton;
 
 // "Modem anmelden": wakes and identifies the modem, gives the SIM PIN, selects text mode,
 // checks registration, operator and signal, and sets the service centre, as one sequence or
-// step by step. The break request travels in the caption of cmdBreak.
+// step by step. A break asked for (cmdBreak shows "Moment ...") stops the run at its next step,
+// or the next run if none is going, until a full sequence has ended.
 class frmSMS1 final : public QWidget {
     Q_OBJECT
 public:
@@ -19,24 +22,8 @@ public:
     static const QString kIdleBreakCaption;   // "Anmeldung &abbrechen"
     static int px(double twips);
 
-    // The full sequence and the single steps.
-    void cmdModemOn_Click();
-    void cmdStep_Click();
-    void cmdEigene_Click();
     // The user brought the window to the front (not the return from one of its own boxes).
     void broughtToFront();
-    bool running() const { return m_running; }
-
-    void ModemInit();
-    void ModelQuery();
-    void MakerQuery();
-    void ErrModeSet();
-    void SignalQuery();
-    void PinSend();
-    void TextModeSet();
-    void RegQuery();
-    void OperatorQuery();
-    void SmscSend();
 
     QPushButton *cmdModemOn = nullptr;
     QPushButton *cmdBreak = nullptr;
@@ -62,24 +49,42 @@ protected:
     void closeEvent(QCloseEvent *e) override;
 
 private:
-    bool broken() const;
+    // One button's work: its modem task, and whether it is the full sequence.
+    struct Run {
+        ModemTask &task;
+        bool sequence = false;
+    };
+
+    // The full sequence and the single steps.
+    void cmdModemOn_Click(Run &run);
+    void cmdStep_Click(Run &run);
+    void cmdEigene_Click(Run &run);
+    void ModemInit(Run &run);
+    void ModelQuery(Run &run);
+    void MakerQuery(Run &run);
+    void ErrModeSet(Run &run);
+    void SignalQuery(Run &run);
+    void PinSend(Run &run);
+    void TextModeSet(Run &run);
+    void RegQuery(Run &run);
+    void OperatorQuery(Run &run);
+    void SmscSend(Run &run);
+
     void breakOff();
     // The common start of every step: a broken-off run only clears the port buffers.
-    bool mayRun();
+    bool mayRun(Run &run);
     // A quoted parameter the user typed must not be able to end the quote or the line.
     bool safeParameter(const QString &text);
     // One exchange; within a full run, no answer breaks the run off.
-    qint16 exchange(const QString &command, QString &answer);
+    qint16 exchange(Run &run, const QString &command, QString &answer, const QStringList &secrets = {});
     // An exchange the run cannot go on without: anything but OK breaks it off, and says why.
-    bool required(const QString &command, QString &answer);
+    bool required(Run &run, const QString &command, QString &answer);
     // A step whose answer is only shown in the terminal.
-    void echoOnly(const QString &command);
+    void echoOnly(Run &run, const QString &command);
 
-    // Runs one button's work unless another is still going.
-    void runAlone(void (frmSMS1::*step)());
+    // Runs one button's work unless the modem is busy (with this window's work or another's).
+    void runAlone(void (frmSMS1::*step)(Run &));
 
     ModemLink &m_link;
-    bool m_running = false;
-    bool m_sequence = false; // the full sequence runs, not a single step
-    bool m_brokenByClose = false;
+    bool m_breakAsked = false; // cmdBreak pressed; a full sequence's end forgets it
 };

@@ -2,6 +2,7 @@
 
 #include "comm/ModemLink.h"
 #include "modem/ModemCommand.h"
+#include "modem/ModemTask.h"
 #include "platform/Platform.h"
 
 const QString kSimUnsafeEntryMessage =
@@ -12,20 +13,18 @@ const QString kSimUnsafeEntryMessage =
 const QString kSimNothingToWriteMessage =
     QStringLiteral("Es gibt nichts auf die SIM-Karte zu schreiben: kein Eintrag ist neu, geändert oder gelöscht. ");
 
-bool SimPhonebook::selectStorage()
+bool SimPhonebook::selectStorage(ModemTask &task)
 {
-    QString answer;
-    return Exchange(m_link, QStringLiteral("AT+CPBS=\"SM\""), answer) == kStatusOk;
+    return task.exchange(QStringLiteral("AT+CPBS=\"SM\"")).ok();
 }
 
-SimRunResult SimPhonebook::readOut(const QString &countText)
+SimRunResult SimPhonebook::readOut(ModemTask &task, const QString &countText)
 {
     SimRunResult result;
-    if (!PortIsOpen(m_link))
+    if (!PortIsOpen(task.link()))
         return result;
     result.end = SimRunResult::End::Failed;
-    QString answer;
-    if (!selectStorage() || Exchange(m_link, QStringLiteral("AT+CPBR=?"), answer) != kStatusOk)
+    if (!selectStorage(task) || !task.exchange(QStringLiteral("AT+CPBR=?")).ok())
         return result;
 
     result.count = SimReadCount(countText);
@@ -37,20 +36,23 @@ SimRunResult SimPhonebook::readOut(const QString &countText)
         onCount(result.count);
     for (int i = 1; i <= result.count; ++i) {
         result.step = i;
-        if (onStep && !onStep(i, result.count)) {
+        if (task.cancelled()) {
             result.end = SimRunResult::End::Stopped;
             return result;
         }
-        if (Exchange(m_link, CpbrCommand(i), answer) != kStatusOk)
+        if (onStep)
+            onStep(i, result.count);
+        const ModemTask::Reply reply = task.exchange(CpbrCommand(i));
+        if (!reply.ok())
             return result;
         if (onEntry)
-            onEntry(i, CpbrEntry(answer));
+            onEntry(i, CpbrEntry(reply.answer));
     }
     result.end = SimRunResult::End::Done;
     return result;
 }
 
-SimRunResult SimPhonebook::write(const SimWritePlan &plan)
+SimRunResult SimPhonebook::write(ModemTask &task, const SimWritePlan &plan)
 {
     SimRunResult result;
     for (const SimWriteStep &step : plan.steps) {
@@ -60,7 +62,7 @@ SimRunResult SimPhonebook::write(const SimWritePlan &plan)
             return result;
         }
     }
-    if (!PortIsOpen(m_link))
+    if (!PortIsOpen(task.link()))
         return result;
     if (plan.isEmpty()) {
         platform::dialogs().message(kSimNothingToWriteMessage);
@@ -71,17 +73,18 @@ SimRunResult SimPhonebook::write(const SimWritePlan &plan)
 
     result.count = int(plan.steps.size());
     result.end = SimRunResult::End::Failed;
-    if (!selectStorage())
+    if (!selectStorage(task))
         return result;
     for (int i = 1; i <= result.count; ++i) {
         result.step = i;
-        if (onStep && !onStep(i, result.count)) {
+        if (task.cancelled()) {
             result.end = SimRunResult::End::Stopped;
             return result;
         }
+        if (onStep)
+            onStep(i, result.count);
         const SimWriteStep &step = plan.steps.at(i - 1);
-        QString answer;
-        if (Exchange(m_link, CpbwStepCommand(step), answer) != kStatusOk)
+        if (!task.exchange(CpbwStepCommand(step)).ok())
             return result;
         if (onWritten)
             onWritten(step);

@@ -6,7 +6,7 @@
 #include <QList>
 #include <functional>
 
-class ModemLink;
+class ModemTask;
 
 // How a read-out or a write ended.
 struct SimRunResult {
@@ -23,14 +23,13 @@ struct SimRunResult {
 };
 
 // The SIM card's phonebook "SM" over the main window's port, one synchronous exchange per
-// command. Reading goes one location per command, so a large count takes minutes: the hooks
-// let the window show where it is and stop the run between two commands.
+// command of the task given. Reading goes one location per command, so a large count takes
+// minutes: the hooks let the window show where it is, and a cancelled task stops the run
+// between two commands.
 class SimPhonebook {
 public:
-    explicit SimPhonebook(ModemLink &link) : m_link(link) {}
-
-    // Before each location or entry, with its number and the count; false stops the run there.
-    std::function<bool(int step, int count)> onStep;
+    // Before each location or entry, with its number and the count.
+    std::function<void(int step, int count)> onStep;
     // Read-out: the count is known and the first location is about to be read.
     std::function<void(int count)> onCount;
     // Read-out: location i has been read.
@@ -38,7 +37,7 @@ public:
 
     // AT+CPBS="SM", AT+CPBR=? (shown in the terminal only), then locations 1 to the count
     // taken from countText. Stops at the first failed command; what was read so far stays.
-    SimRunResult readOut(const QString &countText);
+    SimRunResult readOut(ModemTask &task, const QString &countText);
 
     // Asked once everything is checked and before anything is sent; false sends nothing.
     std::function<bool(const SimWritePlan &plan)> onConfirm;
@@ -48,11 +47,10 @@ public:
     // AT+CPBS="SM", then one AT+CPBW per step of the plan. Every entry to be sent is checked
     // before anything is sent. Stops at the first failed command; what was written so far
     // stays on the card.
-    SimRunResult write(const SimWritePlan &plan);
+    SimRunResult write(ModemTask &task, const SimWritePlan &plan);
 
 private:
-    bool selectStorage();
-    ModemLink &m_link;
+    bool selectStorage(ModemTask &task);
 };
 
 extern const QString kSimUnsafeEntryMessage;

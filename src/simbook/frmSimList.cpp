@@ -1,7 +1,7 @@
 #include "simbook/frmSimList.h"
 
 #include "comm/ModemLink.h"
-#include "comm/ModemTurn.h"
+#include "modem/ModemTask.h"
 #include "phonelist/PhoneListFile.h"
 #include "phonelist/PhoneListFormat.h"
 #include "platform/ControlName.h"
@@ -50,7 +50,7 @@ const QString kLongestPlatz = QStringLiteral("Eintrag 888 von 888 – angehalten
 
 } // namespace
 
-frmSimList::frmSimList(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(link), m_book(link)
+frmSimList::frmSimList(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(link)
 {
     Named(this, QStringLiteral("frmSimList"));
     setWindowTitle(QStringLiteral("Telefonliste aus SIM-Card"));
@@ -116,10 +116,7 @@ frmSimList::frmSimList(ModemLink &link, QWidget *parent) : QWidget(parent), m_li
     connect(tabTelefon, &QTableWidget::cellClicked, this, [this](int row, int) { tabTelefon_Click(row); });
 
     m_book.onStep = [this](int step, int count) {
-        if (m_stop)
-            return false;
         lblPlatz->setText(QStringLiteral("%1 %2 von %3").arg(m_unit).arg(step).arg(count));
-        return true;
     };
     m_book.onCount = [this](int count) { m_grid->setRowCount(count + 1); };
     m_book.onEntry = [this](int location, const SimBookEntry &entry) {
@@ -211,11 +208,13 @@ QSize frmSimList::minimumSizeHint() const
     return {2 * margin + wide, 2 * margin + high};
 }
 
+bool frmSimList::busy() const { return ModemTask::runsFor(m_link, this); }
+
 void frmSimList::showEvent(QShowEvent *e)
 {
     QWidget::showEvent(e);
-    m_shown = true;
-    m_link.setReceiveTimer(false);
+    if (!m_shownHold)
+        m_shownHold.emplace(m_link);
 }
 
 void frmSimList::closeEvent(QCloseEvent *e)
@@ -226,11 +225,9 @@ void frmSimList::closeEvent(QCloseEvent *e)
     if (m_closing || !mayClose())
         return;
     hide();
-    m_shown = false;
-    if (m_busy)
-        m_stop = true; // the timer goes on when the run has ended
-    else
-        m_link.setReceiveTimer(true);
+    m_shownHold.reset();
+    // A run still waiting for the modem ends before its next command.
+    ModemTask::cancelFor(m_link, this);
 }
 
 bool frmSimList::mayClose()
@@ -247,16 +244,14 @@ bool frmSimList::mayClose()
 
 void frmSimList::SimReadOut()
 {
-    if (m_busy)
-        return;
-    const ModemTurn turn(m_link, this, windowTitle());
-    if (!turn.takenOrSaid())
+    ModemTask task(m_link, this, windowTitle());
+    if (!task)
         return;
     setRunning(true, QStringLiteral("Platz"));
     // The grid is filled anew: what was known of the card and the deletions go with the old one.
     m_card = {};
     m_deleted.clear();
-    const SimRunResult result = m_book.readOut(edTZahl->text());
+    const SimRunResult result = m_book.readOut(task, edTZahl->text());
     setRunning(false, {});
     showEnd(result, QStringLiteral("Platz"));
     if (tabTelefon->currentRow() < 1)
@@ -265,13 +260,11 @@ void frmSimList::SimReadOut()
 
 void frmSimList::SimWrite()
 {
-    if (m_busy)
-        return;
-    const ModemTurn turn(m_link, this, windowTitle());
-    if (!turn.takenOrSaid())
+    ModemTask task(m_link, this, windowTitle());
+    if (!task)
         return;
     setRunning(true, QStringLiteral("Eintrag"));
-    const SimRunResult result = m_book.write(PlanSimWrite(m_grid->entries(), m_card, m_deleted));
+    const SimRunResult result = m_book.write(task, PlanSimWrite(m_grid->entries(), m_card, m_deleted));
     setRunning(false, {});
     showEnd(result, QStringLiteral("Eintrag"));
 }
@@ -303,8 +296,6 @@ void frmSimList::written(const SimWriteStep &step)
 
 void frmSimList::setRunning(bool on, const QString &unit)
 {
-    m_busy = on;
-    m_stop = false;
     m_unit = unit;
     // A second run would share the port's input with this one; a list file opened now would
     // be overwritten by the rows still to come.
@@ -313,8 +304,6 @@ void frmSimList::setRunning(bool on, const QString &unit)
     cmdOpen->setEnabled(!on);
     if (on)
         lblPlatz->clear();
-    else if (!m_shown)
-        m_link.setReceiveTimer(true);
 }
 
 void frmSimList::showEnd(const SimRunResult &result, const QString &unit)

@@ -1,4 +1,5 @@
 #pragma once
+#include "comm/ModemLink.h"
 #include "simbook/SimListFormat.h"
 #include "simbook/SimPhonebook.h"
 #include "simbook/SimWritePlan.h"
@@ -6,6 +7,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class ModemLink;
 class QLabel;
@@ -31,7 +33,7 @@ public:
     // when it could not (the old file is then unchanged).
     bool SimListSave(const QString &fileName);
     // A read-out or a write is under way.
-    bool busy() const { return m_busy; }
+    bool busy() const;
 
     // Row 0 of the grid is its header row; rows 1 .. rowCount()-1 are the entries.
     QTableWidget *tabTelefon = nullptr;
@@ -83,10 +85,9 @@ private:
     ModemLink &m_link;
     SimPhonebook m_book;
     std::unique_ptr<SimListGrid> m_grid;
-    bool m_busy = false;
-    bool m_stop = false;  // closed during a run: end it before its next command
-    bool m_shown = false; // shown and not closed since: the receive timer stays off
-    bool m_closing = false;
+    // Shown and not closed since: the terminal does not read the modem's answers.
+    std::optional<ReceiveTimerHold> m_shownHold;
+    bool m_closing = false; // the question about unsaved changes is open
     QString m_unit; // "Platz" while reading, "Eintrag" while writing
     // What the card holds as far as this window has read or written it, and the locations of
     // rows deleted since the grid was filled: the next write clears them.

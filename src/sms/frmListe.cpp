@@ -2,8 +2,8 @@
 
 #include "comm/CommPort.h"
 #include "comm/ModemLink.h"
-#include "comm/ModemTurn.h"
 #include "modem/ModemCommand.h"
+#include "modem/ModemTask.h"
 #include "platform/ControlName.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
@@ -30,6 +30,7 @@ namespace {
 
 const QString kShutOff = QStringLiteral("Modemabfrage wird abgeschaltet, weil es nicht antwortet. \r\n"
                                         "Für neuen Start bitte Fensterschließen und erneut öffnen.");
+const QString kTaskTitle = QStringLiteral("SMS-Datei");
 const QString kBrokenOff = QStringLiteral(" abgebrochen ...");
 const QString kPollingStopped = QStringLiteral(" Automatische Abfrage angehalten, „Lesen“ startet sie wieder.");
 const QString kInfo = QStringLiteral("Dieses Fenster enthält eine Tabelle, in der die aktuell eingegangenen SMS  "
@@ -91,7 +92,7 @@ frmListe::frmListe(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(l
     setCell(1, 0, QString());
 
     connect(cmdLes, &QPushButton::clicked, this, [this] {
-        if (m_cycle || PortIsOpen(m_link))
+        if (cycleRunning() || PortIsOpen(m_link))
             SMSLesen(true);
     });
     connect(cmdInfo, &QPushButton::clicked, this, [] { platform::dialogs().message(kInfo); });
@@ -105,9 +106,7 @@ frmListe::frmListe(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(l
             SMSLesen();
     });
 
-    // Load: only the read cycle may take the modem's answers while the window is there.
     resize(sizeHint());
-    m_link.setReceiveTimer(false);
     m_interval = StoredPollInterval();
     setPolling(true);
     layoutControls(int(twips::fromPx(width())), int(twips::fromPx(height())));
@@ -153,15 +152,8 @@ QWidget *frmListe::host()
 
 void frmListe::closeEvent(QCloseEvent *e)
 {
-    if (m_cycle) {
-        // The cycle is waiting for the modem inside this window: it ends at its next step and
-        // the close is finished then.
-        m_closing = true;
-        setPolling(false);
-        host()->hide();
-        e->ignore();
-        return;
-    }
+    // A cycle still waiting for the modem is ended by its task first, which closes the window
+    // again when it is over.
     closeSteps();
     e->accept();
 }
@@ -169,7 +161,7 @@ void frmListe::closeEvent(QCloseEvent *e)
 void frmListe::closeSteps()
 {
     setPolling(false);
-    m_link.setReceiveTimer(true);
+    m_timerHold.release();
     storePollInterval();
 }
 
@@ -312,30 +304,25 @@ int frmListe::GridRowAdd()
 
 // --- The read cycle --------------------------------------------------------------------------
 
+bool frmListe::cycleRunning() const { return ModemTask::runsFor(m_link, this); }
+
 void frmListe::SMSLesen(bool asked)
 {
-    if (m_cycle || m_closing)
-        return;
-    // A tick while another window has the modem waits for the next one.
-    const ModemTurn turn(m_link, this, QStringLiteral("SMS-Datei"));
-    if (asked ? !turn.takenOrSaid() : !turn)
+    // A tick while another window has the modem waits for the next one; one while this
+    // window's own cycle runs is refused quietly.
+    ModemTask task(m_link, this, kTaskTitle, asked ? ModemTask::Busy::Say : ModemTask::Busy::Quiet);
+    if (!task)
         return;
     // "Lesen" is how the user starts polling again after a failure stopped it.
     if (asked)
         setPolling(true);
-    m_cycle = true;
     m_end = CycleEnd::Done;
     m_failure.clear();
     m_filed.clear();
-    // A send in another window switches the main receive timer back on at its end.
-    m_link.setReceiveTimer(false);
-    readCycle();
-    m_cycle = false;
-    if (m_closing) {
-        closeSteps();
-        host()->close();
+    readCycle(task);
+    // Closed meanwhile: the task closes the window when it ends; nothing more to say.
+    if (task.cancelled())
         return;
-    }
     reportEnd();
     NewMessageNotice::of(window()).announce(this, m_filed);
 }
@@ -368,29 +355,29 @@ void frmListe::reportEnd()
 
 bool frmListe::stop(CycleEnd why)
 {
-    m_end = m_closing ? CycleEnd::Closing : why;
+    m_end = why;
     return false;
 }
 
-bool frmListe::readCycle()
+bool frmListe::readCycle(ModemTask &task)
 {
     qint16 used = 0;
     qint16 max = 0;
-    if (!SMSAnzahl(used, max))
+    if (!SMSAnzahl(task, used, max))
         return false;
     // The bound is read anew on every pass: every query after a deletion may change it.
     for (int index = 1; used != 0 && index <= max; ++index) {
-        if (!readSlot(index, used, max))
+        if (!readSlot(task, index, used, max))
             return false;
     }
     return true;
 }
 
-bool frmListe::readSlot(int index, qint16 &used, qint16 &max)
+bool frmListe::readSlot(ModemTask &task, int index, qint16 &used, qint16 &max)
 {
     QString answer;
     qint16 status = kStatusOk;
-    if (!ModemAbfrage(QStringLiteral("AT+CMGR=") + NumberText(index), status, answer))
+    if (!ModemAbfrage(task, QStringLiteral("AT+CMGR=") + NumberText(index), status, answer))
         return false;
     // A modem that stopped answering would only collect one time-out after another.
     if (status == kStatusTimeout)
@@ -414,7 +401,7 @@ bool frmListe::readSlot(int index, qint16 &used, qint16 &max)
         setCell(row, 4, slot.firstLine);
         m_filed.last().firstLine = slot.firstLine;
     }
-    if (!ModemAbfrage(QStringLiteral("AT+CMGD=") + NumberText(index), status, answer))
+    if (!ModemAbfrage(task, QStringLiteral("AT+CMGD=") + NumberText(index), status, answer))
         return false;
     if (status == kStatusTimeout)
         return stop(CycleEnd::Silent);
@@ -426,20 +413,20 @@ bool frmListe::readSlot(int index, qint16 &used, qint16 &max)
                         .arg(ErrorLine(answer).isEmpty() ? QStringLiteral("Antwort ohne OK") : ErrorLine(answer));
         return stop(CycleEnd::Failed);
     }
-    return SMSAnzahl(used, max);
+    return SMSAnzahl(task, used, max);
 }
 
-bool frmListe::SMSAnzahl(qint16 &used, qint16 &max)
+bool frmListe::SMSAnzahl(ModemTask &task, qint16 &used, qint16 &max)
 {
     qint16 status = 0;
     QString answer;
     for (int attempt = 0; attempt <= 1; ++attempt) {
-        if (!ModemAbfrage(QStringLiteral("AT+CPMS?"), status, answer))
+        if (!ModemAbfrage(task, QStringLiteral("AT+CPMS?"), status, answer))
             return false;
         if (answer.contains(QLatin1String("+CPMS:")))
             break;
         sbrMeldung->setText(QStringLiteral(" 2. Versuch"));
-        if (!pause(1))
+        if (!pause(task, 1))
             return false;
     }
     const auto counts = status == kStatusOk ? CpmsStorageCounts(answer) : std::nullopt;
@@ -452,30 +439,27 @@ bool frmListe::SMSAnzahl(qint16 &used, qint16 &max)
     used = counts->used;
     max = counts->max;
     sbrMeldung->setText(StorageStatusText(*counts));
-    return pause(1);
+    return pause(task, 1);
 }
 
-bool frmListe::ModemAbfrage(const QString &command, qint16 &status, QString &answer)
+bool frmListe::ModemAbfrage(ModemTask &task, const QString &command, qint16 &status, QString &answer)
 {
-    QString line = command + QLatin1Char('\r');
-    CommPort &comm = m_link.comm();
-    if (!comm.output(line))
-        return stop(CycleEnd::PortGone);
-    m_link.ShowData(line);
-    ModemCommand(comm, answer, status, TimeoutBox::Quiet);
-    m_link.ShowData(answer);
-    if (m_closing)
+    const ModemTask::Reply reply = task.exchange(command, ExchangeOptions::quietTimeout());
+    status = reply.status;
+    answer = reply.answer;
+    if (task.cancelled())
         return stop(CycleEnd::Closing);
-    // Closed under the wait: pulled out (the main window says so) or closed by the user.
-    if (!comm.portOpen())
+    // Closed under the wait or before it: pulled out (the main window says so) or closed by
+    // the user.
+    if (!task.comm().portOpen())
         return stop(CycleEnd::PortGone);
     return true;
 }
 
-bool frmListe::pause(double seconds)
+bool frmListe::pause(ModemTask &task, double seconds)
 {
     WaitSeconds(seconds);
-    return !m_closing || stop(CycleEnd::Closing);
+    return !task.cancelled() || stop(CycleEnd::Closing);
 }
 
 int frmListe::KopfEintragen(const QString &header)

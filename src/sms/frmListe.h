@@ -1,11 +1,12 @@
 #pragma once
+#include "comm/ModemLink.h"
 #include "sms/NewMessageNotice.h"
 #include "sms/PhoneNames.h"
 
 #include <QTimer>
 #include <QWidget>
 
-class ModemLink;
+class ModemTask;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -24,7 +25,7 @@ public:
     // One read cycle. A call while a cycle runs (a tick, a click) is refused quietly.
     // `asked`: the user pressed "Lesen"; a tick finds the modem busy without a word.
     void SMSLesen(bool asked = false);
-    bool cycleRunning() const { return m_cycle; }
+    bool cycleRunning() const;
 
     // The note above the table: "Automatische Abfrage alle <seconds> s".
     void TitelRefresh();
@@ -75,14 +76,14 @@ private:
     };
 
     // The steps of a cycle return false when the cycle must end; m_end then says why.
-    bool readCycle();
-    bool readSlot(int index, qint16 &used, qint16 &max);
-    bool SMSAnzahl(qint16 &used, qint16 &max);
-    bool ModemAbfrage(const QString &command, qint16 &status, QString &answer);
+    bool readCycle(ModemTask &task);
+    bool readSlot(ModemTask &task, int index, qint16 &used, qint16 &max);
+    bool SMSAnzahl(ModemTask &task, qint16 &used, qint16 &max);
+    bool ModemAbfrage(ModemTask &task, const QString &command, qint16 &status, QString &answer);
     int KopfEintragen(const QString &header);
     bool SMSDateiSchreiben(const QString &record);
     bool NeueSMSDateiAnlegen();
-    bool pause(double seconds);
+    bool pause(ModemTask &task, double seconds);
     bool stop(CycleEnd why);
     // After a failure: its one box, and polling stops until "Lesen" or a new interval.
     void reportEnd();
@@ -100,10 +101,10 @@ private:
     void closeSteps();
 
     ModemLink &m_link;
+    // While the window is loaded only the read cycle takes the modem's answers.
+    ReceiveTimerHold m_timerHold{m_link};
     int m_interval = 0;
     bool m_polling = false; // the timer's switch; a failed cycle turns it off until the user acts
-    bool m_cycle = false;
-    bool m_closing = false; // closed while a cycle ran: the close is finished when it ends
     CycleEnd m_end = CycleEnd::Done;
     QString m_failure;
     PhoneNamesCache m_names;

@@ -2,7 +2,6 @@
 
 #include "comm/CommPort.h"
 #include "comm/ModemLink.h"
-#include "comm/ModemTurn.h"
 #include "modem/ModemCommand.h"
 #include "phonelist/frmTelNr.h"
 #include "platform/ControlName.h"
@@ -123,7 +122,7 @@ frmSendSM::frmSendSM(ModemLink &link, QWidget *parent) : QWidget(parent), m_link
     connect(cmdEsc, &QPushButton::clicked, this, &QWidget::hide);
     connect(lstEmpf, &QListWidget::currentRowChanged, this, &frmSendSM::recipientChanged);
     connect(lstEmpf, &QListWidget::itemSelectionChanged, this, &frmSendSM::recipientChanged);
-    connect(cmdAbbruch, &QPushButton::clicked, this, [this] { m_breakOff = true; });
+    connect(cmdAbbruch, &QPushButton::clicked, this, [this] { ModemTask::cancelFor(m_link, this); });
     connect(cmdAdrList, &QPushButton::clicked, this, [this] {
         frmTelNr::Instance(parentWidget()).ShowModal();
         RecipientsFill();
@@ -217,30 +216,23 @@ void frmSendSM::closeEvent(QCloseEvent *e)
     // Hidden, not destroyed: a send may still wait for the modem's prompt, and the text
     // and recipients are kept for the next showing. A text going to several names stops
     // before the next one: nobody would see it go on.
-    m_breakOff = true;
+    ModemTask::cancelFor(m_link, this);
     hide();
     e->ignore();
 }
 
 void frmSendSM::cmdSend_Click()
 {
-    // A click while the modem's prompt is awaited would interleave two messages.
-    if (m_sending)
+    // A click while the modem's prompt is awaited would interleave two messages: the task
+    // refuses it.
+    ModemTask task(m_link, this, windowTitle());
+    if (!task)
         return;
-    const ModemTurn turn(m_link, this, windowTitle());
-    if (!turn.takenOrSaid())
-        return;
-    m_sending = true;
-    m_link.setReceiveTimer(false);
-    const auto done = qScopeGuard([this] {
-        m_link.setReceiveTimer(true);
-        m_sending = false;
-    });
     const QList<Recipient> to = selectedRecipients();
     if (to.size() > 1)
-        sendToSeveral(to);
+        sendToSeveral(task, to);
     else
-        send();
+        send(task);
 }
 
 bool frmSendSM::refusedInput(const QStringList &numbers, const QString &text)
@@ -259,27 +251,16 @@ bool frmSendSM::refusedInput(const QStringList &numbers, const QString &text)
     return false;
 }
 
-bool frmSendSM::submit(const QString &number, const QString &text, QString &answer, qint16 &status)
+bool frmSendSM::submit(ModemTask &task, const QString &number, const QString &text, ModemTask::Reply &reply)
 {
-    // The command line ends with CR alone: a modem enters text entry at that CR and would
-    // take an LF after it as the message's first character. The terminal's echo gets its
-    // own copy, which ShowData rewrites to CR LF.
-    const QString line = QStringLiteral("AT+CMGS=\"%1\"\r").arg(number);
-    QString echo = line;
-    m_link.ShowData(echo);
-    m_link.comm().output(line);
-    status = kStatusNoResult;
-    ModemCommand(m_link.comm(), answer, status);
-    m_link.ShowData(answer);
-    if (!answer.contains(QLatin1Char('>')))
+    reply = task.exchange(QStringLiteral("AT+CMGS=\"%1\"").arg(number));
+    if (!reply.answer.contains(QLatin1Char('>')))
         return false;
-    QString body = text + QChar(26);
-    m_link.comm().output(body);
-    m_link.ShowData(body);
+    task.send(text + QChar(26));
     return true;
 }
 
-void frmSendSM::send()
+void frmSendSM::send(ModemTask &task)
 {
     auto &ui = platform::dialogs();
     if (!PortIsOpen(m_link))
@@ -296,12 +277,11 @@ void frmSendSM::send()
     UmlautReplace(text);
     text = trimBlanks(text);
     // Only the prompt decides; the final answer (+CMGS or an error) comes with the next tick.
-    QString answer;
-    qint16 status = kStatusNoResult;
-    submit(number, text, answer, status);
+    ModemTask::Reply reply;
+    submit(task, number, text, reply);
 }
 
-void frmSendSM::sendToSeveral(const QList<Recipient> &to)
+void frmSendSM::sendToSeveral(ModemTask &task, const QList<Recipient> &to)
 {
     auto &ui = platform::dialogs();
     if (!PortIsOpen(m_link))
@@ -322,8 +302,6 @@ void frmSendSM::sendToSeveral(const QList<Recipient> &to)
     UmlautReplace(text);
     text = trimBlanks(text);
 
-    m_several = true;
-    m_breakOff = false;
     cmdAbbruch->show();
     QList<SendOutcome> outcomes;
     bool brokenOff = false;
@@ -331,31 +309,27 @@ void frmSendSM::sendToSeveral(const QList<Recipient> &to)
     for (int i = 0; i < to.size(); ++i) {
         SendOutcome outcome;
         outcome.to = to.at(i);
-        if (m_breakOff || modemSilent) {
-            brokenOff = brokenOff || m_breakOff;
-            outcome.reason = m_breakOff ? QStringLiteral("abgebrochen") : QStringLiteral("nicht versucht");
+        if (task.cancelled() || modemSilent) {
+            brokenOff = brokenOff || task.cancelled();
+            outcome.reason = task.cancelled() ? QStringLiteral("abgebrochen") : QStringLiteral("nicht versucht");
             outcomes.append(outcome);
             continue;
         }
         lblFortschritt->setText(MultiSendProgress(i + 1, int(to.size())));
-        QString answer;
-        qint16 status = kStatusNoResult;
-        const bool prompted = submit(to.at(i).number, text, answer, status);
-        if (prompted) {
-            // Unlike a single send, the next AT+CMGS must not go out before this answer.
-            ModemCommand(m_link.comm(), answer, status);
-            m_link.ShowData(answer);
-        }
+        ModemTask::Reply reply;
+        const bool prompted = submit(task, to.at(i).number, text, reply);
+        // Unlike a single send, the next AT+CMGS must not go out before this answer.
+        if (prompted)
+            reply = task.answer();
         // Pulled out: the main window has said so; the summary names it for this message.
         outcome.reason = m_link.comm().lost() ? QStringLiteral("Verbindung zum Modem unterbrochen")
-                                              : CmgsFailure(answer, status, prompted);
+                                              : CmgsFailure(reply.answer, reply.status, prompted);
         outcome.state = outcome.reason.isEmpty() ? SendState::Sent : SendState::Failed;
         // A modem that has fallen silent (or gone) would only collect a time-out for every name.
-        modemSilent = status == kStatusTimeout;
+        modemSilent = reply.status == kStatusTimeout;
         outcomes.append(outcome);
     }
     cmdAbbruch->hide();
-    m_several = false;
     lblFortschritt->clear();
     const bool allSent = std::all_of(outcomes.begin(), outcomes.end(),
                                      [](const SendOutcome &o) { return o.state == SendState::Sent; });

@@ -1,4 +1,5 @@
 #pragma once
+#include "modem/ModemTask.h"
 #include "sms/MultiSend.h"
 
 #include <QWidget>
@@ -26,7 +27,6 @@ public:
     QString messageText() const;
     // The names selected in lstEmpf, in list order.
     QList<Recipient> selectedRecipients() const;
-    bool sendingToSeveral() const { return m_several; }
 
     QLabel *Label3 = nullptr;
     QPlainTextEdit *Eingabe = nullptr;
@@ -54,14 +54,11 @@ protected:
 private:
     void textChanged();
     void showRecipients(bool on);
-    void send();
-    void sendToSeveral(const QList<Recipient> &to);
+    void send(ModemTask &task);
+    void sendToSeveral(ModemTask &task, const QList<Recipient> &to);
     // AT+CMGS for `number`, and the text once the prompt has come. False without a prompt.
-    bool submit(const QString &number, const QString &text, QString &answer, qint16 &status);
+    bool submit(ModemTask &task, const QString &number, const QString &text, ModemTask::Reply &reply);
     bool refusedInput(const QStringList &numbers, const QString &text);
     void recipientChanged();
     ModemLink &m_link;
-    bool m_sending = false;
-    bool m_several = false;
-    bool m_breakOff = false;
 };

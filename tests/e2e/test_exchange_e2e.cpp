@@ -1,4 +1,5 @@
 // Real time against varnix-modemsim: an exchange and the registration sequence.
+#include "support/TaskExchange.h"
 #include "../support/SimProcess.h"
 
 #include "modem/ModemCommand.h"

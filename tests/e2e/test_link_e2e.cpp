@@ -1,5 +1,6 @@
 // Real time against varnix-modemsim: the modem goes away (the simulator killed, as a USB modem
 // is pulled out) and comes back.
+#include "support/TaskExchange.h"
 #include "../support/CpuTime.h"
 #include "../support/SimProcess.h"
 

@@ -1,5 +1,6 @@
 // Real time against varnix-modemsim talking at 19200 baud: the scan finds the speed, and the
 // settings dialog maps COM3 to the simulator's device.
+#include "support/TaskExchange.h"
 #include "../support/SimProcess.h"
 
 #include "comm/ComProcs.h"

@@ -1,3 +1,4 @@
+#include "support/TaskExchange.h"
 #include "../support/MainRig.h"
 
 #include "modem/ModemCommand.h"

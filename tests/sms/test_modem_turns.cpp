@@ -1,6 +1,6 @@
 #include "../support/MainRig.h"
 
-#include "comm/ModemTurn.h"
+#include "modem/ModemTask.h"
 #include "modem/frmSMS1.h"
 #include "sms/frmListe.h"
 #include "sms/frmSendSM.h"
@@ -140,19 +140,37 @@ private slots:
         QVERIFY(r.p.dialogs.shown.isEmpty());
     }
 
-    void aWindowMayTakeItsTurnAgainInsideItsOwnTask()
+    // One task at a time: the same window asking again in the middle of its own task is
+    // refused quietly, another window with the box; the receive timer is held by the task and
+    // by the windows that read the modem themselves, and runs again only when all are done.
+    void oneTaskAtATimeAndTheTimerComesBackWhenAllAreDone()
     {
         MainRig r;
-        int a = 0, b = 0;
+        QWidget a, b;
         {
-            const ModemTurn outer(*r.main, &a, QStringLiteral("A"));
-            const ModemTurn inner(*r.main, &a, QStringLiteral("A"));
-            const ModemTurn other(*r.main, &b, QStringLiteral("B"));
-            QVERIFY(outer && inner && !other);
+            ModemTask outer(*r.main, &a, QStringLiteral("A"));
+            QVERIFY(outer);
+            QVERIFY(!r.main->receiveTimer());
+            {
+                const ModemTask again(*r.main, &a, QStringLiteral("A"));
+                const ModemTask other(*r.main, &b, QStringLiteral("B"));
+                const ModemTask tick(*r.main, &b, QStringLiteral("B"), ModemTask::Busy::Quiet);
+                QVERIFY(!again && !other && !tick);
+            }
+            QCOMPARE(r.p.dialogs.texts(), QStringList{ModemBusyMessage(QStringLiteral("A"))});
             QCOMPARE(r.main->modemTask(), QStringLiteral("A"));
+            QVERIFY(ModemTask::runsFor(*r.main, &a));
+            ModemTask::cancelFor(*r.main, &b);
+            QVERIFY(!outer.cancelled());
+            ModemTask::cancelFor(*r.main, &a);
+            QVERIFY(outer.cancelled());
+            r.main->holdReceiveTimer(); // a window that reads the modem itself, loaded meanwhile
         }
         QCOMPARE(r.main->modemTask(), QString());
-        QVERIFY(bool(ModemTurn(*r.main, &b, QStringLiteral("B"))));
+        QVERIFY(!r.main->receiveTimer());
+        QVERIFY(bool(ModemTask(*r.main, &b, QStringLiteral("B"))));
+        r.main->releaseReceiveTimer();
+        QVERIFY(r.main->receiveTimer());
     }
 };
 

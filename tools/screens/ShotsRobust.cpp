@@ -1,5 +1,5 @@
 #include "Shots.h"
-#include "comm/ModemTurn.h"
+#include "modem/ModemTask.h"
 #include "support/MainRig.h"
 
 #include <QApplication>
