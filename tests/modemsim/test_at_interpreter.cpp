@@ -178,6 +178,60 @@ private slots:
         QCOMPARE(talk(m, line + "\r"), "\r\n" + QByteArray(pinLocked).replace("SIM PIN", "SIM PUK") + "\r\n");
     }
 
+    // Each command in each of its forms, before and after the PIN: a locked SIM refuses what
+    // needs it in any form but "=?"; a form a command does not take gets plain ERROR.
+    void formsAndSim_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("locked");
+        QTest::addColumn<QByteArray>("open");
+
+        const QByteArray error = "ERROR";
+        const QByteArray cme = "+CME ERROR: SIM PIN required";
+        const QByteArray cms = "+CMS ERROR: SIM PIN required";
+        const QByteArray ok = "OK";
+        QTest::newRow("CIMI") << QByteArray("AT+CIMI") << cme << QByteArray("262990123456789\r\n\r\nOK");
+        QTest::newRow("CIMI=?") << QByteArray("AT+CIMI=?") << ok << ok;
+        QTest::newRow("CNUM") << QByteArray("AT+CNUM") << cme
+                              << QByteArray("+CNUM: \"\",\"+491701234567\",145\r\n\r\nOK");
+        QTest::newRow("dial") << QByteArray("ATD0171;") << cme << QByteArray("+CME ERROR: no network service");
+        QTest::newRow("CMGL") << QByteArray("AT+CMGL") << cms << ok;
+        QTest::newRow("CMGL?") << QByteArray("AT+CMGL?") << cms << error;
+        QTest::newRow("CMGD=?") << QByteArray("AT+CMGD=?") << QByteArray("+CMGD: (),(0-4)\r\n\r\nOK")
+                                << QByteArray("+CMGD: (),(0-4)\r\n\r\nOK");
+        QTest::newRow("CPMS") << QByteArray("AT+CPMS") << cms << error;
+        QTest::newRow("CSCA=?") << QByteArray("AT+CSCA=?") << ok << ok;
+        // The phonebook's ranges are the SIM's own.
+        QTest::newRow("CPBR=?") << QByteArray("AT+CPBR=?") << cme << QByteArray("+CPBR: (1-250),40,18\r\n\r\nOK");
+        QTest::newRow("CPBS=?") << QByteArray("AT+CPBS=?") << QByteArray("+CPBS: (\"SM\",\"ON\")\r\n\r\nOK")
+                                << QByteArray("+CPBS: (\"SM\",\"ON\")\r\n\r\nOK");
+        QTest::newRow("CPINR") << QByteArray("AT+CPINR")
+                               << QByteArray("+CPINR: SIM PIN,3,3\r\n+CPINR: SIM PUK,10,10\r\n\r\nOK")
+                               << QByteArray("+CPINR: SIM PIN,3,3\r\n+CPINR: SIM PUK,10,10\r\n\r\nOK");
+        QTest::newRow("CMEE=?") << QByteArray("AT+CMEE=?") << QByteArray("+CMEE: (0-2)\r\n\r\nOK")
+                                << QByteArray("+CMEE: (0-2)\r\n\r\nOK");
+        QTest::newRow("CGATT=?") << QByteArray("AT+CGATT=?") << QByteArray("+CGATT: (0,1)\r\n\r\nOK")
+                                 << QByteArray("+CGATT: (0,1)\r\n\r\nOK");
+        QTest::newRow("CHUP") << QByteArray("AT+CHUP") << ok << ok;
+        QTest::newRow("CSQ?") << QByteArray("AT+CSQ?") << error << error;
+        QTest::newRow("CPAS?") << QByteArray("AT+CPAS?") << error << error;
+        QTest::newRow("unknown") << QByteArray("AT+CXYZ") << error << error;
+    }
+
+    void formsAndSim()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, locked);
+        QFETCH(QByteArray, open);
+        Config cfg;
+        cfg.ownNumber = "+491701234567";
+        Modem m(cfg);
+        talk(m, "ATE0\rAT+CMEE=2\r");
+        QCOMPARE(talk(m, line + "\r"), "\r\n" + locked + "\r\n");
+        talk(m, "AT+CPIN=\"1234\"\r");
+        QCOMPARE(talk(m, line + "\r"), "\r\n" + open + "\r\n");
+    }
+
     void simWithoutPin()
     {
         Config cfg;

@@ -24,6 +24,16 @@ QByteArray okAnswer(const QByteArray &info)
 const QByteArray kOk = "\r\nOK\r\n";
 const QByteArray kInvalidIndex = "\r\n+CMS ERROR: invalid memory index\r\n";
 
+QList<int> usedSlots(const Modem &m)
+{
+    QList<int> used;
+    for (int i = 1; i <= m.storageSize(); ++i) {
+        if (m.slot(i))
+            used << i;
+    }
+    return used;
+}
+
 // Phonebook entries 1 and 2 taken, the rest of 250 free.
 Modem withPhonebook(Config cfg = {})
 {
@@ -78,6 +88,79 @@ private slots:
         // A full SIM takes no message and announces none.
         QVERIFY(m.injectSms(sms("+493", "C")).isEmpty());
         QCOMPARE(talk(m, "AT+CPMS?\r"), okAnswer("+CPMS: \"SM\",2,2,\"SM\",2,2,\"SM\",2,2"));
+    }
+
+    // A storage of three slots, filled by three received messages: the third lands in the last
+    // slot, which every message command reaches like any other.
+    void lastSlot_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QList<int>>("used");
+
+        const QByteArray third = "+CMGR: \"REC UNREAD\",\"+493\",,\"24/05/01,12:30:05+08\"\r\nC";
+        QTest::newRow("read") << QByteArray("AT+CMGR= 3") << okAnswer(third) << QList<int>{1, 2, 3};
+        QTest::newRow("delete") << QByteArray("AT+CMGD= 3") << kOk << QList<int>{1, 2};
+        QTest::newRow("listed") << QByteArray("AT+CMGL=\"REC UNREAD\"")
+                                << okAnswer("+CMGL: 1,\"REC UNREAD\",\"+491\",,\"24/05/01,12:30:05+08\"\r\nA\r\n"
+                                            "+CMGL: 2,\"REC UNREAD\",\"+492\",,\"24/05/01,12:30:05+08\"\r\nB\r\n"
+                                            "+CMGL: 3,\"REC UNREAD\",\"+493\",,\"24/05/01,12:30:05+08\"\r\nC")
+                                << QList<int>{1, 2, 3};
+        QTest::newRow("deletable") << QByteArray("AT+CMGD=?") << okAnswer("+CMGD: (1,2,3),(0-4)")
+                                   << QList<int>{1, 2, 3};
+        QTest::newRow("read past the end") << QByteArray("AT+CMGR= 4") << kInvalidIndex << QList<int>{1, 2, 3};
+        QTest::newRow("delete past the end") << QByteArray("AT+CMGD= 4") << kInvalidIndex << QList<int>{1, 2, 3};
+        QTest::newRow("read slot 0") << QByteArray("AT+CMGR= 0") << kInvalidIndex << QList<int>{1, 2, 3};
+    }
+
+    void lastSlot()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, answer);
+        QFETCH(QList<int>, used);
+        Config cfg;
+        cfg.storageSize = 3;
+        Modem m(cfg);
+        bringUp(m);
+        m.injectSms(sms("+491", "A"));
+        m.injectSms(sms("+492", "B"));
+        QCOMPARE(joined(m.injectSms(sms("+493", "C"))), QByteArray("\r\n+CMTI: \"SM\",3\r\n"));
+        QCOMPARE(talk(m, line + "\r"), answer);
+        QCOMPARE(usedSlots(m), used);
+    }
+
+    // AT+CMGD=<index>,<delflag>: 0 deletes the message at the index; 1 to 4 ignore the index and
+    // delete by state, each taking more: read ones, then also sent, then also unsent, then all.
+    void deleteByState_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QList<int>>("used");
+
+        // Slots 1 to 5: REC UNREAD, REC READ, STO UNSENT, STO SENT, REC READ.
+        QTest::newRow("0: the index") << QByteArray("AT+CMGD=2,0") << kOk << QList<int>{1, 3, 4, 5};
+        QTest::newRow("1: read") << QByteArray("AT+CMGD=1,1") << kOk << QList<int>{1, 3, 4};
+        QTest::newRow("2: read, sent") << QByteArray("AT+CMGD=1,2") << kOk << QList<int>{1, 3};
+        QTest::newRow("3: read, sent, unsent") << QByteArray("AT+CMGD=1,3") << kOk << QList<int>{1};
+        QTest::newRow("4: all") << QByteArray("AT+CMGD=1,4") << kOk << QList<int>{};
+        QTest::newRow("4, index past the end") << QByteArray("AT+CMGD=31,4") << kOk << QList<int>{};
+        QTest::newRow("5: no such flag") << QByteArray("AT+CMGD=1,5")
+                                         << QByteArray("\r\n+CMS ERROR: invalid text mode parameter\r\n")
+                                         << QList<int>{1, 2, 3, 4, 5};
+    }
+
+    void deleteByState()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, answer);
+        QFETCH(QList<int>, used);
+        Modem m;
+        bringUp(m);
+        const QByteArrayList states = {"REC UNREAD", "REC READ", "STO UNSENT", "STO SENT", "REC READ"};
+        for (const QByteArray &state : states)
+            m.storeSms({state, "+49170", "24/05/01,12:30:05+08", state});
+        QCOMPARE(talk(m, line + "\r"), answer);
+        QCOMPARE(usedSlots(m), used);
     }
 
     void send_data()

@@ -155,24 +155,64 @@ private:
     QByteArray noise();
     QByteArray toHost(const QByteArray &bytes) const;
 
+    // The commands the modem knows are one table of rows, name -> handler (ModemCommands.cpp).
+    // A handler is called for the forms its row takes, after the row's SIM check.
+    using Handler = Result (Modem::*)(const Command &, Info &);
+    enum class Gate { None, Sim, SimSms }; // SIM must be open; refusals as +CME or +CMS ERROR
+    struct CommandRow;
+    static const CommandRow *findCommand(const QByteArray &name);
     Result execute(const Command &cmd, Info &info);
-    Result basic(const Command &cmd, Info &info);
-    Result identity(const Command &cmd, Info &info, const QByteArray &value);
+
+    // V.250 basic commands.
+    Result echoMode(const Command &cmd, Info &info);
+    Result quietMode(const Command &cmd, Info &info);
+    Result verboseMode(const Command &cmd, Info &info);
+    Result reset(const Command &cmd, Info &info);
+    Result identify(const Command &cmd, Info &info);
+    Result accept(const Command &cmd, Info &info);
+    Result noCarrier(const Command &cmd, Info &info);
+    Result dial(const Command &cmd, Info &info);
+    Result sRegister(const Command &cmd, Info &info);
+    // Identity.
+    Result manufacturer(const Command &cmd, Info &info);
+    Result model(const Command &cmd, Info &info);
+    Result revision(const Command &cmd, Info &info);
+    Result serialNumber(const Command &cmd, Info &info);
+    Result imsi(const Command &cmd, Info &info);
+    Result capabilities(const Command &cmd, Info &info);
+    // Errors, SIM and PIN.
     Result cmee(const Command &cmd, Info &info);
     Result cpin(const Command &cmd, Info &info);
+    Result cpinr(const Command &cmd, Info &info);
+    // Network.
+    Result csq(const Command &cmd, Info &info);
     Result creg(const Command &cmd, Info &info);
+    Result cgatt(const Command &cmd, Info &info);
     Result cops(const Command &cmd, Info &info);
+    // Settings the modem keeps and reports.
+    Result cmgf(const Command &cmd, Info &info);
+    Result csdh(const Command &cmd, Info &info);
+    Result cscs(const Command &cmd, Info &info);
+    Result cnmi(const Command &cmd, Info &info);
+    Result csmp(const Command &cmd, Info &info);
+    Result csms(const Command &cmd, Info &info);
+    Result cfun(const Command &cmd, Info &info);
+    Result cpas(const Command &cmd, Info &info);
+    Result cbc(const Command &cmd, Info &info);
+    Result ipr(const Command &cmd, Info &info);
+    Result keptSetting(const Command &cmd, Info &info, int maxParams);
+    // SMS (ModemMessages.cpp).
     Result csca(const Command &cmd, Info &info);
     Result cpms(const Command &cmd, Info &info);
     Result cmgr(const Command &cmd, Info &info);
     Result cmgl(const Command &cmd, Info &info);
     Result cmgd(const Command &cmd, Info &info);
     Result cmgs(const Command &cmd, Info &info);
+    // Phonebooks (ModemMessages.cpp).
     Result cpbs(const Command &cmd, Info &info);
     Result cpbr(const Command &cmd, Info &info);
     Result cpbw(const Command &cmd, Info &info);
     Result cnum(const Command &cmd, Info &info);
-    Result setting(const Command &cmd, Info &info);
 
     std::optional<Result> simGate(bool sms) const;
     QByteArray finalText(const Result &r) const;
