@@ -4,12 +4,14 @@
 //   bench_kill_reader --link PATH --folder DIR --prepare  put the modem into text mode
 //   bench_kill_reader --link PATH --folder DIR --list     print every message left on the SIM
 #include "comm/QtSerialBackend.h"
+#include "main/IconLabel.h"
 #include "main/frmAnfang.h"
 #include "modem/ModemCommand.h"
-#include "main/IconLabel.h"
 #include "platform/Platform.h"
 #include "platform/WorkFolder.h"
 #include "sms/frmListe.h"
+#include "support/MemorySettingsStore.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QDir>
