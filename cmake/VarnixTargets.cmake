@@ -1,7 +1,14 @@
-# How the program's folders become targets.
+# How the program's folders become targets, and the check that keeps the link lists honest.
 #
-# Every folder of src/ is one static library made by varnix_add_library(), its sources listed
-# one by one and its links naming the folders it includes.
+# Every folder of src/ is one static library made by varnix_add_library(). All of them share
+# ${PROJECT_SOURCE_DIR}/src as include path, so the compiler would never notice a folder that
+# includes another one it does not link. varnix_check_dependencies(), called once all targets
+# exist, makes up for it:
+#   - at configure time: the libraries of src/ form no cycle and link nothing outside src/;
+#   - at build time (before any library compiles): every #include "folder/file.h" of a target
+#     names a header of a library that target links, directly or through another; each DEPS
+#     entry of varnix_add_library() is included somewhere in its folder; and every source file
+#     in src/ is listed in some target. cmake/CheckIncludes.cmake does that part.
 
 # varnix_add_library(NAME SOURCES file... [DEPS folder...] [LIBS target...])
 #   Makes varnix_NAME from src/NAME. SOURCES are listed one by one, headers included. DEPS are
@@ -34,4 +41,163 @@ function(varnix_add_test name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
+endfunction()
+
+# The targets the include check looks at: every target with sources in the project's folders,
+# except those of `exclude` (folders that compile other folders' sources directly).
+function(_varnix_targets_in dir exclude out)
+  set(found)
+  get_directory_property(here DIRECTORY ${dir} BUILDSYSTEM_TARGETS)
+  foreach(t ${here})
+    get_target_property(type ${t} TYPE)
+    if(type MATCHES "^(STATIC_LIBRARY|SHARED_LIBRARY|OBJECT_LIBRARY|EXECUTABLE)$")
+      list(APPEND found ${t})
+    endif()
+  endforeach()
+  get_directory_property(subdirs DIRECTORY ${dir} SUBDIRECTORIES)
+  foreach(sub ${subdirs})
+    if(NOT sub IN_LIST exclude)
+      _varnix_targets_in(${sub} "${exclude}" more)
+      list(APPEND found ${more})
+    endif()
+  endforeach()
+  set(${out} ${found} PARENT_SCOPE)
+endfunction()
+
+# The project's own targets `target` links, directly or through others (Qt's are left out).
+function(_varnix_link_closure target out)
+  set(seen)
+  set(queue ${target})
+  while(queue)
+    list(POP_FRONT queue t)
+    get_target_property(links ${t} LINK_LIBRARIES)
+    if(NOT links)
+      continue()
+    endif()
+    foreach(l ${links})
+      if(l MATCHES "^::@" OR l MATCHES "^\\$<" OR NOT TARGET ${l})
+        continue()
+      endif()
+      get_target_property(imported ${l} IMPORTED)
+      if(imported OR l IN_LIST seen)
+        continue()
+      endif()
+      list(APPEND seen ${l})
+      list(APPEND queue ${l})
+    endforeach()
+  endwhile()
+  set(${out} ${seen} PARENT_SCOPE)
+endfunction()
+
+# The C++ files of `target` inside the source tree, as absolute paths.
+function(_varnix_source_files target out)
+  get_target_property(dir ${target} SOURCE_DIR)
+  get_target_property(sources ${target} SOURCES)
+  set(files)
+  foreach(s ${sources})
+    if(s MATCHES "^\\$<" OR NOT s MATCHES "\\.(cpp|h)$")
+      continue()
+    endif()
+    cmake_path(ABSOLUTE_PATH s BASE_DIRECTORY ${dir} NORMALIZE OUTPUT_VARIABLE abs)
+    cmake_path(IS_PREFIX PROJECT_BINARY_DIR "${abs}" NORMALIZE generated)
+    if(NOT generated)
+      list(APPEND files ${abs})
+    endif()
+  endforeach()
+  set(${out} ${files} PARENT_SCOPE)
+endfunction()
+
+function(varnix_check_dependencies)
+  get_property(libraries GLOBAL PROPERTY VARNIX_LIBRARIES)
+  set(src ${PROJECT_SOURCE_DIR}/src)
+
+  foreach(lib ${libraries})
+    get_target_property(deps ${lib} VARNIX_DEPS)
+    foreach(d ${deps})
+      if(NOT TARGET ${d})
+        message(FATAL_ERROR "${lib} depends on ${d}, which is no library of src/")
+      endif()
+    endforeach()
+    _varnix_link_closure(${lib} closure)
+    if(lib IN_LIST closure)
+      list(JOIN closure ", " through)
+      message(FATAL_ERROR "${lib} links itself through ${through}: the folders of src/ must depend one way")
+    endif()
+    foreach(l ${closure})
+      get_target_property(dir ${l} SOURCE_DIR)
+      cmake_path(IS_PREFIX src "${dir}" NORMALIZE inside)
+      if(NOT inside)
+        message(FATAL_ERROR "${lib} links ${l} from ${dir}: the program links nothing outside src/")
+      endif()
+    endforeach()
+  endforeach()
+
+  # Where quoted includes are looked up: the include paths the project's libraries hand on.
+  set(roots)
+  _varnix_targets_in(${PROJECT_SOURCE_DIR} "${PROJECT_SOURCE_DIR}/fuzz" targets)
+  foreach(t ${targets})
+    get_target_property(type ${t} TYPE)
+    if(NOT type STREQUAL "EXECUTABLE")
+      get_target_property(dirs ${t} INTERFACE_INCLUDE_DIRECTORIES)
+      if(dirs)
+        list(APPEND roots ${dirs})
+      endif()
+    endif()
+  endforeach()
+  list(REMOVE_DUPLICATES roots)
+
+  set(manifest "# Written by varnix_check_dependencies(); read by cmake/CheckIncludes.cmake.\n")
+  string(APPEND manifest "set(VARNIX_SOURCE_DIR \"${PROJECT_SOURCE_DIR}\")\n")
+  string(APPEND manifest "set(VARNIX_INCLUDE_ROOTS \"${roots}\")\n")
+  string(APPEND manifest "set(VARNIX_LISTED_FOLDERS \"${src}\")\n")
+  set(units)
+  set(all_files)
+  foreach(t ${targets})
+    _varnix_source_files(${t} files)
+    if(NOT files)
+      continue()
+    endif()
+    list(APPEND units ${t})
+    list(APPEND all_files ${files})
+    _varnix_link_closure(${t} closure)
+    get_target_property(type ${t} TYPE)
+    set(owns OFF)
+    if(NOT type STREQUAL "EXECUTABLE")
+      set(owns ON)
+    endif()
+    get_target_property(deps ${t} VARNIX_DEPS)
+    get_target_property(folder ${t} VARNIX_FOLDER)
+    if(NOT deps)
+      set(deps "")
+    endif()
+    if(folder)
+      set(hint "the DEPS of varnix_add_library(${folder})")
+    else()
+      set(hint "the link list of ${t}")
+    endif()
+    string(APPEND manifest "set(VARNIX_UNIT_${t}_FILES \"${files}\")\n")
+    string(APPEND manifest "set(VARNIX_UNIT_${t}_LINKS \"${closure}\")\n")
+    string(APPEND manifest "set(VARNIX_UNIT_${t}_DEPS \"${deps}\")\n")
+    string(APPEND manifest "set(VARNIX_UNIT_${t}_OWNS ${owns})\n")
+    string(APPEND manifest "set(VARNIX_UNIT_${t}_HINT \"${hint}\")\n")
+  endforeach()
+  string(APPEND manifest "set(VARNIX_UNITS \"${units}\")\n")
+  list(REMOVE_DUPLICATES all_files)
+
+  set(out ${PROJECT_BINARY_DIR}/include-check)
+  file(CONFIGURE OUTPUT ${out}/manifest.cmake CONTENT "${manifest}" @ONLY)
+  # Headers no target lists (the rigs in tests/support, bench/) are read through their includers.
+  file(GLOB loose ${PROJECT_SOURCE_DIR}/tests/*/*.h ${PROJECT_SOURCE_DIR}/bench/*.h
+       ${PROJECT_SOURCE_DIR}/tools/*/*.h)
+  add_custom_command(
+    OUTPUT ${out}/passed
+    COMMAND ${CMAKE_COMMAND} -DMANIFEST=${out}/manifest.cmake -P ${PROJECT_SOURCE_DIR}/cmake/CheckIncludes.cmake
+    COMMAND ${CMAKE_COMMAND} -E touch ${out}/passed
+    DEPENDS ${out}/manifest.cmake ${PROJECT_SOURCE_DIR}/cmake/CheckIncludes.cmake ${all_files} ${loose}
+    COMMENT "Checking that every folder links what it includes"
+    VERBATIM)
+  add_custom_target(varnix_include_check DEPENDS ${out}/passed)
+  foreach(lib ${libraries})
+    add_dependencies(${lib} varnix_include_check)
+  endforeach()
 endfunction()
