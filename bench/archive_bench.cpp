@@ -3,10 +3,10 @@
 // painted table (load, names, listing), and one search keystroke. Goal: the window under one
 // second. Usage: bench_archive [runs]
 #include "BenchReport.h"
-#include "platform/Platform.h"
 #include "sms/SmsArchive.h"
 #include "sms/SmsDataFile.h"
 #include "sms/frmArchiv.h"
+#include "support/TestPlatform.h"
 
 #include <QApplication>
 #include <QDir>

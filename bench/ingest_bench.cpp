@@ -1,9 +1,10 @@
-// Terminal ingest: the real program (build/bin/varnix) takes a 256000-baud stream (25.6 KB/s)
-// on COM1, a pseudo-terminal whose other end this program writes, for a minute with the
-// traffic log open, once per display mode. Measured from outside: the program's CPU share
-// (/proc/<pid>/stat), its peak and resting memory (VmHWM, VmRSS), the log against the bytes
-// sent, and the most the terminal pane held.
+// Terminal ingest: the real program (build/bin/bench_varnix, which is varnix with the benchmark
+// switches) takes a 256000-baud stream (25.6 KB/s) on COM1, a pseudo-terminal whose other end
+// this program writes, for a minute with the traffic log open, once per display mode. Measured
+// from outside: the program's CPU share (/proc/<pid>/stat), its peak and resting memory (VmHWM,
+// VmRSS), the log against the bytes sent, and the most the terminal pane held.
 //   bench_ingest [--seconds N] [--mode normal|ascii|both] [--program PATH]
+// PATH must take the switches of bench_varnix.
 #include "BenchReport.h"
 #include "ProgramProcess.h"
 

@@ -5,12 +5,14 @@
 //   bench_kill_reader --link PATH --folder DIR --list     print every message left on the SIM
 #include "support/TaskExchange.h"
 #include "comm/QtSerialBackend.h"
+#include "main/IconLabel.h"
 #include "main/frmAnfang.h"
 #include "modem/ModemCommand.h"
-#include "main/IconLabel.h"
 #include "platform/Platform.h"
 #include "platform/WorkFolder.h"
 #include "sms/frmListe.h"
+#include "support/MemorySettingsStore.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,8 @@
-// Start-up: from exec of the real program (build/bin/varnix) to its main window drawn, the
-// median of ten starts after one that warms the caches; then the memory of a program that
-// has been at rest for a few seconds. COM1 is a pseudo-terminal, so the port opens.
-//   bench_startup [--runs N] [--program PATH]
+// Start-up: from exec of the real program (build/bin/bench_varnix, which is varnix with the
+// benchmark switches) to its main window drawn, the median of ten starts after one that warms
+// the caches; then the memory of a program that has been at rest for a few seconds. COM1 is a
+// pseudo-terminal, so the port opens.
+//   bench_startup [--runs N] [--program PATH]        PATH must take the switches of bench_varnix
 // The platform is offscreen unless QT_QPA_PLATFORM says otherwise (e.g. xcb under xvfb-run).
 #include "BenchReport.h"
 #include "ProgramProcess.h"

@@ -12,6 +12,7 @@ namespace {
 
 Registry *s_installed = nullptr;
 
+#ifndef Q_OS_WIN
 QByteArray utf16WithNul(const QString &text)
 {
     const QString withNul = text + QChar(0);
@@ -22,6 +23,7 @@ QByteArray utf16WithNul(const QString &text)
     }
     return bytes;
 }
+#endif
 
 } // namespace
 
@@ -113,35 +115,4 @@ bool NativeRegistry::startProgram(const QString &path)
 {
     // An argument list of its own, so nothing in the path is ever read by a shell.
     return !path.isEmpty() && QProcess::startDetached(path, QStringList());
-}
-
-bool ScriptedRegistry::readValue(quint32 root, const QString &keyName, quint32, const QString &valueName,
-                                 qsizetype bufferBytes, RegistryValue &value)
-{
-    value = {};
-    const QString path = pathOf(keyName, valueName);
-    lookups.append(path);
-    if (root != registry::kLocalMachine || !values.contains(path) || values[path].data.size() > bufferBytes)
-        return false;
-    value = values[path];
-    return true;
-}
-
-bool ScriptedRegistry::fileExists(const QString &path)
-{
-    checkedFiles.append(path);
-    return files.contains(path);
-}
-
-bool ScriptedRegistry::startProgram(const QString &path)
-{
-    if (!startSucceeds)
-        return false;
-    started.append(path);
-    return true;
-}
-
-void ScriptedRegistry::setString(const QString &keyName, const QString &valueName, const QString &text)
-{
-    values.insert(pathOf(keyName, valueName), RegistryValue{registry::kTypeString, utf16WithNul(text)});
 }

@@ -51,22 +51,3 @@ public:
     void setValue(const QString &section, const QString &key, const QString &value) override;
     QString folder() const override;
 };
-
-class MemorySettingsStore final : public SettingsStore {
-public:
-    QString value(const QString &section, const QString &key, const QString &fallback) const override
-    {
-        return values.value(section + QLatin1Char('/') + key, fallback);
-    }
-    void setValue(const QString &section, const QString &key, const QString &value) override
-    {
-        values.insert(section + QLatin1Char('/') + key, value);
-    }
-    QString folder() const override { return folderPath; }
-    bool has(const SettingKey &k) const
-    {
-        return values.contains(QString::fromUtf8(k.section) + QLatin1Char('/') + QString::fromUtf8(k.key));
-    }
-    QMap<QString, QString> values;
-    QString folderPath;
-};

@@ -16,18 +16,6 @@ public:
     bool open(const QUrl &url) override;
 };
 
-// Test double: records what would have been opened, opens nothing.
-class RecordingUrlOpener final : public UrlOpener {
-public:
-    bool open(const QUrl &url) override
-    {
-        opened << url;
-        return succeeds;
-    }
-    QList<QUrl> opened;
-    bool succeeds = true;
-};
-
 namespace platform {
 // The DesktopUrlOpener unless a test has installed its own.
 UrlOpener &urlOpener();

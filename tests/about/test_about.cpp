@@ -1,8 +1,8 @@
 #include "about/ProgramVersion.h"
 #include "about/SysInfo.h"
 #include "about/frmAbout.h"
-#include "platform/Platform.h"
 #include "platform/Registry.h"
+#include "support/TestPlatform.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -1,8 +1,8 @@
 #include "comm/ComProcs.h"
 #include "comm/CommPort.h"
-#include "comm/FakeSerialBackend.h"
 #include "comm/PortErrorText.h"
-#include "platform/Platform.h"
+#include "support/FakeSerialBackend.h"
+#include "support/TestPlatform.h"
 
 #include <QtTest>
 

@@ -5,6 +5,8 @@
 #include "platform/CodePage.h"
 #include "platform/Platform.h"
 #include "platform/PortMap.h"
+#include "support/MemorySettingsStore.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,6 +1,6 @@
 #include "phonelist/PhoneListFormat.h"
 #include "phonelist/frmTelNr.h"
-#include "platform/Platform.h"
+#include "support/TestPlatform.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -1,7 +1,7 @@
 #include "platform/CodePage.h"
-#include "platform/Platform.h"
 #include "platform/Translations.h"
 #include "platform/Twips.h"
+#include "support/TestPlatform.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
 #pragma once
 // A main window on the in-process fake port, with the platform test doubles installed.
-#include "comm/FakeSerialBackend.h"
-#include "support/SimulatedModem.h"
 #include "main/frmAnfang.h"
-#include "platform/Platform.h"
+#include "support/FakeSerialBackend.h"
+#include "support/SimulatedModem.h"
+#include "support/TestPlatform.h"
 
 #include <memory>
 

@@ -4,6 +4,8 @@
 #include "comm/QtSerialBackend.h"
 #include "main/frmAnfang.h"
 #include "platform/Platform.h"
+#include "support/MemorySettingsStore.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QFile>
 #include <QProcess>

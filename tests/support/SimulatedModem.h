@@ -1,5 +1,5 @@
 #pragma once
-#include "comm/FakeSerialBackend.h"
+#include "support/FakeSerialBackend.h"
 
 #include "core/Modem.h"
 

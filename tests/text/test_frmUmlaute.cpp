@@ -1,5 +1,5 @@
 #include "platform/CodePage.h"
-#include "platform/Platform.h"
+#include "support/TestPlatform.h"
 #include "text/UmlautTable.h"
 #include "text/frmUmlaute.h"
 

@@ -1,4 +1,4 @@
-#include "comm/FakeSerialBackend.h"
+#include "support/FakeSerialBackend.h"
 
 #include "comm/PortErrorText.h"
 #include "platform/Clock.h"
