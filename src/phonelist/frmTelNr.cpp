@@ -1,9 +1,9 @@
 #include "phonelist/frmTelNr.h"
 
-#include "phonelist/ListGridCell.h"
 #include "phonelist/PhoneListFile.h"
 #include "phonelist/PhoneListFormat.h"
 #include "platform/ControlName.h"
+#include "platform/HeaderGrid.h"
 #include "platform/Platform.h"
 #include "platform/WorkFolder.h"
 #include "platform/Twips.h"
@@ -62,26 +62,12 @@ frmTelNr::frmTelNr(QWidget *parent)
     Frame3D1->setFrameShadow(QFrame::Raised);
     Frame3D1->setGeometry(0, 0, width, height);
 
-    tabTelefon = Named(new QTableWidget(2, 3, Frame3D1), QStringLiteral("tabTelefon"));
-    tabTelefon->setAccessibleName(QStringLiteral("Telefonliste"));
-    tabTelefon->horizontalHeader()->hide();
-    tabTelefon->verticalHeader()->hide();
-    tabTelefon->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    tabTelefon->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tabTelefon = Named(new HeaderGrid({QString(), QStringLiteral("Name"), QStringLiteral("Handynummer")}, true, Frame3D1),
+                       QStringLiteral("tabTelefon"), QStringLiteral("Telefonliste"));
     tabTelefon->setSelectionBehavior(QAbstractItemView::SelectRows);
-    tabTelefon->setSelectionMode(QAbstractItemView::SingleSelection);
-    tabTelefon->setTabKeyNavigation(false);
-    tabTelefon->setWordWrap(false);
     tabTelefon->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    for (int c = 0; c < 3; ++c)
-        tabTelefon->setColumnWidth(c, twips::toPx(kColumnWidth[c]));
-    setCell(0, 0, QString());
-    setCell(0, 1, QStringLiteral("Name"));
-    setCell(0, 2, QStringLiteral("Handynummer"));
-    setCell(1, 0, QStringLiteral("1"));
-    setCell(1, 1, QString());
-    setCell(1, 2, QString());
-    tabTelefon->setCurrentCell(1, 1);
+    tabTelefon->setColumnWidthsTwips({kColumnWidth[0], kColumnWidth[1], kColumnWidth[2]});
+    tabTelefon->setCurrentRow(1);
 
     // Input row above the grid: OK over the number column, the fields over their columns.
     const int inputTop = margin;
@@ -210,12 +196,12 @@ void frmTelNr::PhListOpen()
         // was: an old name there would stand beside someone else's number, and the send
         // window and the next save would take the pair for an entry.
         const PhoneRow entry = PhoneListSplit(std::exchange(sorted[r - 1], QString()));
-        setCell(r, 0, QString::number(r));
-        setCell(r, 1, entry.name);
-        setCell(r, 2, entry.number);
+        tabTelefon->setCell(r, 0, QString::number(r));
+        tabTelefon->setCell(r, 1, entry.name);
+        tabTelefon->setCell(r, 2, entry.number);
     }
     if (tabTelefon->currentRow() < 1)
-        tabTelefon->setCurrentCell(1, 1);
+        tabTelefon->setCurrentRow(1);
 }
 
 void frmTelNr::PhListSave()
@@ -230,7 +216,7 @@ bool frmTelNr::saveList()
 
     QList<QPair<QString, QString>> rows;
     for (int r = 1; r < tabTelefon->rowCount(); ++r)
-        rows.append({cell(r, 1), cell(r, 2)});
+        rows.append({tabTelefon->cell(r, 1), tabTelefon->cell(r, 2)});
     const QStringList lines = PhoneListLinesForSave(std::exchange(rows, {}));
     QString error;
     if (PhoneListWriteFile(path, lines, &error, m_encoding))
@@ -242,13 +228,7 @@ bool frmTelNr::saveList()
 
 void frmTelNr::cmdNew_Click()
 {
-    const int r = tabTelefon->rowCount();
-    tabTelefon->setRowCount(r + 1);
-    setCell(r, 0, QString::number(r));
-    setCell(r, 1, QString());
-    setCell(r, 2, QString());
-    tabTelefon->setCurrentCell(r, 1);
-    tabTelefon->scrollToItem(tabTelefon->item(r, 1));
+    tabTelefon->appendRow();
     showInput(true);
     edName->clear();
     edNr->clear();
@@ -258,10 +238,10 @@ void frmTelNr::cmdNew_Click()
 
 void frmTelNr::cmdEdit_Click()
 {
-    const int r = currentEntryRow();
+    const int r = tabTelefon->currentEntryRow();
     showInput(true);
-    edName->setText(cell(r, 1));
-    edNr->setText(cell(r, 2));
+    edName->setText(tabTelefon->cell(r, 1));
+    edNr->setText(tabTelefon->cell(r, 2));
     edName->setFocus();
     DataChanged = true;
 }
@@ -283,10 +263,10 @@ void frmTelNr::cmdOK_Click()
         edName->setFocus();
         return;
     }
-    const int r = currentEntryRow();
+    const int r = tabTelefon->currentEntryRow();
     if (r >= 1) {
-        setCell(r, 1, edName->text());
-        setCell(r, 2, edNr->text());
+        tabTelefon->setCell(r, 1, edName->text());
+        tabTelefon->setCell(r, 2, edNr->text());
     }
     showInput(false);
     tabTelefon->setFocus();
@@ -295,21 +275,21 @@ void frmTelNr::cmdOK_Click()
 
 void frmTelNr::cmdDel_Click()
 {
-    const int r = currentEntryRow();
+    const int r = tabTelefon->currentEntryRow();
     if (r < 1)
         return;
-    const QString question = QStringLiteral("Eintrag ") + cell(r, 1) + QStringLiteral(" wirklich löschen?");
+    const QString question = QStringLiteral("Eintrag ") + tabTelefon->cell(r, 1) + QStringLiteral(" wirklich löschen?");
     if (platform::dialogs().message(question, MsgButtons::YesNo, MsgIcon::Information) != MsgAnswer::Yes)
         return;
     // The rows below move up; the row count stays, so the last row is left empty and the
     // next save writes no line for it.
     const int last = tabTelefon->rowCount() - 1;
     for (int i = r; i < last; ++i) {
-        setCell(i, 1, cell(i + 1, 1));
-        setCell(i, 2, cell(i + 1, 2));
+        tabTelefon->setCell(i, 1, tabTelefon->cell(i + 1, 1));
+        tabTelefon->setCell(i, 2, tabTelefon->cell(i + 1, 2));
     }
-    setCell(last, 1, QString());
-    setCell(last, 2, QString());
+    tabTelefon->setCell(last, 1, QString());
+    tabTelefon->setCell(last, 2, QString());
     // Otherwise a confirmed delete followed by "&Schließen" would vanish without a question.
     DataChanged = true;
 }
@@ -368,22 +348,3 @@ void frmTelNr::showInput(bool on)
     edNr->setVisible(on);
 }
 
-int frmTelNr::currentEntryRow() const
-{
-    const int r = tabTelefon->currentRow();
-    if (r >= 1)
-        return r;
-    return tabTelefon->rowCount() > 1 ? 1 : -1;
-}
-
-QString frmTelNr::cell(int row, int column) const
-{
-    return ListGridCell::textAt(tabTelefon, row, column);
-}
-
-void frmTelNr::setCell(int row, int column, const QString &text)
-{
-    // Row 0 and the number column look like the fixed header of a grid.
-    const auto look = row == 0 || column == 0 ? ListGridCell::Look::Fixed : ListGridCell::Look::Plain;
-    ListGridCell::put(tabTelefon, row, column, text, look);
-}

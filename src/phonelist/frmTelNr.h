@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/HeaderGrid.h"
 #include "text/TextFile.h"
 
 #include <QDialog>
@@ -8,7 +9,6 @@ class QFrame;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
-class QTableWidget;
 
 // "Telefonliste": the local phone list phone.lst in a grid, with new, edit and delete, saved on
 // closing when the user agrees. The send window also uses it unshown, as the source of its
@@ -31,7 +31,7 @@ public:
     void PhListSave();
 
     // Row 0 of the grid is its header row; rows 1 .. rowCount()-1 are the entries.
-    QTableWidget *tabTelefon = nullptr;
+    HeaderGrid *tabTelefon = nullptr;
     QLineEdit *edName = nullptr;
     QLineEdit *edNr = nullptr;
     QPushButton *cmdOK = nullptr;
@@ -62,10 +62,6 @@ private:
 
     // Writes the grid to phone.lst; false, after telling the user, when it could not.
     bool saveList();
-    void setCell(int row, int column, const QString &text);
-    QString cell(int row, int column) const;
-    // The entry row the buttons act on: the grid's current row, never the header row.
-    int currentEntryRow() const;
     void showInput(bool on);
 
     // The encoding phone.lst was read in, and is written back in.

@@ -63,8 +63,8 @@ frmSimList::frmSimList(ModemLink &link, QWidget *parent) : QWidget(parent), m_li
     // No fixed accessible name: a screen reader reads the current text.
     lblPlatz = Named(new QLabel(this), QStringLiteral("lblPlatz"));
 
-    m_grid = std::make_unique<SimListGrid>(this);
-    tabTelefon = m_grid->table();
+    m_grid = new SimListGrid(this);
+    tabTelefon = m_grid;
 
     cmdOK = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("cmdOK"));
     edName = Named(new QLineEdit(this), QStringLiteral("edName"), QStringLiteral("Name"));

@@ -84,7 +84,7 @@ private:
 
     ModemLink &m_link;
     SimPhonebook m_book;
-    std::unique_ptr<SimListGrid> m_grid;
+    SimListGrid *m_grid = nullptr; // the same as tabTelefon
     // Shown and not closed since: the terminal does not read the modem's answers.
     std::optional<ReceiveTimerHold> m_shownHold;
     bool m_closing = false; // the question about unsaved changes is open

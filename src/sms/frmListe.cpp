@@ -5,6 +5,7 @@
 #include "modem/ModemCommand.h"
 #include "modem/ModemTask.h"
 #include "platform/ControlName.h"
+#include "platform/HeaderGrid.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
 #include "platform/WorkFolder.h"
@@ -78,18 +79,13 @@ frmListe::frmListe(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(l
     flSMSFile = Named(new QListWidget(this), QStringLiteral("flSMSFile"), QStringLiteral("SMS-Dateien"));
     flSMSFile->hide();
 
-    grSMSListe = Named(new QTableWidget(2, 5, this), QStringLiteral("grSMSListe"), QStringLiteral("Empfangene SMS"));
-    grSMSListe->horizontalHeader()->hide();
-    grSMSListe->verticalHeader()->hide();
-    grSMSListe->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    grSMSListe->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grSMSListe->setSelectionMode(QAbstractItemView::SingleSelection);
+    QStringList titles;
+    for (const char *title : kHeaders)
+        titles << QString::fromUtf8(title);
+    // The first message fills the empty data row the table starts with.
+    grSMSListe = Named(new HeaderGrid(titles, true, this, false), QStringLiteral("grSMSListe"),
+                       QStringLiteral("Empfangene SMS"));
     grSMSListe->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grSMSListe->setTabKeyNavigation(false);
-    grSMSListe->setWordWrap(false);
-    for (int c = 0; c < 5; ++c)
-        setCell(0, c, QString::fromUtf8(kHeaders[c]));
-    setCell(1, 0, QString());
 
     connect(cmdLes, &QPushButton::clicked, this, [this] {
         if (cycleRunning() || PortIsOpen(m_link))
@@ -252,21 +248,6 @@ void frmListe::storePollInterval()
     platform::settings().set(keys::PollInterval, QString::number(m_interval));
 }
 
-void frmListe::setCell(int row, int column, const QString &text)
-{
-    QTableWidgetItem *item = grSMSListe->item(row, column);
-    if (!item) {
-        item = new QTableWidgetItem;
-        // The header row and the number column are fixed, as on a flex grid.
-        if (row == 0 || column == 0) {
-            item->setBackground(palette().button());
-            item->setFlags(Qt::ItemIsEnabled);
-        }
-        grSMSListe->setItem(row, column, item);
-    }
-    item->setText(text);
-}
-
 void frmListe::fitNumberColumn()
 {
     const int before = grSMSListe->columnWidth(3);
@@ -280,24 +261,18 @@ void frmListe::fitNumberColumn()
     grSMSListe->setColumnWidth(4, std::max(twips::toPx(kColumnWidth[3]), grSMSListe->columnWidth(4) - grow));
 }
 
-QString frmListe::cell(int row, int column) const
-{
-    const QTableWidgetItem *item = grSMSListe->item(row, column);
-    return item ? item->text() : QString();
-}
-
 int frmListe::GridRowAdd()
 {
     int row = 1;
     if (grSMSListe->rowCount() > 2) {
         row = grSMSListe->rowCount();
         grSMSListe->setRowCount(row + 1);
-    } else if (LeadingNumber(cell(1, 0)) > 0) {
+    } else if (LeadingNumber(grSMSListe->cell(1, 0)) > 0) {
         // The empty data row the table starts with is used by the first message.
         row = 2;
         grSMSListe->setRowCount(3);
     }
-    setCell(row, 0, QString::number(row));
+    grSMSListe->setCell(row, 0, QString::number(row));
     grSMSListe->setCurrentCell(row, 1);
     return row;
 }
@@ -398,7 +373,7 @@ bool frmListe::readSlot(ModemTask &task, int index, qint16 &used, qint16 &max)
         if (known)
             filed.add(sms);
         const int row = KopfEintragen(slot.header);
-        setCell(row, 4, slot.firstLine);
+        grSMSListe->setCell(row, 4, slot.firstLine);
         m_filed.last().firstLine = slot.firstLine;
     }
     if (!ModemAbfrage(task, QStringLiteral("AT+CMGD=") + NumberText(index), status, answer))
@@ -468,12 +443,12 @@ int frmListe::KopfEintragen(const QString &header)
     const int row = GridRowAdd();
     // The phone-list name beside a known number.
     const QString name = m_names.current().nameFor(h.number);
-    setCell(row, 3, name.isEmpty() ? h.number : h.number + QStringLiteral(" (") + name + u')');
+    grSMSListe->setCell(row, 3, name.isEmpty() ? h.number : h.number + QStringLiteral(" (") + name + u')');
     if (!name.isEmpty())
         fitNumberColumn();
     m_filed.append({name.isEmpty() ? h.number : name, QString()});
-    setCell(row, 1, h.date);
-    setCell(row, 2, h.time);
+    grSMSListe->setCell(row, 1, h.date);
+    grSMSListe->setCell(row, 2, h.time);
     return row;
 }
 

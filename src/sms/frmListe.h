@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/HeaderGrid.h"
 #include "comm/ModemLink.h"
 #include "sms/NewMessageNotice.h"
 #include "sms/PhoneNames.h"
@@ -10,7 +11,6 @@ class ModemTask;
 class QLabel;
 class QListWidget;
 class QPushButton;
-class QTableWidget;
 
 // "SMS-Datei": empties the SIM's message storage into the SMS data file of this run, one read
 // cycle on "&Lesen" and on every tick of its own polling timer, and lists what arrived in a
@@ -47,7 +47,7 @@ public:
     QPushButton *cmdClose = nullptr;
     QPushButton *cmdArchiv = nullptr;
     // Row 0 holds the headers, column 0 the row numbers; rows 1 .. rowCount()-1 the messages.
-    QTableWidget *grSMSListe = nullptr;
+    HeaderGrid *grSMSListe = nullptr;
     QLabel *lblMeldung = nullptr;
     QLabel *sbrMeldung = nullptr;
     // The SMS files of the working folder when the window was loaded.
@@ -94,9 +94,7 @@ private:
     void applyPolling();
     void storePollInterval();
     void layoutControls(int widthTw, int heightTw);
-    void setCell(int row, int column, const QString &text);
     void fitNumberColumn();
-    QString cell(int row, int column) const;
     QWidget *host();
     void closeSteps();
 

@@ -5,6 +5,7 @@
 #include "modem/ModemCommand.h"
 #include "phonelist/frmTelNr.h"
 #include "platform/ControlName.h"
+#include "platform/HeaderGrid.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
 #include "text/AtInput.h"
@@ -195,17 +196,13 @@ void frmSendSM::RecipientsFill()
 {
     lstEmpf->clear();
     lstTelNrZiel->clear();
-    const QTableWidget *grid = frmTelNr::Instance(parentWidget()).tabTelefon;
-    const auto cell = [grid](int r, int c) {
-        const QTableWidgetItem *it = grid->item(r, c);
-        return it ? it->text() : QString();
-    };
+    const HeaderGrid *grid = frmTelNr::Instance(parentWidget()).tabTelefon;
     for (int r = 1; r < grid->rowCount(); ++r) {
         // Rows left empty by the editor (a fresh grid, a deleted entry) are no recipients.
-        if (cell(r, 1).isEmpty() && cell(r, 2).isEmpty())
+        if (grid->cell(r, 1).isEmpty() && grid->cell(r, 2).isEmpty())
             continue;
-        lstEmpf->addItem(cell(r, 1));
-        lstTelNrZiel->addItem(cell(r, 2));
+        lstEmpf->addItem(grid->cell(r, 1));
+        lstTelNrZiel->addItem(grid->cell(r, 2));
     }
     if (lstEmpf->count() > 0)
         lstEmpf->setCurrentRow(0);

@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/ControlName.h"
+#include "platform/HeaderGrid.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
 #include "text/TextFile.h"
@@ -73,16 +74,11 @@ frmUmlaute::frmUmlaute(QWidget *parent, const QString &path)
     Label1->setGeometry(twips::toPx(kMargin), twips::toPx(kTitleTop), twips::toPx(kWidth - 2 * kMargin),
                         twips::toPx(kTitleHigh));
 
-    grdUmlaute =
-        Named(new QTableWidget(kGridRows, 2, this), QStringLiteral("grdUmlaute"), QStringLiteral("Ersetzungstabelle"));
-    grdUmlaute->horizontalHeader()->hide();
-    grdUmlaute->verticalHeader()->hide();
+    grdUmlaute = Named(new HeaderGrid({QStringLiteral("Character"), QStringLiteral("Substitution")}, false, this),
+                       QStringLiteral("grdUmlaute"), QStringLiteral("Ersetzungstabelle"));
+    grdUmlaute->setRowCount(kGridRows);
     grdUmlaute->verticalHeader()->setMinimumSectionSize(1);
     grdUmlaute->verticalHeader()->setDefaultSectionSize(twips::toPx(kRowHigh));
-    grdUmlaute->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grdUmlaute->setSelectionMode(QAbstractItemView::SingleSelection);
-    grdUmlaute->setTabKeyNavigation(false);
-    grdUmlaute->setWordWrap(false);
     grdUmlaute->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grdUmlaute->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // Tall enough for all 25 rows, so no scroll bar takes room from the two columns.
@@ -145,11 +141,11 @@ void frmUmlaute::GridBuild()
 {
     for (int r = 0; r < grdUmlaute->rowCount(); ++r)
         for (int c = 0; c < 2; ++c)
-            setCell(r, c, QString());
+            grdUmlaute->setCell(r, c, QString());
     const int column = static_cast<int>(std::lround(kGridWidth / 2.0 - 10));
-    setCell(0, 0, QStringLiteral("Character"));
+    grdUmlaute->setCell(0, 0, QStringLiteral("Character"));
     grdUmlaute->setColumnWidth(0, twips::toPx(column));
-    setCell(0, 1, QStringLiteral("Substitution"));
+    grdUmlaute->setCell(0, 1, QStringLiteral("Substitution"));
     grdUmlaute->setColumnWidth(1, twips::toPx(column));
 }
 
@@ -165,12 +161,12 @@ void frmUmlaute::UmlautLoad()
     if (!loaded.badLines.isEmpty())
         platform::dialogs().message(UmlautBadLinesText(loaded.badLines), MsgButtons::Ok, MsgIcon::Exclamation);
     for (int i = 0; i < loaded.rows.size(); ++i) {
-        setCell(i + 1, 0, loaded.rows[i].pc);
-        setCell(i + 1, 1, loaded.rows[i].gsm);
+        grdUmlaute->setCell(i + 1, 0, loaded.rows[i].pc);
+        grdUmlaute->setCell(i + 1, 1, loaded.rows[i].gsm);
     }
     QString chars;
-    for (int r = 1; r < grdUmlaute->rowCount() && !cell(r, 0).isEmpty(); ++r)
-        chars += cell(r, 0);
+    for (int r = 1; r < grdUmlaute->rowCount() && !grdUmlaute->cell(r, 0).isEmpty(); ++r)
+        chars += grdUmlaute->cell(r, 0);
     Label4->setText(chars);
 }
 
@@ -178,7 +174,7 @@ int frmUmlaute::UmlautCollect()
 {
     QList<UmlautPair> rows;
     for (int r = 1; r < grdUmlaute->rowCount(); ++r)
-        rows.append({cell(r, 0), cell(r, 1)});
+        rows.append({grdUmlaute->cell(r, 0), grdUmlaute->cell(r, 1)});
     const UmlautCollection c = UmlautCollectPairs(rows);
     UmlautPc = QStringList(kUmlautMaxPairs, QString());
     UmlautGsm = QStringList(kUmlautMaxPairs, QString());
@@ -227,7 +223,7 @@ bool frmUmlaute::eventFilter(QObject *watched, QEvent *event)
     // Delete empties the cell, as in any grid; its text is DEL (127), which must not go in.
     if (key->key() == Qt::Key_Delete) {
         if (grdUmlaute->currentRow() >= 1 && grdUmlaute->currentColumn() >= 0)
-            setCell(grdUmlaute->currentRow(), grdUmlaute->currentColumn(), QString());
+            grdUmlaute->setCell(grdUmlaute->currentRow(), grdUmlaute->currentColumn(), QString());
         return true;
     }
     // Arrows, Tab, Enter and Esc keep their usual meaning; a typed character is ours.
@@ -246,7 +242,7 @@ void frmUmlaute::grdUmlaute_KeyPress(int k)
     const int column = grdUmlaute->currentColumn();
     if (row < 1 || column < 0)
         return;
-    QString text = cell(row, column);
+    QString text = grdUmlaute->cell(row, column);
     switch (UmlautApplyKey(text, column, k)) {
     case UmlautKey::Ignored:
         return;
@@ -259,30 +255,6 @@ void frmUmlaute::grdUmlaute_KeyPress(int k)
         platform::dialogs().message(kSeparatorRefused, MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
-    setCell(row, column, text);
+    grdUmlaute->setCell(row, column, text);
 }
 
-QString frmUmlaute::cell(int row, int column) const
-{
-    const QTableWidgetItem *item = grdUmlaute->item(row, column);
-    return item ? item->text() : QString();
-}
-
-void frmUmlaute::setCell(int row, int column, const QString &text)
-{
-    QTableWidgetItem *item = grdUmlaute->item(row, column);
-    if (!item) {
-        item = new QTableWidgetItem;
-        // Row 0 looks like a grid's fixed heading row and cannot be selected.
-        if (row == 0) {
-            item->setBackground(palette().button());
-            item->setForeground(palette().buttonText());
-            item->setTextAlignment(Qt::AlignCenter);
-            item->setFlags(Qt::NoItemFlags);
-        } else {
-            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        }
-        grdUmlaute->setItem(row, column, item);
-    }
-    item->setText(text);
-}

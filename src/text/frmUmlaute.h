@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/HeaderGrid.h"
 #include <QDialog>
 #include <QList>
 #include <QPointer>
@@ -11,7 +12,6 @@ QString UmlautFilePath();
 
 class QLabel;
 class QPushButton;
-class QTableWidget;
 
 // "Special characters": the user's table of PC characters and their SMS substitutes, edited in a
 // grid and kept in Umlaut.ini. Loaded once, on first use; closing only hides it, so unsaved edits
@@ -33,7 +33,7 @@ public:
     int UmlautCollect();
 
     // Row 0 is the heading row; rows 1 .. 24 hold the pairs (column 0 PC, column 1 substitute).
-    QTableWidget *grdUmlaute = nullptr;
+    HeaderGrid *grdUmlaute = nullptr;
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
     QLabel *Label3 = nullptr;
@@ -44,7 +44,6 @@ public:
     QStringList UmlautPc;
     QStringList UmlautGsm;
 
-    QString cell(int row, int column) const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -52,7 +51,6 @@ protected:
 private:
     void cmdSave_Click();
     void grdUmlaute_KeyPress(int k);
-    void setCell(int row, int column, const QString &text);
 
     QString m_path;
     QList<int> m_leftOut; // grid rows of complete pairs beyond the 11 the file takes

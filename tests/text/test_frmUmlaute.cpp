@@ -33,8 +33,8 @@ QList<QPair<QString, QString>> pairsShown(const frmUmlaute &w)
 {
     QList<QPair<QString, QString>> rows;
     for (int r = 1; r < w.grdUmlaute->rowCount(); ++r)
-        if (!w.cell(r, 0).isEmpty() || !w.cell(r, 1).isEmpty())
-            rows.append({w.cell(r, 0), w.cell(r, 1)});
+        if (!w.grdUmlaute->cell(r, 0).isEmpty() || !w.grdUmlaute->cell(r, 1).isEmpty())
+            rows.append({w.grdUmlaute->cell(r, 0), w.grdUmlaute->cell(r, 1)});
     return rows;
 }
 
@@ -124,8 +124,8 @@ private slots:
         }
         QTEST(w.Label4->text(), "label4");
         QTEST(int(pairsShown(w).size()), "filledRows");
-        QCOMPARE(w.cell(0, 0), "Character");
-        QCOMPARE(w.cell(0, 1), "Substitution");
+        QCOMPARE(w.grdUmlaute->cell(0, 0), "Character");
+        QCOMPARE(w.grdUmlaute->cell(0, 1), "Substitution");
         QCOMPARE(w.grdUmlaute->rowCount(), 25);
     }
 
@@ -135,11 +135,11 @@ private slots:
         frmUmlaute w(nullptr, r.file);
         typeInto(w, 2, 0, QStringLiteral("ß"));
         QTest::keyClick(w.grdUmlaute, Qt::Key_Backspace);
-        QCOMPARE(w.cell(2, 0), "");
+        QCOMPARE(w.grdUmlaute->cell(2, 0), "");
         typeInto(w, 2, 0, QStringLiteral(";"));
-        QCOMPARE(w.cell(2, 0), "");
+        QCOMPARE(w.grdUmlaute->cell(2, 0), "");
         typeInto(w, 2, 1, QStringLiteral("059"));
-        QCOMPARE(w.cell(2, 1), "");
+        QCOMPARE(w.grdUmlaute->cell(2, 1), "");
         QCOMPARE(
             r.dialogs.texts(),
             (QStringList{"\";\" trennt die Einträge der Tabellendatei und kann nicht als Zeichen eingetragen werden.",
@@ -147,7 +147,7 @@ private slots:
                          "Tabelle nicht speichern."}));
         // The heading row takes no keys.
         typeInto(w, 0, 0, QStringLiteral("Q"));
-        QCOMPARE(w.cell(0, 0), "Character");
+        QCOMPARE(w.grdUmlaute->cell(0, 0), "Character");
     }
 
     // Delete empties the cell and never types DEL (127), which would be saved unseen.
@@ -160,7 +160,7 @@ private slots:
         for (int column : {0, 1}) {
             w.grdUmlaute->setCurrentCell(1, column);
             QTest::keyClick(w.grdUmlaute, Qt::Key_Delete);
-            QCOMPARE(w.cell(1, column), "");
+            QCOMPARE(w.grdUmlaute->cell(1, column), "");
         }
         // On an empty cell too.
         QTest::keyClick(w.grdUmlaute, Qt::Key_Delete);
@@ -179,8 +179,8 @@ private slots:
             frmUmlaute w(nullptr, r.file);
             typeInto(w, 1, 0, QStringLiteral("Ää"));   // the second letter does not go in
             typeInto(w, 1, 1, QStringLiteral("x219")); // the letter is ignored
-            QCOMPARE(w.cell(1, 0), "Ä");
-            QCOMPARE(w.cell(1, 1), ch(219));
+            QCOMPARE(w.grdUmlaute->cell(1, 0), "Ä");
+            QCOMPARE(w.grdUmlaute->cell(1, 1), ch(219));
             typeInto(w, 2, 0, QStringLiteral("ö")); // half a pair
             typeInto(w, 3, 0, QStringLiteral("ß"));
             typeInto(w, 3, 1, QStringLiteral("253"));
@@ -227,7 +227,7 @@ private slots:
         const QString text = r.dialogs.shown.first().text;
         QVERIFY2(text.startsWith("Die Tabelle konnte nicht gespeichert werden.\n\n"), qPrintable(text));
         QVERIFY(text.endsWith("\n\nDie bisherige Datei ist unverändert geblieben."));
-        QCOMPARE(w.cell(1, 0), "ß"); // still there, to be saved elsewhere or again
+        QCOMPARE(w.grdUmlaute->cell(1, 0), "ß"); // still there, to be saved elsewhere or again
     }
 
     void closingOnlyHides()
@@ -240,7 +240,7 @@ private slots:
         });
         QCOMPARE(w.ShowModal(), int(QDialog::Rejected));
         QVERIFY(!w.isVisible());
-        QCOMPARE(w.cell(1, 0), "Ü");
+        QCOMPARE(w.grdUmlaute->cell(1, 0), "Ü");
         QCOMPARE(r.read(), QByteArray("<missing>")); // nothing saved without the button
     }
 };
