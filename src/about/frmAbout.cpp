@@ -24,11 +24,6 @@ constexpr int kHeight = 3555;
 constexpr int kTextLeft = 1050;
 constexpr int kTextWidth = 3885;
 
-QRect area(int left, int top, int width, int height)
-{
-    return {twips::toPx(left), twips::toPx(top), twips::toPx(width), twips::toPx(height)};
-}
-
 // The logo: a handset with a speech bubble, drawn so no image file needs shipping.
 QPixmap logo(int size)
 {
@@ -82,7 +77,7 @@ frmAbout::frmAbout(QWidget *parent, const ProgramVersion &version)
     setWindowTitle(QStringLiteral("Info zu meiner Anwendung"));
 
     Picture1 = Named(new QLabel(this), QStringLiteral("Picture1"), QStringLiteral("Programmlogo"));
-    Picture1->setGeometry(area(240, 240, 540, 540));
+    Picture1->setGeometry(twips::rect(240, 240, 540, 540));
     Picture1->setPixmap(logo(Picture1->width()));
 
     lblTitle = Named(new QLabel(QStringLiteral("Name der Anwendung"), this), QStringLiteral("lblTitle"));
@@ -90,33 +85,33 @@ frmAbout::frmAbout(QWidget *parent, const ProgramVersion &version)
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
     lblTitle->setFont(titleFont);
-    lblTitle->setGeometry(area(kTextLeft, 240, kTextWidth, 480));
+    lblTitle->setGeometry(twips::rect(kTextLeft, 240, kTextWidth, 480));
 
     lblVersion = Named(new QLabel(QStringLiteral("Version"), this), QStringLiteral("lblVersion"));
-    lblVersion->setGeometry(area(kTextLeft, 780, kTextWidth, 300));
+    lblVersion->setGeometry(twips::rect(kTextLeft, 780, kTextWidth, 300));
 
     lblDescription = Named(new CaptionLabel(this), QStringLiteral("lblDescription"));
     lblDescription->setText(QStringLiteral("Beschreibung"));
-    lblDescription->setGeometry(area(kTextLeft, 1125, kTextWidth, 1170));
+    lblDescription->setGeometry(twips::rect(kTextLeft, 1125, kTextWidth, 1170));
     lblDescription->setWordWrap(true);
     lblDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     Line1 = Named(new QFrame(this), QStringLiteral("Line1"));
     Line1->setFrameShape(QFrame::HLine);
     Line1->setFrameShadow(QFrame::Sunken);
-    Line1->setGeometry(area(225, 2400, kWidth - 450, 30));
+    Line1->setGeometry(twips::rect(225, 2400, kWidth - 450, 30));
 
     lblDisclaimer = Named(new CaptionLabel(this), QStringLiteral("lblDisclaimer"));
-    lblDisclaimer->setGeometry(area(255, 2550, 3870, 900));
+    lblDisclaimer->setGeometry(twips::rect(255, 2550, 3870, 900));
     lblDisclaimer->setWordWrap(true);
     lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblDisclaimer->setForegroundRole(QPalette::PlaceholderText);
 
     cmdOK = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(area(4245, 2625, 1260, 345));
+    cmdOK->setGeometry(twips::rect(4245, 2625, 1260, 345));
     cmdOK->setDefault(true);
     cmdSysInfo = Named(new QPushButton(QStringLiteral("&Systeminfo..."), this), QStringLiteral("cmdSysInfo"));
-    cmdSysInfo->setGeometry(area(4245, 3075, 1260, 345));
+    cmdSysInfo->setGeometry(twips::rect(4245, 3075, 1260, 345));
 
     setTabOrder(cmdOK, cmdSysInfo);
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);

@@ -25,16 +25,12 @@ namespace {
 
 } // namespace
 
-// The window is drawn in twips for an 8-point system font; today's desktop fonts are wider,
-// so every position and size is scaled alike and the captions fit their buttons.
-int frmSMS1::px(double tw) { return twips::toPx(tw); }
-
 namespace {
 
 template <typename W> W *place(W *w, const QString &name, int left, int top, int width, int height)
 {
     Named(w, name);
-    w->setGeometry(frmSMS1::px(left), frmSMS1::px(top), frmSMS1::px(width), frmSMS1::px(height));
+    w->setGeometry(twips::rect(left, top, width, height));
     return w;
 }
 
@@ -129,7 +125,7 @@ frmSMS1::frmSMS1(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(lin
     // stays with the terminal, where the registration's answers appear; on a 1024 x 768 screen
     // that is the difference between a few lines and a dozen. So the window ends a margin
     // after its last control, the same margin as before its first.
-    resize(px(kRightEdge + kMargin), px(kBottomEdge + kMargin));
+    resize(twips::toPx(kRightEdge + kMargin), twips::toPx(kBottomEdge + kMargin));
 }
 
 void frmSMS1::broughtToFront() { lblAngemeldet->clear(); }

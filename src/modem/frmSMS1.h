@@ -20,7 +20,6 @@ public:
 
     static const QString kBreakCaption;       // "Moment ..."
     static const QString kIdleBreakCaption;   // "Anmeldung &abbrechen"
-    static int px(double twips);
 
     // The user brought the window to the front (not the return from one of its own boxes).
     void broughtToFront();

@@ -1,4 +1,6 @@
 #pragma once
+#include <QRect>
+
 #include <cmath>
 
 // Geometry is stored and laid out in twips (1440 per inch). The window layouts were drawn
@@ -9,4 +11,10 @@ constexpr double kPerPixel = 15.0;
 constexpr double kLayoutScale = 1.25;
 inline int toPx(double tw) { return static_cast<int>(std::lround(tw * kLayoutScale / kPerPixel)); }
 inline double fromPx(int px) { return px * kPerPixel / kLayoutScale; }
+// Where a window's drawing in twips puts a control: the one way every window places a control
+// from its twips.
+inline QRect rect(double left, double top, double width, double height)
+{
+    return {toPx(left), toPx(top), toPx(width), toPx(height)};
+}
 } // namespace twips

@@ -174,13 +174,11 @@ void frmListe::resizeEvent(QResizeEvent *e)
 void frmListe::layoutControls(int w, int h)
 {
     const int tableWidth = w - 2 * kMargin;
-    grSMSListe->setGeometry(twips::toPx(kMargin), twips::toPx(kTableTop), twips::toPx(tableWidth),
-                            twips::toPx(h - 1800));
+    grSMSListe->setGeometry(twips::rect(kMargin, kTableTop, tableWidth, h - 1800));
     // The number column may have grown for a name.
     grSMSListe->setColumnWidth(4, twips::toPx(tableWidth - 100 - kColumnsBeforeText) + twips::toPx(kColumnWidth[3])
                                       - grSMSListe->columnWidth(3));
-    lblMeldung->setGeometry(twips::toPx(kMargin), twips::toPx(kLabelTop), twips::toPx(tableWidth),
-                            twips::toPx(kLabelHigh));
+    lblMeldung->setGeometry(twips::rect(kMargin, kLabelTop, tableWidth, kLabelHigh));
     // Each button its caption's width and an equal share of the rest of the row.
     QPushButton *const buttons[] = {cmdLes, cmdInfo, cmdZyklus, cmdArchiv, cmdClose};
     const int gap = twips::toPx(kButtonGap);

@@ -71,8 +71,7 @@ frmUmlaute::frmUmlaute(QWidget *parent, const QString &path)
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
     Label1->setFont(titleFont);
-    Label1->setGeometry(twips::toPx(kMargin), twips::toPx(kTitleTop), twips::toPx(kWidth - 2 * kMargin),
-                        twips::toPx(kTitleHigh));
+    Label1->setGeometry(twips::rect(kMargin, kTitleTop, kWidth - 2 * kMargin, kTitleHigh));
 
     grdUmlaute = Named(new HeaderGrid({QStringLiteral("Character"), QStringLiteral("Substitution")}, false, this),
                        QStringLiteral("grdUmlaute"), QStringLiteral("Ersetzungstabelle"));
@@ -90,7 +89,7 @@ frmUmlaute::frmUmlaute(QWidget *parent, const QString &path)
         auto *label = Named(new QLabel(this), name);
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setGeometry(twips::toPx(kRightLeft), twips::toPx(top), twips::toPx(kRightWidth), twips::toPx(high));
+        label->setGeometry(twips::rect(kRightLeft, top, kRightWidth, high));
         return label;
     };
     Label2 = helpLabel(QStringLiteral("Label2"), kGridTop, 720);

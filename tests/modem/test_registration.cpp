@@ -2,6 +2,7 @@
 
 #include "modem/ModemCommand.h"
 #include "modem/frmSMS1.h"
+#include "platform/Twips.h"
 #include "text/AtInput.h"
 
 #include <QAccessible>
@@ -126,7 +127,7 @@ private slots:
             QVERIFY2(r.w->rect().contains(c->geometry()), qPrintable(c->objectName()));
             used |= c->geometry();
         }
-        const int margin = frmSMS1::px(480);
+        const int margin = twips::toPx(480);
         QCOMPARE(r.w->width() - 1 - used.right(), margin);
         QCOMPARE(r.w->height() - 1 - used.bottom(), margin);
     }
