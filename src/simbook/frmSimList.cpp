@@ -222,7 +222,7 @@ void frmSimList::closeEvent(QCloseEvent *e)
     // Kept, not destroyed: the grid is there at the next showing, and a run still waiting for
     // the modem goes on in this object until its next command.
     e->ignore();
-    if (m_closing || !mayClose())
+    if (m_askingToSave || !mayClose())
         return;
     hide();
     m_shownHold.reset();
@@ -234,11 +234,11 @@ bool frmSimList::mayClose()
 {
     if (!DataChanged)
         return true;
-    m_closing = true;
+    m_askingToSave = true;
     const MsgAnswer answer = platform::dialogs().message(kAskSave, MsgButtons::YesNoCancel, MsgIcon::Question);
     // Yes closes only once the list is saved: a cancelled dialog or a failed save keeps the window.
     const bool close = answer == MsgAnswer::No || (answer == MsgAnswer::Yes && cmdPcSave_Click());
-    m_closing = false;
+    m_askingToSave = false;
     return close;
 }
 

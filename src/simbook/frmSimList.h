@@ -87,7 +87,7 @@ private:
     SimListGrid *m_grid = nullptr; // the same as tabTelefon
     // Shown and not closed since: the terminal does not read the modem's answers.
     std::optional<ReceiveTimerHold> m_shownHold;
-    bool m_closing = false; // the question about unsaved changes is open
+    bool m_askingToSave = false; // the question about unsaved changes is open
     QString m_unit; // "Platz" while reading, "Eintrag" while writing
     // What the card holds as far as this window has read or written it, and the locations of
     // rows deleted since the grid was filled: the next write clears them.
