@@ -79,6 +79,25 @@ int waitFor(CommPort &comm, int n)
     return comm.inBufferCount();
 }
 
+// The flow-control flags the line carries now, read from a descriptor of its own on the device.
+struct LineFlags {
+    bool rtsCts = false;
+    bool xon = false;
+    bool xoff = false;
+    bool xany = false;
+};
+LineFlags lineFlags(const QString &device)
+{
+    const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios t{};
+    const bool read = fd >= 0 && ::tcgetattr(fd, &t) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    if (!read)
+        return {};
+    return {(t.c_cflag & CRTSCTS) != 0, (t.c_iflag & IXON) != 0, (t.c_iflag & IXOFF) != 0, (t.c_iflag & IXANY) != 0};
+}
+
 } // namespace
 
 class TestPty : public QObject {
@@ -127,6 +146,42 @@ private slots:
         pty.write("1,99\r\n");
         QCOMPARE(waitFor(comm, 6), 6);
         QCOMPARE(comm.input(), QStringLiteral("1,99\r\n"));
+    }
+
+    // What each handshake puts on the line, looked at on the device itself: RTS/CTS is the
+    // control flag CRTSCTS, XON/XOFF the input flags IXON and IXOFF (the toolkit adds IXANY),
+    // and "XON-RTS" takes the hardware lines. Set before the port opens, and changed while it
+    // is open.
+    void handshakingReachesTheLine_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("rtsCts");
+        QTest::addColumn<bool>("xonXoff");
+        QTest::newRow("0 none") << 0 << false << false;
+        QTest::newRow("1 XON/XOFF") << 1 << false << true;
+        QTest::newRow("2 RTS/CTS") << 2 << true << false;
+        QTest::newRow("3 XON-RTS") << 3 << true << false;
+    }
+    void handshakingReachesTheLine()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, rtsCts);
+        QFETCH(bool, xonXoff);
+        Real real;
+        Pty pty;
+        CommPort comm(std::make_unique<QtSerialBackend>(), [&](int) { return pty.slave; });
+        QVERIFY(comm.setHandshaking(mode));
+        QVERIFY(comm.setPortOpen(true));
+        for (int pass = 0; pass < 2; ++pass) {
+            const LineFlags f = lineFlags(pty.slave);
+            QCOMPARE(f.rtsCts, rtsCts);
+            QCOMPARE(f.xon, xonXoff);
+            QCOMPARE(f.xoff, xonXoff);
+            QCOMPARE(f.xany, xonXoff);
+            QVERIFY(comm.setHandshaking(3 - mode));
+            QVERIFY(comm.setHandshaking(mode));
+        }
+        QCOMPARE(comm.handshaking(), mode);
     }
 
     void aHungUpLineClosesThePortOnce()

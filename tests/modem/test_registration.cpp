@@ -14,6 +14,15 @@
 #include <QtTest>
 
 namespace {
+// The texts as the user reads them, written out: a changed letter in the program shows here.
+const QString kRefusedInput =
+    QStringLiteral("Die Eingabe enthält unzulässige Zeichen (Anführungszeichen, Semikolon, "
+                   "Steuerzeichen oder nicht übertragbare Sonderzeichen). Es wurde nichts gesendet. ");
+const QString kBreakAsked = QStringLiteral("Moment ...");
+const QString kBreakIdle = QStringLiteral("Anmeldung &abbrechen");
+} // namespace
+
+namespace {
 
 struct RegRig : MainRig {
     std::unique_ptr<frmSMS1> w;
@@ -76,7 +85,7 @@ private slots:
         QCOMPARE(r.main->panelText(3), QStringLiteral("Varnix GSM 900"));
         QCOMPARE(r.main->panelText(4), QStringLiteral("Feldstärke:  7"));
         QCOMPARE(r.w->lblAngemeldet->text(), QStringLiteral("angemeldet"));
-        QCOMPARE(r.w->cmdBreak->text(), frmSMS1::kIdleBreakCaption);
+        QCOMPARE(r.w->cmdBreak->text(), kBreakIdle);
         QVERIFY(timerOffDuring);
         QVERIFY(r.main->receiveTimer());
         QVERIFY(r.p.dialogs.shown.isEmpty());
@@ -94,7 +103,7 @@ private slots:
         });
         r.w->cmdModemOn->click();
         QCOMPARE(r.commands(), kFullSequence.mid(0, 6));
-        QCOMPARE(r.w->cmdBreak->text(), frmSMS1::kIdleBreakCaption);
+        QCOMPARE(r.w->cmdBreak->text(), kBreakIdle);
         QVERIFY(r.main->receiveTimer());
         QVERIFY(r.main->panelText(4).startsWith(QStringLiteral("Feldstärke: ")));
         QCOMPARE(r.main->panelText(2), QStringLiteral("Netz"));
@@ -107,10 +116,10 @@ private slots:
         r.w->cmdFeld->click();
         r.w->cmdPinTest->click();
         QCOMPARE(r.commands(), QStringList());
-        QCOMPARE(r.w->cmdBreak->text(), frmSMS1::kBreakCaption);
+        QCOMPARE(r.w->cmdBreak->text(), kBreakAsked);
         r.w->cmdModemOn->click();
         QCOMPARE(r.commands(), QStringList());
-        QCOMPARE(r.w->cmdBreak->text(), frmSMS1::kIdleBreakCaption);
+        QCOMPARE(r.w->cmdBreak->text(), kBreakIdle);
         r.w->cmdFeld->click();
         QCOMPARE(r.commands(), QStringList{"AT+CSQ"});
     }
@@ -152,10 +161,10 @@ private slots:
         QTest::newRow("12-char SMSC") << "1234" << "+49171076000" << QStringList{kPinState, kPinLeft, "AT+CPIN=\"1234\""}
                                       << QStringList{"SMSC-Nummer ist falsch! "};
         QTest::newRow("injected PIN") << "1\";A" << "+491710760000" << QStringList{"AT+CSCA=\"+491710760000\""}
-                                      << QStringList{kUnsafeParameterMessage};
+                                      << QStringList{kRefusedInput};
         QTest::newRow("injected SMSC") << "1234" << "+49\";AT+CMGD=1,4"
                                        << QStringList{kPinState, kPinLeft, "AT+CPIN=\"1234\""}
-                                       << QStringList{kUnsafeParameterMessage};
+                                       << QStringList{kRefusedInput};
     }
     void pinAndServiceCentreLengths()
     {

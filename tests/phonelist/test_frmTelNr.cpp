@@ -155,7 +155,10 @@ private slots:
         w.PhListOpen();
         QVERIFY(w.tabTelefon->item(1, 1)->text() == "Jürgen" || w.tabTelefon->item(1, 1)->text() == "J.");
         addEntry(w, name, "0172");
-        QCOMPARE(r.dialogs.texts(), refused ? QStringList(kPhoneControlCharMessage) : QStringList());
+        QCOMPARE(r.dialogs.texts(),
+                 refused ? QStringList{"Name und Nummer dürfen keine Zeilenumbrüche, Steuerzeichen oder Zeichen "
+                                       "enthalten, die in der Telefonliste nicht gespeichert werden können. "}
+                         : QStringList());
         w.PhListSave();
         QCOMPARE(r.read(), saved);
     }

@@ -4,6 +4,12 @@
 
 using Rows = QList<QPair<QString, QString>>;
 
+namespace {
+const QString kControlRefusal =
+    QStringLiteral("Name und Nummer dürfen keine Zeilenumbrüche, Steuerzeichen oder Zeichen enthalten, "
+                   "die in der Telefonliste nicht gespeichert werden können. ");
+} // namespace
+
 class TestPhoneListFormat : public QObject {
     Q_OBJECT
 private slots:
@@ -26,6 +32,8 @@ private slots:
         QTest::newRow("later semicolons: number") << QStringList{"Meier;0171;privat"} << Rows{{"Meier", "0171;privat"}};
         QTest::newRow("blanks kept") << QStringList{" Hans ; 0123 "} << Rows{{" Hans ", " 0123 "}};
         QTest::newRow("no semicolon: all number") << QStringList{"0171 123"} << Rows{{"", "0171 123"}};
+        // Four characters are enough without a ";": a short number stays in the list.
+        QTest::newRow("four characters without a semicolon") << QStringList{"0171", "112", "Ab;"} << Rows{{"", "0171"}};
     }
     void read()
     {
@@ -52,7 +60,8 @@ private slots:
         QTest::addColumn<bool>("nameOk");
         QTest::addColumn<bool>("numberOk");
         QTest::addColumn<QString>("refusal");
-        const QString semi = kPhoneNameSemicolonMessage, ctrl = kPhoneControlCharMessage;
+        const QString semi = QStringLiteral("Der Name darf kein Semikolon (;) enthalten. ");
+        const QString ctrl = kControlRefusal;
         QTest::newRow("ordinary") << "Jürgen Groß" << "+491711234567" << true << true << QString();
         QTest::newRow("semicolon in number is read back") << "Meier" << "0171;privat" << true << true << QString();
         QTest::newRow("semicolon in name") << "Meier;Karl" << "0171" << false << true << semi;
@@ -85,9 +94,9 @@ private slots:
         QTest::addColumn<QString>("refusal");
         QTest::newRow("Polish L") << "Łukasz" << QString();
         QTest::newRow("emoji") << QString::fromUtf8("Oma \xF0\x9F\x93\x9E") << QString();
-        QTest::newRow("DEL") << "Oma\x7F" << kPhoneControlCharMessage;
-        QTest::newRow("C1 control") << QStringLiteral("Oma\u0085") << kPhoneControlCharMessage;
-        QTest::newRow("semicolon") << "Meier;Karl" << kPhoneNameSemicolonMessage;
+        QTest::newRow("DEL") << "Oma\x7F" << kControlRefusal;
+        QTest::newRow("C1 control") << QStringLiteral("Oma\u0085") << kControlRefusal;
+        QTest::newRow("semicolon") << "Meier;Karl" << QStringLiteral("Der Name darf kein Semikolon (;) enthalten. ");
     }
     void storableInUtf8List()
     {

@@ -1,6 +1,6 @@
 #include "platform/CodePage.h"
-#include "platform/Translations.h"
 #include "platform/Twips.h"
+#include "platform/WorkFolder.h"
 #include "support/TestPlatform.h"
 
 #include <QApplication>
@@ -69,28 +69,38 @@ private slots:
         QTEST(codepage::encode(text), "bytes");
     }
 
-    void qsettingsStorePersistsUnicodeKeys()
+    // The folder of phone.lst and the SMS files: the stored "MyDir" while it is a folder, else
+    // the folder the program started in. A stored folder deleted or replaced since must not
+    // make the phone list and every SMS file unreachable.
+    void workFolderFallsBackToTheStartFolder_data()
     {
-        {
-            QtSettingsStore s;
-            s.set(keys::PortNumber, QStringLiteral("2"));
-        }
-        QtSettingsStore again;
-        QCOMPARE(again.get(keys::PortNumber), QStringLiteral("2"));
-        QCOMPARE(again.get(keys::MainTop), QStringLiteral("1000"));
+        QTest::addColumn<QString>("stored"); // a name inside the test's folder; "" stores nothing
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("stored folder") << "Briefe" << true;
+        QTest::newRow("stored folder deleted since") << "gelöscht" << false;
+        QTest::newRow("a file where the folder was") << "Datei" << false;
+        QTest::newRow("nothing stored") << "" << false;
     }
-
-    void virtualClockWrapsAtMidnightAndRunsScheduledActions()
+    void workFolderFallsBackToTheStartFolder()
     {
-        VirtualClock c(24 * 3600.0 - 0.015, 0.01);
-        int fired = 0;
-        c.scheduleIn(0.015, [&] { ++fired; });
-        c.yield();
-        QCOMPARE(fired, 0);
-        c.yield();
-        QCOMPARE(fired, 1);
-        QVERIFY(c.now() < 1.0);
-        QVERIFY(c.monotonic() > 0.019);
+        QFETCH(QString, stored);
+        QFETCH(bool, kept);
+        TestPlatform p;
+        QTemporaryDir start;
+        QTemporaryDir mine;
+        QVERIFY(QDir(mine.path()).mkdir(QStringLiteral("Briefe")));
+        QFile file(mine.filePath(QStringLiteral("Datei")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        if (!stored.isEmpty())
+            p.settings.set(keys::MyDir, QDir::toNativeSeparators(mine.filePath(stored)));
+        platform::setStartFolder(start.path());
+        const QString expected = kept ? mine.filePath(stored) : start.path();
+        const QString folder = platform::workFolder();
+        const QString phoneList = platform::workFile(QStringLiteral("phone.lst"));
+        platform::setStartFolder({});
+        QCOMPARE(folder, expected);
+        QCOMPARE(phoneList, expected + QStringLiteral("/phone.lst"));
     }
 
     void fileDialogQtFilters_data()
@@ -107,14 +117,6 @@ private slots:
     {
         QFETCH(QString, filter);
         QTEST(WidgetDialogs::qtFilter(filter), "qt");
-    }
-
-    void standardButtonsSpeakGerman()
-    {
-        QVERIFY(LoadGermanQtTranslations());
-        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Ja"));
-        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&No"), QStringLiteral("&Nein"));
-        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
     }
 
     void confirmedFileChoiceChangesTheCurrentFolder()

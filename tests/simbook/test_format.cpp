@@ -116,6 +116,12 @@ private slots:
         QTest::newRow("new row into the first free location")
             << Rows{kAnnaRow, kHansRow, {"Eva", "0171", ""}} << read << none
             << QStringList{R"(AT+CPBW= 3,"0171",129,"Eva")"} << QList<int>{0, 1, 0};
+        // Two new rows never share a location: the second would overwrite the first on the card.
+        QTest::newRow("new rows each into a free location, the rest placed by the modem")
+            << Rows{kAnnaRow, kHansRow, {"Eva", "0171", ""}, {"Udo", "0172", ""}, {"Ina", "0173", ""}} << read << none
+            << QStringList{R"(AT+CPBW= 3,"0171",129,"Eva")", R"(AT+CPBW= 4,"0172",129,"Udo")",
+                           R"(AT+CPBW=,"0173",129,"Ina")"}
+            << QList<int>{0, 3, 0};
         SimCardState full = read;
         full.known = 2;
         QTest::newRow("no free location known: the modem places it")

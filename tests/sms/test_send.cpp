@@ -16,6 +16,17 @@
 #include <QtTest>
 
 namespace {
+// The texts as the user reads them, written out: a changed letter in the program shows here.
+const QString kRefusedInput =
+    QStringLiteral("Die Eingabe enthält unzulässige Zeichen (Anführungszeichen, Semikolon, "
+                   "Steuerzeichen oder nicht übertragbare Sonderzeichen). Es wurde nichts gesendet. ");
+const QString kRefusedText =
+    QStringLiteral("Der Text enthält unzulässige Steuerzeichen (Strg+Z oder Esc). Es wurde nichts gesendet. ");
+const QString kNoAnswer = QStringLiteral("Zeitüberschreitung. Keine Antwort vom Modem. ");
+const QString kPortClosed = QStringLiteral("  Com-Schnittstelle ist geschlossen!  ");
+} // namespace
+
+namespace {
 
 struct SendRig : MainRig {
     QTemporaryDir dir;
@@ -166,15 +177,15 @@ private slots:
         QTest::addColumn<QStringList>("dialogs");
         const QByteArray cmgs("AT+CMGS=\"+4917012345678\"\r");
         QTest::newRow("ERROR") << 1 << QString() << "Hallo" << cmgs << QStringList{};
-        QTest::newRow("no answer: one time-out") << 2 << QString() << "Hallo" << cmgs << QStringList{kTimeoutMessage};
-        QTest::newRow("closed port") << 3 << QString() << "Hallo" << QByteArray() << QStringList{kPortClosedMessage};
+        QTest::newRow("no answer: one time-out") << 2 << QString() << "Hallo" << cmgs << QStringList{kNoAnswer};
+        QTest::newRow("closed port") << 3 << QString() << "Hallo" << QByteArray() << QStringList{kPortClosed};
         QTest::newRow("quote in number") << 0 << "+49170\";AT+CMGD=1,4" << "x" << QByteArray()
-                                         << QStringList{kUnsafeParameterMessage};
+                                         << QStringList{kRefusedInput};
         QTest::newRow("CR in number") << 0 << "+49170\rAT+CMGD=1" << "x" << QByteArray()
-                                      << QStringList{kUnsafeParameterMessage};
+                                      << QStringList{kRefusedInput};
         QTest::newRow("Ctrl-Z in text") << 0 << "+49170" << "Hallo\x1A" "AT+CMGD=1,4\r" << QByteArray()
-                                        << QStringList{kUnsafeBodyMessage};
-        QTest::newRow("ESC in text") << 0 << "+49170" << "Hallo\x1B" << QByteArray() << QStringList{kUnsafeBodyMessage};
+                                        << QStringList{kRefusedText};
+        QTest::newRow("ESC in text") << 0 << "+49170" << "Hallo\x1B" << QByteArray() << QStringList{kRefusedText};
     }
     void aFailedSendSendsNoText()
     {

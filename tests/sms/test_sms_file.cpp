@@ -1,4 +1,5 @@
 #include "sms/SmsDataFile.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
@@ -65,10 +66,38 @@ private slots:
 
     void aFolderThatIsGoneIsReportedInGerman()
     {
+        QTemporaryDir dir;
+        const QString gone = dir.filePath(QStringLiteral("gone"));
         QString error;
-        QCOMPARE(CreateSmsFile("/nonexistent/varnix", {}, kCreated, &error), QString());
-        QCOMPARE(error, QStringLiteral("Die SMS-Datei /nonexistent/varnix/SMS00001.Dat kann nicht angelegt werden: "
-                                       "Der Ordner ist nicht vorhanden. Die SMS bleibt auf der SIM-Karte."));
+        QCOMPARE(CreateSmsFile(gone, {}, kCreated, &error), QString());
+        QCOMPARE(error, QStringLiteral("Die SMS-Datei %1/SMS00001.Dat kann nicht angelegt werden: "
+                                       "Der Ordner ist nicht vorhanden. Die SMS bleibt auf der SIM-Karte.")
+                            .arg(gone));
+    }
+
+    // A disk that takes none or only part of the header: the new file is taken back, so no
+    // empty SMS file is left that the next run would take for one of its own.
+    void aHeaderThatCannotBeWrittenLeavesNoFile_data()
+    {
+        QTest::addColumn<int>("room"); // bytes the disk still takes
+        QTest::newRow("nothing") << 0;
+        QTest::newRow("part of the header") << 10;
+    }
+    void aHeaderThatCannotBeWrittenLeavesNoFile()
+    {
+        QFETCH(int, room);
+        QTemporaryDir dir;
+        QString error;
+        QString path = QStringLiteral("<not called>");
+        {
+            const FileSizeLimit full(room);
+            path = CreateSmsFile(dir.path(), {}, kCreated, &error);
+        }
+        QCOMPARE(path, QString());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(error, QStringLiteral("Die SMS-Datei %1 kann nicht angelegt werden: Die Datei hat die größte "
+                                       "erlaubte Länge erreicht. Die SMS bleibt auf der SIM-Karte.")
+                            .arg(dir.filePath(QStringLiteral("SMS00001.Dat"))));
     }
 
     // Each record's place goes into the index beside the file, after the record is on disk.

@@ -1,5 +1,9 @@
 #include "support/ScriptedDialogs.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QtGlobal>
+
 MsgAnswer ScriptedDialogs::message(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title)
 {
     const ShownMessage m{text, buttons, icon, title};
@@ -45,5 +49,15 @@ void ScriptedDialogs::clear()
 QString ScriptedDialogs::askFile(const FileRequest &request)
 {
     fileRequests << request;
-    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    const QString chosen = fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    // Tests run as root: a file chosen here may be replaced, truncated or deleted by the
+    // program, or by a fault in it. Only a file inside a folder of its own under the temporary
+    // folder (a QTemporaryDir) is ever handed out, never /dev/..., never /tmp itself.
+    if (!chosen.isEmpty()) {
+        const QString temp = QDir::cleanPath(QDir::tempPath()) + QLatin1Char('/');
+        const QString path = QDir::cleanPath(QFileInfo(chosen).absoluteFilePath());
+        if (!path.startsWith(temp) || !path.mid(temp.size()).contains(QLatin1Char('/')))
+            qFatal("ScriptedDialogs: the file answer %s lies outside a temporary folder", qPrintable(chosen));
+    }
+    return chosen;
 }
