@@ -438,6 +438,33 @@ QByteArray outboxLine(const SentSms &sms)
     return escapeField(sms.number) + '\t' + text + '\n';
 }
 
+QByteArray outboxLine(const Arrival &arrival)
+{
+    if (arrival.parts == 0)
+        return outboxLine(SentSms{arrival.number, arrival.bytes, 0});
+    QByteArray text;
+    for (char c : arrival.text.toUtf8()) {
+        switch (c) {
+        case '\\':
+            text += "\\\\";
+            break;
+        case '\t':
+            text += "\\t";
+            break;
+        case '\r':
+            text += "\\r";
+            break;
+        case '\n':
+            text += "\\n";
+            break;
+        default:
+            text += c;
+        }
+    }
+    return escapeField(arrival.number) + '\t' + text + "\tpdu " + QByteArray::number(arrival.parts) +
+           (arrival.data ? " 8-bit" : "") + '\n';
+}
+
 QByteArray currentTimestamp()
 {
     const QDateTime now = QDateTime::currentDateTime();

@@ -66,6 +66,10 @@ bool unescapeField(const QByteArray &field, QByteArray *out);
 // One line of the outbox file: number, TAB, text, LF. The text keeps its bytes; only a
 // backslash, CR and LF are escaped, so that a message of several lines stays one record.
 QByteArray outboxLine(const SentSms &sms);
+// The outbox line of a message that reached its recipient. Sent in text mode: as above. Sent in
+// PDU mode: number, TAB, the decoded text in UTF-8 (a backslash, TAB, CR and LF escaped), TAB,
+// "pdu <parts>" ("pdu <parts> 8-bit" for data, the text then being its octets in hex), LF.
+QByteArray outboxLine(const Arrival &arrival);
 
 // The time stamp a message gets when it arrives now: "yy/MM/dd,hh:mm:ss+zz", the zone in
 // quarter hours.
