@@ -522,14 +522,15 @@ QList<TextLine> textLines(QByteArray data, QList<LineProblem> *problems)
     return lines;
 }
 
-int hexDigits(const QString &s, int pos, int count)
+// The value of `count` hex digits at pos (at most eight); -1 when they are not all there.
+qint64 hexDigits(const QString &s, int pos, int count)
 {
     if (pos + count > s.size())
         return -1;
-    int v = 0;
+    qint64 v = 0;
     for (int k = 0; k < count; ++k) {
-        const int d = hexValue(s[pos + k].toLatin1());
-        if (d < 0 || s[pos + k].unicode() > 0x7F)
+        const int d = s[pos + k].unicode() > 0x7F ? -1 : hexValue(s[pos + k].toLatin1());
+        if (d < 0)
             return -1;
         v = v * 16 + d;
     }
@@ -563,7 +564,7 @@ bool unescapeText(const QString &field, bool octets, QString *out)
             *out += u'\n';
             break;
         case u'x': {
-            const int v = hexDigits(field, i + 1, 2);
+            const qint64 v = hexDigits(field, i + 1, 2);
             if (v < 0)
                 return false;
             *out += octets ? QString(QChar(char16_t(v))) : te::fromLine(QByteArray(1, char(v)));
@@ -573,7 +574,7 @@ bool unescapeText(const QString &field, bool octets, QString *out)
         case u'u':
         case u'U': {
             const int width = field[i] == u'u' ? 4 : 8;
-            const int v = hexDigits(field, i + 1, width);
+            const qint64 v = hexDigits(field, i + 1, width);
             if (v < 0 || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF))
                 return false;
             const char32_t code = char32_t(v);
