@@ -102,7 +102,7 @@ Modem::Modem(Config cfg) : m_cfg(std::move(cfg))
 }
 
 // A profile's differences that are settings of the modem: its identity and the lines it mixes
-// into answers (unless the command line asked for others).
+// into answers (each unless the command line set it).
 void Modem::applyProfile()
 {
     m_profile = findProfile(m_cfg.profile);
@@ -115,10 +115,10 @@ void Modem::applyProfile()
         m_cfg.model = p.model;
     if (!p.revision.isEmpty())
         m_cfg.revision = p.revision;
-    if (m_cfg.mixLines.isEmpty() && m_cfg.mixEvery == 0) {
+    if (m_cfg.mixLines.isEmpty())
         m_cfg.mixLines = p.mixLines;
+    if (m_cfg.mixEvery == 0)
         m_cfg.mixEvery = p.mixEvery;
-    }
 }
 
 void Modem::resetSettings()
