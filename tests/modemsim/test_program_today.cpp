@@ -61,6 +61,41 @@ private slots:
         QCOMPARE(s.exchange("ATE0;+CGMI\r", "OK\r\n"), QByteArray("ATE0;+CGMI\r\r\nVarnix\r\n\r\nOK\r\n"));
     }
 
+    void badOptions_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("reference size") << QStringList{"--concat-ref", "12"}
+                                        << QStringLiteral("--concat-ref wants 8 or 16");
+        QTest::newRow("report status") << QStringList{"--report-status", "soon"}
+                                       << QStringLiteral("--report-status wants delivered, pending, failed or 0-255");
+        QTest::newRow("delay without time")
+            << QStringList{"--delay-for", "AT+CMGR"}
+            << QStringLiteral("--delay-for wants CMD=MS, e.g. AT+CMGR=800, not \"AT+CMGR\"");
+        QTest::newRow("delay without command")
+            << QStringList{"--delay-for", "=800"} << QStringLiteral("--delay-for wants CMD=MS");
+        QTest::newRow("mixed line") << QStringList{"--mix-urc", ""} << QStringLiteral("--mix-urc wants a line");
+        QTest::newRow("every 0th") << QStringList{"--mix-every", "0"}
+                                   << QStringLiteral("--mix-every wants a number from 1");
+        QTest::newRow("ME storage") << QStringList{"--me-storage", "300"}
+                                    << QStringLiteral("--me-storage wants a number from 1 to 255");
+    }
+
+    // A mistake on the command line: the reason, and exit code 2, before anything is opened.
+    void badOptions()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        QProcess sim;
+        sim.start(VARNIX_MODEMSIM_BINARY, QStringList{"--link", dir.filePath("modem")} + arguments);
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitCode(), 2);
+        const QString errors = QString::fromLocal8Bit(sim.readAllStandardError());
+        QVERIFY2(errors.startsWith("varnix-modemsim: " + message), qPrintable(errors));
+        QVERIFY(!QFileInfo::exists(dir.filePath("modem")));
+    }
+
     // An inject file with a bad line: the good lines are applied, the bad one named, the file
     // kept as *.bad; a FIFO counts its lines from its start.
     void badLinesInjected()
