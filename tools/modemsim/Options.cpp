@@ -1,5 +1,7 @@
 #include "Options.h"
 
+#include "core/Profiles.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QStringEncoder>
@@ -10,27 +12,42 @@ namespace {
 
 const char *kDescription = R"(Simulated GSM modem on a pseudo-terminal.
 
-Answers AT commands (3GPP TS 27.007/27.005, SMS text mode) like a real modem with
-its SIM: echo, PIN and PUK, network registration, signal, operator, service
-centre, a message storage, the phonebooks "SM" and "ON", and sending with the
-"> " prompt. Serves until SIGINT or SIGTERM, then removes the link.
+Answers AT commands (3GPP TS 27.007/27.005, SMS in text and PDU mode) like a real
+modem with its SIM: echo, PIN and PUK, network registration, signal, operator,
+service centre, the message storages "SM", "ME" and "SR", the phonebooks "SM" and
+"ON", and sending with the "> " prompt. Messages are coded as a network codes
+them: GSM 7-bit where every character fits, else UCS2; a long text arrives in
+parts with a concatenation header. Text mode shows UCS2, 8-bit data and parts
+in hex, as 27.005 says; +CNMI, +CSMP status reports and +CSCS are honoured.
+Serves until SIGINT or SIGTERM, then removes the link.
 
 Files (one record a line, fields separated by TAB, '#' starts a comment;
-\\ \t \r \n and \xHH inside a field; Windows-1252, or UTF-8 converted to it):
+\\ \t \r \n, \xHH (Windows-1252 character HH), \uXXXX and \UXXXXXXXX inside
+a field; UTF-8, or Windows-1252 as before):
   --messages   slot TAB status TAB number TAB timestamp TAB text
                (empty slot: first free; empty status: REC UNREAD; timestamp
-               yy/MM/dd,hh:mm:ss+zz, empty: now) or the short form number TAB text
+               yy/MM/dd,hh:mm:ss+zz, empty: now) or the short form number TAB text;
+               either may begin with a field of options in square brackets:
+               gsm7|ucs2|8bit, ref8|ref16, ref=N, parts=P,P,... (the parts that
+               arrive, in that order), later=P:SECONDS (inject only)
   --phonebook  index TAB number TAB type TAB name, or number TAB name
-  --outbox     one line per submitted SMS: number TAB text (bytes as received;
-               only \, CR and LF escaped as \\ \r \n), appended and flushed
+  --outbox     one line per message that arrived: number TAB text, appended and
+               flushed. Text-mode sends: the bytes as received (only \, CR and LF
+               escaped as \\ \r \n). PDU-mode sends: the decoded text in UTF-8
+               (\, TAB, CR, LF escaped), TAB, "pdu N" (N parts joined, a long
+               message once all are in; "pdu N 8-bit": the octets in hex)
   --transcript one line per read and write: seconds, "<<" received or ">>" sent
                or "--" lost, and the bytes C-escaped in double quotes
   --inject-dir / --control: lines as in --messages, or "ring" (sends RING), or
                "urc TEXT" (sends TEXT as an unsolicited line). Files dropped into
                the directory are applied and removed (write them under a name
-               starting with '.', then rename); bad ones are renamed to *.bad.
-               The FIFO is created if missing and read line by line.
+               starting with '.', then rename). A line that cannot be read is
+               named on stderr with its file and line, the others are applied;
+               such a file is kept as *.bad. The FIFO is created if missing and
+               read line by line.
 
+Profiles (--profile NAME), the quirks of known modems on top of the standard:
+%1
 See tools/modemsim/README.md.)";
 
 QByteArray toLine(const QString &text)
@@ -41,6 +58,29 @@ QByteArray toLine(const QString &text)
         return text.toLatin1();
     QByteArray out = encoder.encode(text);
     return encoder.hasError() ? text.toLatin1() : out;
+}
+
+// Each profile's name and its quirks, wrapped to the width of the help.
+QString profileSummaries()
+{
+    QString out;
+    for (const modemsim::Profile &p : modemsim::profiles()) {
+        QString line = QStringLiteral("  ") + QString::fromLatin1(p.name).leftJustified(10);
+        for (const QString &word : QString::fromUtf8(p.summary).split(QLatin1Char(' '))) {
+            if (line.size() + 1 + word.size() > 79 && line.trimmed().size() > 10) {
+                out += line + QLatin1Char('\n');
+                line = QString(12, QLatin1Char(' '));
+            }
+            line += (line.endsWith(QLatin1Char(' ')) ? QString() : QStringLiteral(" ")) + word;
+        }
+        out += line + QLatin1Char('\n');
+    }
+    return out;
+}
+
+void warn(const QString &text)
+{
+    std::fprintf(stderr, "varnix-modemsim: %s\n", text.toLocal8Bit().constData());
 }
 
 bool fail(const QString &text, int *exitCode)
@@ -82,34 +122,73 @@ bool isNumber(const QString &s)
 bool parseOptions(const QStringList &arguments, Options *o, int *exitCode)
 {
     QCommandLineParser p;
-    p.setApplicationDescription(QString::fromUtf8(kDescription));
+    p.setApplicationDescription(QString::fromUtf8(kDescription).arg(profileSummaries()));
     p.addHelpOption();
     p.addVersionOption();
     const modemsim::Config d;
     p.addOptions({
-        {"link", "Make PATH a symbolic link to the pty's slave device (required). An existing symbolic link is replaced, any other file is not.", "PATH"},
+        {"link",
+         "Make PATH a symbolic link to the pty's slave device (required). An existing symbolic link is replaced, any "
+         "other file is not.",
+         "PATH"},
         {"pin", QStringLiteral("SIM PIN, 4 to 8 digits (default %1).").arg(QString::fromLatin1(d.pin)), "CODE"},
         {"no-pin", "The SIM asks for no PIN."},
-        {"puk", QStringLiteral("SIM PUK, 8 digits (default %1). Three wrong PINs lock the SIM; AT+CPIN=\"PUK\",\"NEWPIN\" opens it.").arg(QString::fromLatin1(d.puk)), "CODE"},
-        {"operator", QStringLiteral("Operator name (default \"%1\").").arg(QString::fromLatin1(d.operatorName)), "NAME"},
+        {"puk",
+         QStringLiteral(
+             "SIM PUK, 8 digits (default %1). Three wrong PINs lock the SIM; AT+CPIN=\"PUK\",\"NEWPIN\" opens it.")
+             .arg(QString::fromLatin1(d.puk)),
+         "CODE"},
+        {"operator", QStringLiteral("Operator name (default \"%1\").").arg(QString::fromLatin1(d.operatorName)),
+         "NAME"},
         {"signal", QStringLiteral("Signal quality RSSI for +CSQ, 0-31 or 99 (default %1).").arg(d.rssi), "RSSI"},
         {"storage", QStringLiteral("Slots of the message storage \"SM\" (default %1).").arg(d.storageSize), "N"},
         {"messages", "Preload received messages from FILE.", "FILE"},
         {"phonebook", "Preload SIM phonebook (\"SM\") entries from FILE.", "FILE"},
         {"own-number", "The SIM's own number (entry 1 of phonebook \"ON\", AT+CNUM).", "NUM"},
         {"smsc", QStringLiteral("Service-centre number (default %1).").arg(QString::fromLatin1(d.smsc)), "NUM"},
-        {"baud", QStringLiteral("Speed the modem answers at (default %1; 0: any). At another speed it hears noise and its answers come out garbled.").arg(d.baud), "N"},
+        {"baud",
+         QStringLiteral("Speed the modem answers at (default %1; 0: any). At another speed it hears noise and its "
+                        "answers come out garbled.")
+             .arg(d.baud),
+         "N"},
         {"transcript", "Append every byte received and sent to FILE.", "FILE"},
         {"outbox", "Append every submitted SMS to FILE.", "FILE"},
         {"inject-dir", "Watch DIR for files with messages to receive and lines to send.", "DIR"},
         {"control", "Read messages to receive and lines to send from the FIFO PATH.", "PATH"},
         {"silent", "Fault: read everything, answer nothing (not even the echo)."},
         {"error-for", "Fault: answer ERROR to every command that begins with CMD, e.g. AT+CSQ.", "CMD"},
-        {"split-pause", "Fault: send every answer in pieces (each line, and each line cut in the middle) with MS milliseconds between them.", "MS"},
+        {"split-pause",
+         "Fault: send every answer in pieces (each line, and each line cut in the middle) with MS milliseconds between "
+         "them.",
+         "MS"},
         {"delay", "Fault: wait MS milliseconds before every answer (the echo comes at once).", "MS"},
         {"garbage", "Fault: a burst of line noise (bytes 0x00, 0x80-0xFF) before every answer."},
-        {"creg-search", QStringLiteral("Answer +CREG: 0,2 (searching) to this many queries after the PIN, then 0,1 (default %1).").arg(d.cregSearchQueries), "N"},
+        {"creg-search",
+         QStringLiteral("Answer +CREG: 0,2 (searching) to this many queries after the PIN, then 0,1 (default %1).")
+             .arg(d.cregSearchQueries),
+         "N"},
         {"empty-slot-error", "AT+CMGR on an empty slot answers +CMS ERROR: 321 instead of OK."},
+        {"profile",
+         QStringLiteral(
+             "Behave like a known modem: %1 (see below). An unknown name is reported and the standard modem runs.")
+             .arg(QString::fromLatin1(modemsim::profileNames())),
+         "NAME"},
+        {"me-storage", QStringLiteral("Slots of the message storage \"ME\" (default %1).").arg(d.meStorageSize), "N"},
+        {"concat-ref", "Long messages arrive with 8-bit (default) or 16-bit concatenation references.", "BITS"},
+        {"report-delay",
+         QStringLiteral("A status report follows its message MS milliseconds after +CMGS (default %1).")
+             .arg(d.reportDelayMs),
+         "MS"},
+        {"report-status", "The status the reports tell: delivered (default), pending, failed, or a TP-ST number 0-255.",
+         "STATUS"},
+        {"delay-for",
+         "Answer every command that begins with CMD MS milliseconds later, e.g. AT+CMGR=800 (may be given more than "
+         "once).",
+         "CMD=MS"},
+        {"mix-urc",
+         "Put LINE inside answers as an unsolicited line, e.g. ^RSSI:17 (may be given more than once: used in turn).",
+         "LINE"},
+        {"mix-every", "Put a --mix-urc line inside every N-th answer (default 3).", "N"},
     });
     if (!p.parse(arguments))
         return fail(p.errorText(), exitCode);
@@ -186,5 +265,57 @@ bool parseOptions(const QStringList &arguments, Options *o, int *exitCode)
     }
     c.garbage = p.isSet("garbage");
     c.emptySlotCmsError = p.isSet("empty-slot-error");
+    if (p.isSet("profile")) {
+        // A name that is not known costs only the quirks: the standard modem runs.
+        const QByteArray name = p.value("profile").toLatin1();
+        if (modemsim::findProfile(name))
+            c.profile = name.toLower();
+        else
+            warn(QStringLiteral("--profile: unknown profile \"%1\" (known: %2); running the standard modem")
+                     .arg(p.value("profile"), QString::fromLatin1(modemsim::profileNames())));
+    }
+    if (!intOption(p, "me-storage", 1, 255, &c.meStorageSize, exitCode) ||
+        !intOption(p, "report-delay", 0, 24 * 3600 * 1000, &c.reportDelayMs, exitCode)) {
+        return false;
+    }
+    if (p.isSet("concat-ref")) {
+        const QString bits = p.value("concat-ref");
+        if (bits != QLatin1String("8") && bits != QLatin1String("16"))
+            return fail(QStringLiteral("--concat-ref wants 8 or 16"), exitCode);
+        c.wideReference = bits == QLatin1String("16");
+    }
+    if (p.isSet("report-status")) {
+        const QString st = p.value("report-status").toLower();
+        bool ok = false;
+        const int n = st.toInt(&ok);
+        if (st == QLatin1String("delivered"))
+            c.reportStatus = modemsim::pdu::kDelivered;
+        else if (st == QLatin1String("pending"))
+            c.reportStatus = modemsim::pdu::kPendingCongestion;
+        else if (st == QLatin1String("failed"))
+            c.reportStatus = modemsim::pdu::kFailedRemote;
+        else if (ok && n >= 0 && n <= 255)
+            c.reportStatus = quint8(n);
+        else
+            return fail(QStringLiteral("--report-status wants delivered, pending, failed or 0-255"), exitCode);
+    }
+    for (const QString &d : p.values("delay-for")) {
+        const qsizetype eq = d.lastIndexOf(QLatin1Char('='));
+        bool ok = false;
+        const int ms = eq > 0 ? d.mid(eq + 1).toInt(&ok) : 0;
+        if (!ok || ms < 0 || ms > 600000 || d.left(eq).trimmed().isEmpty())
+            return fail(QStringLiteral("--delay-for wants CMD=MS, e.g. AT+CMGR=800, not \"%1\"").arg(d), exitCode);
+        c.commandDelays.append({d.left(eq).toLatin1(), ms});
+    }
+    for (const QString &line : p.values("mix-urc")) {
+        const QByteArray bytes = toLine(line);
+        if (bytes.isEmpty() || bytes.contains('\r') || bytes.contains('\n'))
+            return fail(QStringLiteral("--mix-urc wants a line without line breaks"), exitCode);
+        c.mixLines.append(bytes);
+    }
+    if (!c.mixLines.isEmpty())
+        c.mixEvery = 3;
+    if (!intOption(p, "mix-every", 1, 1000000, &c.mixEvery, exitCode))
+        return false;
     return true;
 }

@@ -41,6 +41,9 @@ PtyServer::PtyServer(Modem &modem, QObject *parent) : QObject(parent), m_modem(m
     m_chunkTimer.setSingleShot(true);
     m_chunkTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_chunkTimer, &QTimer::timeout, this, &PtyServer::sendDue);
+    m_modemClock.setSingleShot(true);
+    m_modemClock.setTimerType(Qt::PreciseTimer);
+    connect(&m_modemClock, &QTimer::timeout, this, &PtyServer::serveClock);
     m_retryRead.setSingleShot(true);
     connect(&m_retryRead, &QTimer::timeout, this, [this] {
         if (m_readNotifier)
@@ -117,7 +120,22 @@ bool PtyServer::open(const QString &link, QString *error)
         return false;
     }
     m_link = link;
+    // The modem powers up: what it says then is lost unless a program has the port open already.
+    enqueue(m_modem.powerOn());
+    serveClock();
     return true;
+}
+
+// Moves the modem's clock to now, sends what fell due, and wakes up for the next.
+void PtyServer::serveClock()
+{
+    syncHostBaud();
+    enqueue(m_modem.advanceTo(m_clock.elapsed()));
+    const qint64 due = m_modem.nextDue();
+    if (due >= 0)
+        m_modemClock.start(int(qBound<qint64>(0, due - m_clock.elapsed(), qint64(24) * 3600 * 1000)));
+    else
+        m_modemClock.stop();
 }
 
 void PtyServer::close()
@@ -193,10 +211,12 @@ void PtyServer::readMaster()
         if (n > 0) {
             const QByteArray data(buf, int(n));
             log("<<", data);
+            enqueue(m_modem.advanceTo(m_clock.elapsed()));
             const QList<Chunk> answer = m_modem.receive(data);
             // On disk before the +CMGS answer goes out: whoever waits for the answer finds it.
             noteOutbox();
             enqueue(answer);
+            serveClock();
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -295,13 +315,13 @@ void PtyServer::note(const char *marker, const QByteArray &text)
 
 void PtyServer::noteOutbox()
 {
-    const QList<SentSms> &sent = m_modem.outbox();
+    const QList<Arrival> &arrived = m_modem.arrivals();
     if (m_outbox.isOpen()) {
-        for (qsizetype i = m_outboxSeen; i < sent.size(); ++i)
-            m_outbox.write(outboxLine(sent[i]));
+        for (qsizetype i = m_outboxSeen; i < arrived.size(); ++i)
+            m_outbox.write(outboxLine(arrived[i]));
         m_outbox.flush();
     }
-    m_outboxSeen = sent.size();
+    m_outboxSeen = arrived.size();
 }
 
 bool PtyServer::setTranscript(const QString &file, QString *error)
@@ -327,26 +347,21 @@ bool PtyServer::setOutbox(const QString &file, QString *error)
     return true;
 }
 
-bool PtyServer::injectSms(const StoredSms &sms, int slot, QString *error)
+bool PtyServer::inject(const Incoming &message, QString *error)
 {
     syncHostBaud();
-    StoredSms stored = sms;
-    if (stored.timestamp.isEmpty())
-        stored.timestamp = currentTimestamp();
-    if (slot > 0 && (slot > m_modem.storageSize() || m_modem.slot(slot))) {
-        *error = QStringLiteral("slot %1 is %2").arg(slot).arg(slot > m_modem.storageSize() ? "beyond the storage" : "taken");
+    enqueue(m_modem.advanceTo(m_clock.elapsed()));
+    const QByteArray mem = m_modem.memory(3);
+    const bool full = m_modem.storageUsed(mem) >= m_modem.storageSize(mem);
+    const QList<Chunk> out = m_modem.deliver(message, error);
+    if (out.isEmpty() && !error->isEmpty())
         return false;
-    }
-    if (slot == 0 && m_modem.storageUsed() >= m_modem.storageSize()) {
-        *error = QStringLiteral("the message storage is full");
-        return false;
-    }
-    if (slot == 0) {
-        enqueue(m_modem.injectSms(stored));
-    } else {
-        m_modem.storeSms(stored, slot);
-        enqueue(m_modem.unsolicited("+CMTI: \"SM\"," + QByteArray::number(slot)));
-    }
+    if (full)
+        warn(
+            QStringLiteral("the storage \"%1\" is full: the message from %2 waits at the network until a slot is freed")
+                .arg(QString::fromLatin1(mem), QString::fromLatin1(message.number)));
+    enqueue(out);
+    serveClock();
     return true;
 }
 
@@ -356,21 +371,21 @@ void PtyServer::sendUnsolicited(const QByteArray &line)
     enqueue(m_modem.unsolicited(line));
 }
 
-void PtyServer::applyControl(const QByteArray &data, const QString &origin)
+// Applies every line that can be read; each one that cannot is named with its line number.
+void PtyServer::applyControl(const QByteArray &data, const QString &origin, int firstLine)
 {
-    QList<ControlRecord> records;
-    QString error;
-    if (!parseControl(data, &records, &error)) {
-        warn(QStringLiteral("%1: %2").arg(origin, error));
-        return;
+    QList<LineProblem> problems;
+    const QList<FileEntry> entries = readControlFile(data, &problems);
+    for (LineProblem p : problems) {
+        p.line += firstLine - 1;
+        warn(problemText(origin, p));
     }
-    for (const ControlRecord &r : records) {
-        if (r.kind == ControlRecord::Unsolicited) {
-            sendUnsolicited(r.line);
-        } else if (!injectSms(r.message.sms, r.message.slot, &error)) {
-            warn(QStringLiteral("%1: message from %2 not stored: %3")
-                     .arg(origin, QString::fromLatin1(r.message.sms.number), error));
-        }
+    for (const FileEntry &e : entries) {
+        QString error;
+        if (e.kind == FileEntry::Unsolicited)
+            sendUnsolicited(e.urc);
+        else if (!inject(e.message, &error))
+            warn(problemText(origin, {e.line + firstLine - 1, QStringLiteral("message not delivered: %1").arg(error)}));
     }
 }
 
@@ -392,7 +407,8 @@ bool PtyServer::watchInjectDir(const QString &dir, QString *error)
 }
 
 // Files dropped into the directory: hidden names (write there, then rename) and *.bad are left
-// alone; every other file is applied in name order and removed.
+// alone; every other file is applied in name order and removed. A file with lines that cannot
+// be read is applied all the same, those lines named, and kept as *.bad.
 void PtyServer::scanInjectDir()
 {
     const QStringList names = QDir(m_injectDir).entryList(QDir::Files, QDir::Name);
@@ -405,16 +421,17 @@ void PtyServer::scanInjectDir()
             continue;
         const QByteArray data = f.readAll();
         f.close();
-        QList<ControlRecord> records;
-        QString error;
-        if (!parseControl(data, &records, &error)) {
-            warn(QStringLiteral("%1: %2; renamed to %1.bad").arg(path, error));
+        QList<LineProblem> problems;
+        readControlFile(data, &problems);
+        if (problems.isEmpty()) {
+            QFile::remove(path);
+        } else {
             QFile::remove(path + QLatin1String(".bad"));
             QFile::rename(path, path + QLatin1String(".bad"));
-            continue;
         }
-        QFile::remove(path);
         applyControl(data, path);
+        if (!problems.isEmpty())
+            warn(QStringLiteral("%1: kept as %1.bad for its %2 bad lines").arg(path).arg(problems.size()));
     }
 }
 
@@ -452,7 +469,7 @@ void PtyServer::readControl()
     const int end = int(m_controlLine.lastIndexOf('\n'));
     if (end < 0) {
         if (m_controlLine.size() > 64 * 1024) {
-            warn(QStringLiteral("%1: line too long, dropped").arg(m_controlPath));
+            warn(QStringLiteral("%1, line %2: line too long, dropped").arg(m_controlPath).arg(++m_controlLines));
             m_controlLine.clear();
         }
         return;
@@ -461,5 +478,5 @@ void PtyServer::readControl()
     m_controlLine.remove(0, end + 1);
     // Line by line, so that one bad line costs only itself.
     for (const QByteArray &line : lines.split('\n'))
-        applyControl(line, m_controlPath);
+        applyControl(line, m_controlPath, ++m_controlLines);
 }

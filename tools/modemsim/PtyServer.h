@@ -32,8 +32,8 @@ public:
     bool watchInjectDir(const QString &dir, QString *error);
     bool openControl(const QString &fifo, QString *error);
 
-    // Injections: a received message (slot 0: the first free one) or an unsolicited line.
-    bool injectSms(const modemsim::StoredSms &sms, int slot, QString *error);
+    // Injections: a received message or an unsolicited line.
+    bool inject(const modemsim::Incoming &message, QString *error);
     void sendUnsolicited(const QByteArray &line);
 
 private:
@@ -49,7 +49,8 @@ private:
     void note(const char *marker, const QByteArray &text);
     void scanInjectDir();
     void readControl();
-    void applyControl(const QByteArray &data, const QString &origin);
+    void applyControl(const QByteArray &data, const QString &origin, int firstLine = 1);
+    void serveClock();
 
     modemsim::Modem &m_modem;
     int m_master = -1;
@@ -63,6 +64,7 @@ private:
     QSocketNotifier *m_clientNotifier = nullptr;
     QTimer m_chunkTimer;
     QTimer m_retryRead;
+    QTimer m_modemClock; // what falls due on the modem's clock: status reports, later parts, lines
     QElapsedTimer m_clock;
 
     struct Pending {
@@ -82,4 +84,5 @@ private:
     QString m_controlPath;
     QSocketNotifier *m_controlNotifier = nullptr;
     QByteArray m_controlLine;
+    int m_controlLines = 0; // lines read from the FIFO so far
 };

@@ -11,9 +11,14 @@
 
 namespace {
 
-int failWith(const QString &text)
+void warn(const QString &text)
 {
     std::fprintf(stderr, "varnix-modemsim: %s\n", text.toLocal8Bit().constData());
+}
+
+int failWith(const QString &text)
+{
+    warn(text);
     return 1;
 }
 
@@ -32,8 +37,14 @@ int main(int argc, char **argv)
 
     modemsim::Modem modem(options.config);
     QString error;
-    if (!options.messages.isEmpty() && !modemsim::loadMessages(options.messages, modem, &error))
-        return failWith(error);
+    if (!options.messages.isEmpty()) {
+        // A line that cannot be read, or a message that does not fit, is named; the rest count.
+        QList<modemsim::LineProblem> problems;
+        if (!modemsim::loadMessageFile(options.messages, modem, &problems, &error))
+            return failWith(error);
+        for (const modemsim::LineProblem &p : problems)
+            warn(modemsim::problemText(options.messages, p));
+    }
     if (!options.phonebook.isEmpty() && !modemsim::loadPhonebook(options.phonebook, modem, &error))
         return failWith(error);
 

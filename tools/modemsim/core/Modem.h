@@ -8,6 +8,10 @@
 #include <QString>
 
 #include "core/AtCommand.h"
+#include "core/Charsets.h"
+#include "core/Pdu.h"
+#include "core/Profiles.h"
+#include "core/SmsCoding.h"
 
 #include <optional>
 #include <vector>
@@ -20,13 +24,47 @@ struct Chunk {
     QByteArray bytes;
 };
 
-// One message in the SIM's message storage.
+// One message in a message storage.
 struct StoredSms {
-    QByteArray status = "REC UNREAD"; // REC UNREAD, REC READ, STO UNSENT or STO SENT
+    StoredSms(QByteArray status = "REC UNREAD", QByteArray number = {}, QByteArray timestamp = {}, QByteArray text = {})
+        : status(std::move(status)), number(std::move(number)), timestamp(std::move(timestamp)), text(std::move(text))
+    {
+    }
+    QByteArray status;                // REC UNREAD, REC READ, STO UNSENT or STO SENT
     QByteArray number;                // originator (received) or destination (stored)
     QByteArray timestamp;             // service-centre time stamp "yy/MM/dd,hh:mm:ss+zz"
     QByteArray text;                  // single-byte text, line breaks as received
+    // A message as the network coded it: its TP-User-Data (text above: its Windows-1252 view).
+    // Without it the message is the bytes of `text`, shown as they stand in text mode.
+    std::optional<coding::UserData> ud;
+    // A status report (storage "SR") instead of a message.
+    std::optional<pdu::StatusReport> report;
     friend bool operator==(const StoredSms &, const StoredSms &) = default;
+};
+
+// A message the network brings: the modem codes it as a network does (coding::split) and stores
+// or routes each part as +CNMI says.
+struct Incoming {
+    QByteArray number;    // originator, as on the line (Windows-1252)
+    QString text;         // 8-bit data: one character per octet (U+0000 to U+00FF)
+    QByteArray timestamp; // empty: the network's time when the part arrives
+    QByteArray status = "REC UNREAD";
+    std::optional<coding::Alphabet> alphabet; // empty: GSM 7-bit when every character fits, else UCS2
+    std::optional<bool> wideReference;        // 16-bit concatenation reference; empty: Config's
+    int reference = -1;                       // -1: the network's next
+    QList<int> parts;                         // the parts that arrive, in this order (gaps allowed); empty: all
+    QMap<int, int> laterMs;                   // part -> how long after the others it comes
+    int slot = 0;                             // the slot of the first part stored; 0: the first free one
+};
+
+// A message as it reached its recipient, for the outbox.
+struct Arrival {
+    QByteArray number;
+    QByteArray bytes;  // text mode: the text bytes exactly as received
+    QString text;      // PDU mode: the decoded text, all parts joined
+    int parts = 0;     // PDU mode: how many parts were joined; 0: sent in text mode
+    bool data = false; // 8-bit data: `text` holds the octets in hex
+    friend bool operator==(const Arrival &, const Arrival &) = default;
 };
 
 // One location of a phonebook. The number is kept as the modem shows it: with a leading '+'
@@ -41,9 +79,16 @@ struct PhoneEntry {
 // One message submitted with AT+CMGS.
 struct SentSms {
     QByteArray number;
-    QByteArray text;   // exactly as received, without the Ctrl-Z
+    QByteArray text;   // text mode: exactly as received, without the Ctrl-Z; PDU mode: UTF-8
     int reference = 0; // the message reference given in the +CMGS answer
     friend bool operator==(const SentSms &, const SentSms &) = default;
+};
+
+// What an answer's command costs in time: every command line beginning with `command` (as for
+// Config::errorFor) is answered `ms` later.
+struct CommandDelay {
+    QByteArray command;
+    int ms = 0;
 };
 
 struct Config {
@@ -66,6 +111,15 @@ struct Config {
     QByteArray ownNumber;   // entry 1 of the "ON" phonebook; empty: none
     int phonebookSize = 250; // locations of "SM"
     int ownNumberSize = 4;   // locations of "ON"
+    int meStorageSize = 100; // slots of the message storage "ME"
+    int reportStorageSize = 10; // slots of the status-report storage "SR"
+    QByteArray profile;         // quirks of a known modem (Profiles.h); empty or unknown: none
+
+    // The network.
+    bool wideReference = false;            // long messages arrive with 16-bit references
+    int reportDelayMs = 5000;              // a status report follows its message this long after +CMGS
+    quint8 reportStatus = pdu::kDelivered; // TP-ST of the reports
+    QByteArray networkTime;                // time stamp of arrivals and reports; empty: the computer's clock
 
     // Fault modes.
     bool silent = false;  // reads everything, answers nothing (no echo either)
@@ -73,6 +127,9 @@ struct Config {
     int splitPauseMs = 0; // answers come in pieces with this pause between them
     int answerDelayMs = 0; // pause before the first byte of every answer (echo is immediate)
     bool garbage = false; // a burst of line noise before every answer
+    QList<CommandDelay> commandDelays; // more pause for some commands' answers
+    QList<QByteArray> mixLines;        // unsolicited lines put inside answers, in turn ...
+    int mixEvery = 0;                  // ... inside every so many answers (0: the profile's, if any; <0: none)
 };
 
 enum class SimState { PinRequired, PukRequired, Ready, Blocked };
@@ -90,12 +147,32 @@ public:
     int baud() const { return m_cfg.baud; }
     bool baudMatches() const;
 
-    // A received message arrives: stored in the first free slot, announced with +CMTI.
-    // Returns nothing when the storage is full (the message is not taken).
+    // A received message arrives as it stands: stored in the first free slot of the receive
+    // storage and announced as +CNMI says (+CMTI at power-up). Returns nothing when the
+    // storage is full (the message is not taken).
     QList<Chunk> injectSms(const StoredSms &sms);
+    // A message from the network, coded as the network codes it: the parts due now are stored
+    // (or routed) and announced; later ones fall due on the modem's clock. A part that finds the
+    // receive storage full waits at the network until a slot is freed, as on a real network.
+    // Fails (delivering nothing) on a text the chosen alphabet cannot carry or a taken slot.
+    QList<Chunk> deliver(const Incoming &msg, QString *error = nullptr);
+    // The same message put into the receive storage at once, unannounced (a file at start).
+    bool preload(const Incoming &msg, QString *error = nullptr);
+    // The parts a message arrives in, in the order they arrive, and the delay of each.
+    QList<StoredSms> code(const Incoming &msg, QString *error = nullptr);
     // An unsolicited result code such as "RING": returns CR LF, the line, CR LF.
     QList<Chunk> unsolicited(const QByteArray &line);
+    // What the modem says at power-up (a profile's start lines); later ones fall due on its clock.
+    QList<Chunk> powerOn();
     const QList<SentSms> &outbox() const { return m_outbox; }
+    // Every message that reached its recipient, in order: a concatenated one once all parts are in.
+    const QList<Arrival> &arrivals() const { return m_arrivals; }
+
+    // The modem's clock in milliseconds. Status reports, later parts and a profile's lines fall
+    // due on it; the host moves it on and gets what fell due.
+    QList<Chunk> advanceTo(qint64 ms);
+    qint64 now() const { return m_now; }
+    qint64 nextDue() const; // -1: nothing waits
 
     const Config &config() const { return m_cfg; }
 
@@ -114,12 +191,21 @@ public:
     QByteArray smsc() const { return m_smsc; }
 
     // Message storage "SM", slots 1 to storageSize().
-    int storageSize() const { return int(m_slots.size()); }
-    int storageUsed() const;
-    std::optional<StoredSms> slot(int index) const;
+    int storageSize() const { return storageSize("SM"); }
+    int storageUsed() const { return storageUsed("SM"); }
+    std::optional<StoredSms> slot(int index) const { return slot("SM", index); }
     // Stores into the given slot (0: the first free one); returns the slot, 0 when it cannot.
-    int storeSms(const StoredSms &sms, int index = 0);
-    void deleteSms(int index);
+    int storeSms(const StoredSms &sms, int index = 0) { return storeSms("SM", sms, index); }
+    void deleteSms(int index) { deleteSms("SM", index); }
+    // The storages "SM", "ME" and "SR" (status reports).
+    int storageSize(const QByteArray &mem) const;
+    int storageUsed(const QByteArray &mem) const;
+    std::optional<StoredSms> slot(const QByteArray &mem, int index) const;
+    int storeSms(const QByteArray &mem, const StoredSms &sms, int index = 0);
+    void deleteSms(const QByteArray &mem, int index);
+    // <mem1> (read, delete), <mem2> (write, send) and <mem3> (receive) of +CPMS.
+    QByteArray memory(int which) const { return m_mem[qBound(0, which - 1, 2)]; }
+    te::Charset charset() const { return m_charset; }
 
     // Phonebooks "SM" and "ON", locations from 1.
     QByteArray phonebook() const { return m_book; }
@@ -144,14 +230,16 @@ private:
         QList<Chunk> chunks;
         QByteArray echo; // echoed bytes not yet handed out
     };
+    struct TextEntry;
 
     void commandByte(char c, Output &out);
     void textByte(char c, Output &out);
     void runLine(const QByteArray &line, bool overflow, Output &out);
-    void answer(Output &out, const QByteArray &bytes);
+    void answer(Output &out, const QByteArray &bytes, int extraDelayMs = 0);
     void flushEcho(Output &out);
     QList<Chunk> finish(Output &out);
-    QList<Chunk> pieces(const QByteArray &answer);
+    QList<Chunk> pieces(const QByteArray &answer, int extraDelayMs = 0);
+    int commandDelay(const QByteArray &commandText) const;
     QByteArray noise();
     QByteArray toHost(const QByteArray &bytes) const;
 
@@ -204,6 +292,9 @@ private:
     // SMS (ModemMessages.cpp).
     Result csca(const Command &cmd, Info &info);
     Result cpms(const Command &cmd, Info &info);
+    Result cind(const Command &cmd, Info &info);
+    Result cmer(const Command &cmd, Info &info);
+    Result storeProfile(const Command &cmd, Info &info);
     Result cmgr(const Command &cmd, Info &info);
     Result cmgl(const Command &cmd, Info &info);
     Result cmgd(const Command &cmd, Info &info);
@@ -218,8 +309,35 @@ private:
     QByteArray finalText(const Result &r) const;
     QByteArray infoText(const Info &lines) const;
     QByteArray messageHeader(int index, const StoredSms &sms, bool list) const;
+    Info messageLines(int index, const StoredSms &sms, bool list) const;
+    QByteArray routedLines(const StoredSms &sms) const;
+    QByteArray reportFields(const pdu::StatusReport &report) const;
+    QByteArray tpduOf(const StoredSms &sms) const;
+    QByteArray textData(const StoredSms &sms) const;
+    QByteArray teText(const QByteArray &lineBytes) const;
     void submitText(Output &out);
+    std::optional<Result> submitPdu(const TextEntry &entry, int reference);
+    std::optional<Result> submitTextMode(const TextEntry &entry, int reference);
+    void scheduleReport(const QByteArray &number, int reference);
     void resetSettings();
+    void applyProfile();
+
+    // Unsolicited output. SMS indications go through +CNMI (buffered or dropped while the
+    // modem is in a state that holds them); the others go out as they come.
+    QByteArray urcText(const QByteArray &lines) const;
+    void sendUrc(const QByteArray &lines);
+    void indicate(const QByteArray &lines);
+    void flushIndications();
+    QList<Chunk> takeUrcs();
+    void receivePart(const StoredSms &part, int slot = 0);
+    void routeStatusReport(const pdu::StatusReport &report);
+    void freedSlot(const QByteArray &mem);
+    void storageFull(const QByteArray &mem);
+    void simOpened();
+    QByteArray profileLine(const QByteArray &line, const QByteArray &mem = {}) const;
+    void scheduleLines(const QList<TimedLine> &lines);
+    void fireEvent();
+    bool entryReserved() const { return m_entry.active; }
     int phonebookLimit(const QByteArray &book) const;
     QByteArray toTe(const QByteArray &text) const;
     bool fromTe(const QByteArray &text, QByteArray *out) const;
@@ -233,11 +351,20 @@ private:
     bool m_overflow = false;
     bool m_skipLf = false;
 
-    // V.250 settings.
+    // V.250 settings, and the profile AT&W stored for ATZ.
     bool m_echo = true;
     bool m_verbose = true;
     bool m_quiet = false;
     int m_cmee = 0;
+    struct Stored {
+        bool echo = true;
+        bool verbose = true;
+        bool quiet = false;
+        int cmee = 0;
+    } m_stored;
+    const Profile *m_profile = nullptr;
+    qint64 m_answers = 0; // answers given, for Config::mixEvery
+    int m_nextMix = 0;
 
     // SIM.
     SimState m_sim = SimState::PinRequired;
@@ -257,13 +384,49 @@ private:
     bool m_showHeader = false; // +CSDH
     QByteArray m_smsc;
     int m_smscType = 145;
-    QByteArray m_charset = "IRA";
-    QMap<QByteArray, QByteArray> m_settings; // stored-only settings such as +CNMI, +CSMP
+    te::Charset m_charset = te::Charset::Ira;
+    QMap<QByteArray, QByteArray> m_settings; // stored-only settings such as +CSMP, +CFUN
+    int m_cnmi[5] = {2, 1, 0, 0, 0};         // <mode>, <mt>, <bm>, <ds>, <bfr>
+    int m_cmer[2] = {0, 0};                  // <mode>, <ind> of +CMER
     QMap<int, int> m_sregs;
     int m_nextReference = 1;
+    int m_nextConcat = 1;   // the network's next reference of a long message
     int m_pendingBaud = -1; // AT+IPR: the new speed applies after the OK has gone out
-    std::vector<std::optional<StoredSms>> m_slots;
+    QMap<QByteArray, std::vector<std::optional<StoredSms>>> m_stores; // "SM", "ME", "SR"
+    QByteArray m_mem[3] = {"SM", "SM", "SM"};
+    QMap<QByteArray, QList<StoredSms>> m_waiting; // parts the network holds while a storage is full
+    QList<QByteArray> m_fullReported;             // storages whose fullness was announced
     QList<SentSms> m_outbox;
+    QList<Arrival> m_arrivals;
+    // Parts of a long message sent in PDU mode, by number and reference, until all are in.
+    struct Assembly {
+        QByteArray number;
+        int reference = 0;
+        bool wide = false;
+        int total = 0;
+        QMap<int, QString> parts;
+        bool data = false;
+    };
+    QList<Assembly> m_assemblies;
+
+    // Unsolicited output not yet handed out, and SMS indications +CNMI holds back.
+    QByteArray m_urcs;
+    QList<QByteArray> m_heldIndications;
+
+    // The modem's clock and what falls due on it.
+    struct Event {
+        qint64 due = 0;
+        qint64 order = 0;
+        enum Kind { Part, Report, Line, Periodic } kind = Line;
+        StoredSms part;
+        int slot = 0;
+        pdu::StatusReport report;
+        QByteArray line;
+    };
+    qint64 m_now = 0;
+    qint64 m_eventOrder = 0;
+    std::vector<Event> m_events;
+    int m_nextPeriodic = 0;
 
     struct TextEntry {
         bool active = false;

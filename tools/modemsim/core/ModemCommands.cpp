@@ -61,7 +61,7 @@ const Modem::CommandRow *Modem::findCommand(const QByteArray &name)
         {"&C",     kAction,                 G::None,   &Modem::accept},
         {"&D",     kAction,                 G::None,   &Modem::accept},
         {"&K",     kAction,                 G::None,   &Modem::accept},
-        {"&W",     kAction,                 G::None,   &Modem::accept},
+        {"&W",     kAction,                 G::None,   &Modem::storeProfile},
         {"&S",     kAction,                 G::None,   &Modem::accept},
         {"&Y",     kAction,                 G::None,   &Modem::accept},
         {"A",      kAction,                 G::None,   &Modem::noCarrier},
@@ -96,7 +96,8 @@ const Modem::CommandRow *Modem::findCommand(const QByteArray &name)
 
         // SMS.
         {"+CSCA",  kRead | kSet,            G::SimSms, &Modem::csca},
-        {"+CPMS",  kRead | kSet,            G::SimSms, &Modem::cpms,      "(\"SM\"),(\"SM\"),(\"SM\")"},
+        {"+CPMS",  kRead | kSet,            G::SimSms, &Modem::cpms,      "(\"SM\",\"ME\",\"SR\"),(\"SM\",\"ME\"),"
+                                                                          "(\"SM\",\"ME\")"},
         {"+CMGR",  kSet,                    G::SimSms, &Modem::cmgr},
         {"+CMGL",  kAction | kSet,          G::SimSms, &Modem::cmgl,      kAsk},
         {"+CMGD",  kSet,                    G::SimSms, &Modem::cmgd,      kAsk},
@@ -112,13 +113,17 @@ const Modem::CommandRow *Modem::findCommand(const QByteArray &name)
         // (and people at the terminal) do.
         {"+CMGF",  kRead | kSet,            G::None,   &Modem::cmgf,      "(0,1)"},
         {"+CSDH",  kRead | kSet,            G::None,   &Modem::csdh,      "(0,1)"},
-        {"+CSCS",  kRead | kSet,            G::None,   &Modem::cscs,      "(\"GSM\",\"IRA\",\"8859-1\","
-                                                                          "\"PCCP437\",\"UCS2\",\"HEX\")"},
+        {"+CSCS",  kRead | kSet,            G::None,   &Modem::cscs,      kAsk},
         {"+CNMI",  kRead | kSet,            G::None,   &Modem::cnmi,      "(0-3),(0-3),(0-3),(0-2),(0,1)"},
         {"+CSMP",  kRead | kSet,            G::None,   &Modem::csmp},
         {"+CSMS",  kRead | kSet,            G::None,   &Modem::csms,      "(0,1)"},
         {"+CFUN",  kRead | kSet,            G::None,   &Modem::cfun,      "(0,1,4),(0,1)"},
         {"+CPAS",  kAction,                 G::None,   &Modem::cpas,      "(0-5)"},
+        {"+CIND",  kRead,                   G::None,   &Modem::cind,      "(\"battchg\",(0-5)),(\"signal\",(0-5)),"
+                                                                          "(\"service\",(0,1)),(\"message\",(0,1)),"
+                                                                          "(\"call\",(0,1)),(\"roam\",(0,1)),"
+                                                                          "(\"smsfull\",(0,1))"},
+        {"+CMER",  kRead | kSet,            G::None,   &Modem::cmer,      "(0-3),(0),(0),(0,1),(0,1)"},
         {"+CBC",   kAction,                 G::None,   &Modem::cbc},
         {"+IPR",   kRead | kSet,            G::None,   &Modem::ipr,       "(),(1200,2400,4800,9600,"
                                                                           "19200,38400,57600,115200)"},
@@ -137,7 +142,7 @@ const Modem::CommandRow *Modem::findCommand(const QByteArray &name)
 Modem::Result Modem::execute(const Command &cmd, Info &info)
 {
     const CommandRow *row = findCommand(cmd.name);
-    if (!row)
+    if (!row || (m_profile && m_profile->unknownCommands.contains(cmd.name)))
         return Result::error();
     if (cmd.form == Form::Test) {
         if (row->test == kAsk)
@@ -188,11 +193,29 @@ Modem::Result Modem::verboseMode(const Command &cmd, Info &)
     return onOff(cmd.args, &m_verbose);
 }
 
+// AT&F: the factory settings. ATZ: the ones AT&W stored (the factory ones until then).
 Modem::Result Modem::reset(const Command &cmd, Info &)
 {
     if (!cmd.args.isEmpty() && cmd.args != "0")
         return Result::error();
-    resetSettings();
+    if (cmd.name == "&F") {
+        resetSettings();
+        return Result::ok();
+    }
+    m_echo = m_stored.echo;
+    m_verbose = m_stored.verbose;
+    m_quiet = m_stored.quiet;
+    m_cmee = m_stored.cmee;
+    if (m_profile && m_profile->echoOnReset)
+        m_echo = true;
+    return Result::ok();
+}
+
+Modem::Result Modem::storeProfile(const Command &cmd, Info &)
+{
+    if (!cmd.args.isEmpty() && cmd.args != "0")
+        return Result::error();
+    m_stored = {m_echo, m_verbose, m_quiet, m_cmee};
     return Result::ok();
 }
 
@@ -341,6 +364,7 @@ Modem::Result Modem::cpin(const Command &cmd, Info &info)
         m_sim = SimState::Ready;
         m_cregQueries = 0;
         m_home = false;
+        simOpened();
         return Result::ok();
     case SimState::PukRequired:
         if (p.size() != 2)
@@ -360,6 +384,7 @@ Modem::Result Modem::cpin(const Command &cmd, Info &info)
         m_sim = SimState::Ready;
         m_cregQueries = 0;
         m_home = false;
+        simOpened();
         return Result::ok();
     }
     return Result::error();
@@ -516,22 +541,90 @@ Modem::Result Modem::csms(const Command &cmd, Info &info)
     return Result::ok();
 }
 
+// The character set of texts between the modem and the host: message texts and addresses in
+// text mode, phonebook names.
 Modem::Result Modem::cscs(const Command &cmd, Info &info)
 {
+    static const QList<QByteArray> standard = {"GSM", "IRA", "8859-1", "PCCP437", "UCS2", "HEX"};
+    const QList<QByteArray> &sets = m_profile && !m_profile->charsets.isEmpty() ? m_profile->charsets : standard;
+    if (cmd.form == Form::Test) {
+        QByteArrayList names;
+        for (const QByteArray &s : sets)
+            names << quoted(s);
+        info << "+CSCS: (" + names.join(',') + ')';
+        return Result::ok();
+    }
     if (cmd.form == Form::Read)
         return keptSetting(cmd, info, 1);
-    static const QList<QByteArray> sets = {"GSM", "IRA", "8859-1", "PCCP437", "UCS2", "HEX"};
     QList<Param> p;
     if (!at::splitParams(cmd.args, &p) || p.size() != 1 || !sets.contains(p[0].value.toUpper()))
         return Result::cme(50);
-    // The text bytes pass through unchanged whatever the character set is called.
+    m_charset = te::charsetNamed(p[0].value).value_or(te::Charset::Ira);
     m_settings[cmd.name] = quoted(p[0].value.toUpper());
     return Result::ok();
 }
 
+// 27.005 +CNMI=[<mode>[,<mt>[,<bm>[,<ds>[,<bfr>]]]]]: how new messages and status reports are
+// indicated. A parameter left out keeps its value.
 Modem::Result Modem::cnmi(const Command &cmd, Info &info)
 {
-    return keptSetting(cmd, info, 5);
+    if (cmd.form == Form::Read) {
+        QByteArrayList values;
+        for (int v : m_cnmi)
+            values << num(v);
+        info << "+CNMI: " + values.join(',');
+        return Result::ok();
+    }
+    static const int maxima[5] = {3, 3, 3, 2, 1};
+    QList<Param> p;
+    if (!at::splitParams(cmd.args, &p) || p.size() > 5)
+        return Result::cms(303);
+    int values[5];
+    std::copy(std::begin(m_cnmi), std::end(m_cnmi), values);
+    for (int i = 0; i < p.size(); ++i) {
+        if (p[i].given() && (!at::toInt(p[i], &values[i]) || values[i] > maxima[i]))
+            return Result::cms(303);
+    }
+    std::copy(std::begin(values), std::end(values), m_cnmi);
+    // Entering a mode that forwards: what the modem held goes out now (<bfr> 0) or is dropped.
+    if (m_cnmi[0] != 0) {
+        if (m_cnmi[4] == 0)
+            flushIndications();
+        else
+            m_heldIndications.clear();
+    }
+    return Result::ok();
+}
+
+// 27.007 +CIND?: battery, signal (0-5), service, message, call, roam, storage full.
+Modem::Result Modem::cind(const Command &, Info &info)
+{
+    const int signal = m_cfg.rssi == 99 ? 0 : qMin(5, (m_cfg.rssi + 5) / 6);
+    const bool full = storageUsed(m_mem[2]) >= storageSize(m_mem[2]);
+    info << "+CIND: 5," + num(signal) + ',' + num(registered() ? 1 : 0) + ",0,0,0," + num(full ? 1 : 0);
+    return Result::ok();
+}
+
+// 27.007 +CMER=[<mode>[,<keyp>[,<disp>[,<ind>[,<bfr>]]]]]: with <mode> and <ind> set, a change
+// of an indicator comes as +CIEV (here: the storage becoming full, 7).
+Modem::Result Modem::cmer(const Command &cmd, Info &info)
+{
+    if (cmd.form == Form::Read) {
+        info << "+CMER: " + num(m_cmer[0]) + ",0,0," + num(m_cmer[1]) + ",0";
+        return Result::ok();
+    }
+    static const int maxima[5] = {3, 0, 0, 1, 1};
+    QList<Param> p;
+    if (!at::splitParams(cmd.args, &p) || p.size() > 5)
+        return Result::cme(50);
+    int values[5] = {m_cmer[0], 0, 0, m_cmer[1], 0};
+    for (int i = 0; i < p.size(); ++i) {
+        if (p[i].given() && (!at::toInt(p[i], &values[i]) || values[i] > maxima[i]))
+            return Result::cme(50);
+    }
+    m_cmer[0] = values[0];
+    m_cmer[1] = values[3];
+    return Result::ok();
 }
 
 Modem::Result Modem::csmp(const Command &cmd, Info &info)

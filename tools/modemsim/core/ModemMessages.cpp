@@ -1,4 +1,4 @@
-// Handlers of the message commands (storage, reading, deleting, sending) and the phonebooks.
+// Handlers of the message commands (storages, reading, deleting, sending) and the phonebooks.
 
 #include "core/Modem.h"
 #include "core/ModemText.h"
@@ -15,6 +15,17 @@ using at::Param;
 namespace {
 
 const QList<QByteArray> kStates = {"REC UNREAD", "REC READ", "STO UNSENT", "STO SENT"};
+// The storages +CPMS offers for reading and deleting; writing and receiving take no reports.
+const QList<QByteArray> kReadMemories = {"SM", "ME", "SR"};
+const QList<QByteArray> kOtherMemories = {"SM", "ME"};
+
+// First octets 27.005 text mode shows with +CSDH=1: SMS-DELIVER (no more messages waiting),
+// SMS-SUBMIT (relative validity period), SMS-STATUS-REPORT; TP-UDHI for a header.
+constexpr int kDeliverFo = 0x04;
+constexpr int kSubmitFo = 0x11;
+constexpr int kReportFo = 0x06;
+constexpr int kHeaderFo = 0x40;
+constexpr int kReportRequested = 0x20; // TP-SRR of +CSMP's first octet
 
 // An SMS address or service-centre number: an optional '+', then digits, '*' and '#'.
 bool isSmsNumber(const QByteArray &n)
@@ -53,9 +64,34 @@ int septets(const QByteArray &text)
     return n;
 }
 
-bool sameText(const Param &p, const QByteArray &value)
+// A message stored as bytes, coded the way the modem always sent it in PDU mode: the 7-bit
+// alphabet when it fits (cut to one message), else UCS2 (cut to 70 characters).
+coding::UserData byteMessageData(const QByteArray &text)
 {
-    return p.value.compare(value, Qt::CaseInsensitive) == 0;
+    const QString unicode = te::fromLine(text);
+    QByteArray septets;
+    if (coding::toGsm7(unicode, &septets))
+        return {coding::dcsOf(coding::Alphabet::Gsm7), {}, septets.left(160)};
+    return {coding::dcsOf(coding::Alphabet::Ucs2), {}, coding::toUcs2(unicode.left(70))};
+}
+
+int firstOctet(const StoredSms &sms)
+{
+    const int fo = sms.status.startsWith("REC") ? kDeliverFo : kSubmitFo;
+    return sms.ud && sms.ud->hasHeader() ? fo | kHeaderFo : fo;
+}
+
+QList<int> csmpValues(const QByteArray &setting)
+{
+    QList<int> v = {kSubmitFo, 167, 0, 0};
+    const QList<QByteArray> parts = setting.split(',');
+    for (int i = 0; i < parts.size() && i < v.size(); ++i) {
+        bool ok = false;
+        const int n = parts[i].trimmed().toInt(&ok);
+        if (ok)
+            v[i] = n;
+    }
+    return v;
 }
 
 } // namespace
@@ -81,51 +117,136 @@ Modem::Result Modem::csca(const Command &cmd, Info &info)
     return Result::ok();
 }
 
+// 27.005 +CPMS=<mem1>[,<mem2>[,<mem3>]]: the storages read and deleted from, written to, and
+// received into; the answer counts used and total slots of each.
 Modem::Result Modem::cpms(const Command &cmd, Info &info)
 {
-    const QByteArray counts = num(storageUsed()) + ',' + num(storageSize());
+    auto counts = [this](const QByteArray &mem) { return num(storageUsed(mem)) + ',' + num(storageSize(mem)); };
     if (cmd.form == Form::Read) {
-        info << "+CPMS: \"SM\"," + counts + ",\"SM\"," + counts + ",\"SM\"," + counts;
+        QByteArrayList fields;
+        for (const QByteArray &mem : m_mem)
+            fields << quoted(mem) + ',' + counts(mem);
+        info << "+CPMS: " + fields.join(',');
         return Result::ok();
     }
     QList<Param> p;
     if (!at::splitParams(cmd.args, &p) || p.isEmpty() || p.size() > 3)
         return Result::cms(302);
-    for (const Param &mem : p) {
-        if (mem.given() && !sameText(mem, "SM"))
+    for (int i = 0; i < p.size(); ++i) {
+        const QList<QByteArray> &allowed = i == 0 ? kReadMemories : kOtherMemories;
+        if (p[i].given() && !allowed.contains(p[i].value.toUpper()))
             return Result::cms(302);
     }
-    info << "+CPMS: " + counts + ',' + counts + ',' + counts;
+    for (int i = 0; i < p.size(); ++i) {
+        if (p[i].given())
+            m_mem[i] = p[i].value.toUpper();
+    }
+    info << "+CPMS: " + counts(m_mem[0]) + ',' + counts(m_mem[1]) + ',' + counts(m_mem[2]);
     return Result::ok();
 }
 
+// A text for the host in its character set; the sets that pass bytes get the line's bytes.
+QByteArray Modem::teText(const QByteArray &lineBytes) const
+{
+    return te::passesBytes(m_charset) ? lineBytes : te::toTe(te::fromLine(lineBytes), m_charset);
+}
+
+// The text-mode header line of an SMS-DELIVER or SMS-SUBMIT (27.005 +CMGR, +CMGL):
+//   +CMGR: <stat>,<oa>,[<alpha>],<scts>[,<tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length>]
+//   +CMGR: <stat>,<da>,[<alpha>][,<toda>,<fo>,<pid>,<dcs>,[<vp>],<sca>,<tosca>,<length>]
+//   +CMGL: <index>,<stat>,<oa/da>,[<alpha>],[<scts>][,<tooa/toda>,<length>]
 QByteArray Modem::messageHeader(int index, const StoredSms &sms, bool list) const
 {
     const bool received = sms.status.startsWith("REC");
-    QByteArray stat;
-    if (m_textMode)
-        stat = quoted(sms.status);
-    else
-        stat = num(std::max(0, int(kStates.indexOf(sms.status))));
+    const QByteArray stat = quoted(sms.status);
     QByteArray line = list ? "+CMGL: " + num(index) + ',' + stat : "+CMGR: " + stat;
-    line += ',' + quoted(sms.number) + ',';
+    line += ',' + quoted(teText(sms.number)) + ',';
     if (received)
         line += ',' + quoted(sms.timestamp);
     else if (list)
         line += ',';
     if (m_showHeader) {
-        const int type = sms.number.startsWith('+') ? 145 : 129;
-        if (list) {
-            line += ',' + num(type) + ',' + num(int(sms.text.size()));
-        } else if (received) {
-            line += ',' + num(type) + ",4,0,0," + quoted(m_smsc) + ',' + num(m_smscType) + ','
-                + num(int(sms.text.size()));
-        } else {
-            line += ',' + num(type) + ",17,0,0,167," + quoted(m_smsc) + ',' + num(m_smscType) + ','
-                + num(int(sms.text.size()));
-        }
+        // A message stored as bytes shows the plain figures it always did.
+        const int type = sms.ud ? pdu::typeOfNumber(sms.number) : sms.number.startsWith('+') ? 145 : 129;
+        const int length = sms.ud ? sms.ud->length() : int(sms.text.size());
+        const int dcs = sms.ud ? sms.ud->dcs : 0;
+        const QByteArray fo = num(firstOctet(sms));
+        const QByteArray centre = quoted(teText(m_smsc)) + ',' + num(m_smscType);
+        if (list)
+            line += ',' + num(type) + ',' + num(length);
+        else if (received)
+            line += ',' + num(type) + ',' + fo + ",0," + num(dcs) + ',' + centre + ',' + num(length);
+        else
+            line += ',' + num(type) + ',' + fo + ",0," + num(dcs) + ",167," + centre + ',' + num(length);
     }
     return line;
+}
+
+// <fo>,<mr>,[<ra>],[<tora>],<scts>,<dt>,<st> of a status report in text mode.
+QByteArray Modem::reportFields(const pdu::StatusReport &r) const
+{
+    return num(kReportFo) + ',' + num(r.reference) + ',' + quoted(teText(r.recipient)) + ',' +
+           num(pdu::typeOfNumber(r.recipient)) + ',' + quoted(r.timestamp) + ',' + quoted(r.discharge) + ',' +
+           num(r.status);
+}
+
+// <data> in text mode (27.005 3.1): 7-bit text without a header in the host's character set;
+// 8-bit data, UCS2 and any message with a header as hex of its TP-UD octets.
+QByteArray Modem::textData(const StoredSms &sms) const
+{
+    if (!sms.ud && te::passesBytes(m_charset))
+        return sms.text;
+    const coding::UserData ud = sms.ud ? *sms.ud : byteMessageData(sms.text);
+    if (ud.alphabet() == coding::Alphabet::Gsm7 && !ud.hasHeader())
+        return te::toTe(coding::fromGsm7(ud.body), m_charset);
+    return pdu::toHex(ud.octets());
+}
+
+QByteArray Modem::tpduOf(const StoredSms &sms) const
+{
+    if (sms.report)
+        return pdu::encodeStatusReport(*sms.report);
+    const coding::UserData ud = sms.ud ? *sms.ud : byteMessageData(sms.text);
+    if (sms.status.startsWith("REC"))
+        return pdu::encodeDeliver({sms.number, 0, sms.timestamp, ud});
+    pdu::Submit submit;
+    submit.destination = sms.number;
+    submit.ud = ud;
+    return pdu::encodeSubmit(submit);
+}
+
+// What +CMGR (list false) or +CMGL shows of one stored message or status report.
+Modem::Info Modem::messageLines(int index, const StoredSms &sms, bool list) const
+{
+    const QByteArray head = list ? "+CMGL: " + num(index) + ',' : QByteArray("+CMGR: ");
+    if (!m_textMode) {
+        const QByteArray tpdu = tpduOf(sms);
+        const QByteArray stat = num(std::max(0, int(kStates.indexOf(sms.status))));
+        return {head + stat + ",," + num(int(tpdu.size())), pdu::toHex(pdu::withCentre(m_smsc, tpdu))};
+    }
+    if (sms.report)
+        return {head + quoted(sms.status) + ',' + reportFields(*sms.report)};
+    return {messageHeader(index, sms, list), textData(sms)};
+}
+
+// A message or status report routed straight to the host:
+//   +CMT: <oa>,[<alpha>],<scts>[,<tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length>] and <data>
+//   +CMT: [<alpha>],<length> and <pdu>; +CDS: <fo>,<mr>,... or +CDS: <length> and <pdu>
+QByteArray Modem::routedLines(const StoredSms &sms) const
+{
+    if (!m_textMode) {
+        const QByteArray tpdu = tpduOf(sms);
+        const QByteArray pdu = pdu::toHex(pdu::withCentre(m_smsc, tpdu));
+        if (sms.report)
+            return "+CDS: " + num(int(tpdu.size())) + "\r\n" + pdu;
+        return "+CMT: ," + num(int(tpdu.size())) + "\r\n" + pdu;
+    }
+    if (sms.report)
+        return "+CDS: " + reportFields(*sms.report);
+    // The +CMGR line's fields after <stat>, which +CMT does not have.
+    const QByteArray header = messageHeader(0, sms, false);
+    const int fields = int(header.indexOf(',')) + 1;
+    return "+CMT: " + header.mid(fields) + "\r\n" + textData(sms);
 }
 
 Modem::Result Modem::cmgr(const Command &cmd, Info &info)
@@ -134,17 +255,13 @@ Modem::Result Modem::cmgr(const Command &cmd, Info &info)
     int index = 0;
     if (!at::splitParams(cmd.args, &p) || p.size() != 1 || !at::toInt(p[0], &index))
         return Result::cms(m_textMode ? 305 : 304);
-    if (index < 1 || index > storageSize())
+    auto &store = m_stores[m_mem[0]];
+    if (index < 1 || index > int(store.size()))
         return Result::cms(321);
-    auto &stored = m_slots[size_t(index - 1)];
+    auto &stored = store[size_t(index - 1)];
     if (!stored)
         return m_cfg.emptySlotCmsError ? Result::cms(321) : Result::ok();
-    if (m_textMode) {
-        info << messageHeader(index, *stored, false) << stored->text;
-    } else {
-        const pdu::Encoded e = pdu::encode(*stored, m_smsc);
-        info << "+CMGR: " + num(std::max(0, int(kStates.indexOf(stored->status)))) + ",," + num(e.length) << e.hex;
-    }
+    info << messageLines(index, *stored, false);
     if (stored->status == "REC UNREAD")
         stored->status = "REC READ";
     return Result::ok();
@@ -177,16 +294,12 @@ Modem::Result Modem::cmgl(const Command &cmd, Info &info)
             want = stat == 4 ? QByteArray("ALL") : kStates[stat];
         }
     }
-    for (int i = 0; i < storageSize(); ++i) {
-        auto &stored = m_slots[size_t(i)];
+    auto &store = m_stores[m_mem[0]];
+    for (size_t i = 0; i < store.size(); ++i) {
+        auto &stored = store[i];
         if (!stored || (want != "ALL" && stored->status != want))
             continue;
-        if (m_textMode) {
-            info << messageHeader(i + 1, *stored, true) << stored->text;
-        } else {
-            const pdu::Encoded e = pdu::encode(*stored, m_smsc);
-            info << "+CMGL: " + num(i + 1) + ',' + num(int(kStates.indexOf(stored->status))) + ",," + num(e.length) << e.hex;
-        }
+        info << messageLines(int(i) + 1, *stored, true);
         if (stored->status == "REC UNREAD")
             stored->status = "REC READ";
     }
@@ -195,11 +308,13 @@ Modem::Result Modem::cmgl(const Command &cmd, Info &info)
 
 Modem::Result Modem::cmgd(const Command &cmd, Info &info)
 {
+    const QByteArray mem = m_mem[0];
+    const int size = storageSize(mem);
     if (cmd.form == Form::Test) {
         QByteArrayList used;
-        for (int i = 0; i < storageSize(); ++i) {
-            if (m_slots[size_t(i)])
-                used << num(i + 1);
+        for (int i = 1; i <= size; ++i) {
+            if (slot(mem, i))
+                used << num(i);
         }
         info << "+CMGD: (" + used.join(',') + "),(0-4)";
         return Result::ok();
@@ -211,21 +326,24 @@ Modem::Result Modem::cmgd(const Command &cmd, Info &info)
         return Result::cms(321);
     if (p.size() == 2 && p[1].given() && (!at::toInt(p[1], &flag) || flag > 4))
         return Result::cms(m_textMode ? 305 : 304);
+    const int before = storageUsed(mem);
     if (flag == 0) {
-        if (!at::toInt(p[0], &index) || index < 1 || index > storageSize())
+        if (!at::toInt(p[0], &index) || index < 1 || index > size)
             return Result::cms(321);
-        deleteSms(index);
-        return Result::ok();
+        deleteSms(mem, index);
+    } else {
+        // Bulk delete: 1 read, 2 also sent, 3 also unsent, 4 everything.
+        for (int i = 1; i <= size; ++i) {
+            const auto stored = slot(mem, i);
+            if (!stored)
+                continue;
+            const QByteArray &s = stored->status;
+            if (flag == 4 || s == "REC READ" || (flag >= 2 && s == "STO SENT") || (flag >= 3 && s == "STO UNSENT"))
+                deleteSms(mem, i);
+        }
     }
-    // Bulk delete: 1 read, 2 also sent, 3 also unsent, 4 everything.
-    for (int i = 0; i < storageSize(); ++i) {
-        const auto &stored = m_slots[size_t(i)];
-        if (!stored)
-            continue;
-        const QByteArray &s = stored->status;
-        if (flag == 4 || s == "REC READ" || (flag >= 2 && s == "STO SENT") || (flag >= 3 && s == "STO UNSENT"))
-            deleteSms(i + 1);
-    }
+    if (storageUsed(mem) < before)
+        freedSlot(mem);
     return Result::ok();
 }
 
@@ -243,14 +361,24 @@ Modem::Result Modem::cmgs(const Command &cmd, Info &)
         m_entry.length = length;
         return {Result::Prompt, 0};
     }
-    if (!at::splitParams(cmd.args, &p) || p.isEmpty() || p.size() > 2 || !isSmsNumber(p[0].value))
+    if (!at::splitParams(cmd.args, &p) || p.isEmpty() || p.size() > 2)
+        return Result::cms(305);
+    // The address comes in the host's character set ("002B0034..." with UCS2).
+    QByteArray number = p[0].value;
+    if (!te::passesBytes(m_charset)) {
+        QString text;
+        if (!te::fromTe(number, m_charset, &text))
+            return Result::cms(305);
+        number = te::toLine(text);
+    }
+    if (!isSmsNumber(number))
         return Result::cms(305);
     int type = 0;
     if (p.size() == 2 && p[1].given() && (!at::toInt(p[1], &type) || type < 128 || type > 255))
         return Result::cms(305);
     m_entry = {};
     m_entry.active = true;
-    m_entry.number = p[0].value;
+    m_entry.number = number;
     return {Result::Prompt, 0};
 }
 
@@ -258,24 +386,94 @@ void Modem::submitText(Output &out)
 {
     const TextEntry entry = m_entry;
     m_entry = {};
-    SentSms sent{entry.number, entry.text, m_nextReference};
-    if (entry.pdu) {
-        QByteArray hex = entry.text;
-        hex.replace('\r', "").replace('\n', "").replace(' ', "");
-        pdu::Submit submit;
-        if (entry.overflow || !pdu::decodeSubmit(hex, entry.length, &submit)) {
-            answer(out, finalText(Result::cms(304)));
-            return;
-        }
-        sent.number = submit.number;
-        sent.text = submit.text;
-    } else if (entry.overflow || septets(entry.text) > maxTextLength) {
-        answer(out, finalText(Result::cms(305)));
-        return;
+    const int reference = m_nextReference;
+    const std::optional<Result> refused = entry.pdu ? submitPdu(entry, reference) : submitTextMode(entry, reference);
+    if (refused) {
+        answer(out, finalText(*refused));
+    } else {
+        m_nextReference = (m_nextReference + 1) % 256;
+        answer(out, infoText({"+CMGS: " + num(reference)}) + finalText(Result::ok()));
     }
-    m_nextReference = (m_nextReference + 1) % 256;
-    m_outbox.append(sent);
-    answer(out, infoText({"+CMGS: " + num(sent.reference)}) + finalText(Result::ok()));
+    // What +CNMI held back while the message was typed comes after the answer.
+    flushIndications();
+}
+
+// A text-mode send. +CSMP decides what the text is: 7-bit text in the host's character set, or
+// (8-bit or UCS2 coding, or a header) the hex of the user data. The outbox keeps the bytes.
+std::optional<Modem::Result> Modem::submitTextMode(const TextEntry &entry, int reference)
+{
+    const QList<int> csmp = csmpValues(m_settings.value("+CSMP"));
+    const int fo = csmp[0];
+    const quint8 dcs = quint8(csmp[3]);
+    if (entry.overflow)
+        return Result::cms(305);
+    if ((fo & kHeaderFo) || coding::alphabetOf(dcs) != coding::Alphabet::Gsm7) {
+        QByteArray octets;
+        if (!pdu::fromHex(entry.text, &octets) || octets.size() > 140)
+            return Result::cms(305);
+    } else if (te::passesBytes(m_charset)) {
+        // Like a real modem it refuses a text longer than one message.
+        if (septets(entry.text) > maxTextLength)
+            return Result::cms(305);
+    } else {
+        QString text;
+        if (!te::fromTe(entry.text, m_charset, &text) || te::toTe(text, te::Charset::Gsm).size() > maxTextLength)
+            return Result::cms(305);
+    }
+    if (m_profile && m_profile->wrongCentreError && m_smsc != m_cfg.smsc)
+        return Result::cms(m_profile->wrongCentreError);
+    m_outbox.append({entry.number, entry.text, reference});
+    m_arrivals.append({entry.number, entry.text, {}, 0, false});
+    if (fo & kReportRequested)
+        scheduleReport(entry.number, reference);
+    return std::nullopt;
+}
+
+// A PDU-mode send: the SMS-SUBMIT's text reaches the outbox decoded; the parts of a long one
+// once all are in, joined.
+std::optional<Modem::Result> Modem::submitPdu(const TextEntry &entry, int reference)
+{
+    QByteArray hex = entry.text;
+    hex.replace('\r', "").replace('\n', "").replace(' ', "");
+    QByteArray octets, centre, tpdu;
+    pdu::Submit submit;
+    if (entry.overflow || !pdu::fromHex(hex, &octets) || !pdu::splitCentre(octets, &centre, &tpdu) ||
+        tpdu.size() != entry.length || !pdu::decodeSubmit(tpdu, &submit)) {
+        return Result::cms(304);
+    }
+    // A service centre in the PDU is the one the message goes through.
+    if (m_profile && m_profile->wrongCentreError && (centre.isEmpty() ? m_smsc : centre) != m_cfg.smsc)
+        return Result::cms(m_profile->wrongCentreError);
+    const bool data = submit.ud.alphabet() == coding::Alphabet::Data8;
+    const QString text = data ? QString::fromLatin1(pdu::toHex(submit.ud.body)) : coding::textOf(submit.ud);
+    const QByteArray &number = submit.destination;
+    m_outbox.append({number, text.toUtf8(), reference});
+    const auto concat = coding::findConcat(submit.ud.header);
+    if (concat && concat->total > 1) {
+        auto it = std::find_if(m_assemblies.begin(), m_assemblies.end(), [&](const Assembly &a) {
+            return a.number == number && a.reference == concat->reference && a.wide == concat->wide &&
+                   a.total == concat->total;
+        });
+        if (it == m_assemblies.end())
+            it = m_assemblies.insert(m_assemblies.end(),
+                                     Assembly{number, concat->reference, concat->wide, concat->total, {}, data});
+        it->parts[concat->sequence] = text;
+        bool complete = true;
+        QString joined;
+        for (int seq = 1; seq <= it->total && complete; ++seq) {
+            complete = it->parts.contains(seq);
+            joined += it->parts.value(seq);
+        }
+        if (complete) {
+            m_arrivals.append({number, {}, joined, it->total, it->data});
+            m_assemblies.erase(it);
+        }
+    } else {
+        m_arrivals.append({number, {}, text, 1, data});
+    }
+    if (submit.reportRequest)
+        scheduleReport(number, reference);
+    return std::nullopt;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -292,7 +490,7 @@ QByteArray Modem::toTe(const QByteArray &text) const
     if (set != "\"UCS2\"")
         return text;
     QByteArray out;
-    for (QChar c : pdu::fromLine(text))
+    for (QChar c : te::fromLine(text))
         out += QByteArray::number(c.unicode(), 16).rightJustified(4, '0').toUpper();
     return out;
 }
@@ -319,7 +517,7 @@ bool Modem::fromTe(const QByteArray &text, QByteArray *out) const
     QString unicode;
     for (int i = 0; i < text.size(); i += 4)
         unicode += QChar(char16_t(text.mid(i, 4).toUInt(nullptr, 16)));
-    *out = pdu::toLine(unicode);
+    *out = te::toLine(unicode);
     return true;
 }
 

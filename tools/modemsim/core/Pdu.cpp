@@ -1,42 +1,21 @@
 #include "core/Pdu.h"
 
-#include <QHash>
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include "core/Charsets.h"
 
 namespace modemsim::pdu {
 
 namespace {
 
-// 3GPP TS 23.038 default alphabet; position 0x1B is the escape to the extension table.
-const char16_t kBasic[] = u"@\u00A3$\u00A5\u00E8\u00E9\u00F9\u00EC\u00F2\u00C7\n\u00D8\u00F8\r\u00C5\u00E5"
-                          u"\u0394_\u03A6\u0393\u039B\u03A9\u03A0\u03A8\u03A3\u0398\u039E\x1B\u00C6\u00E6\u00DF\u00C9"
-                          u" !\"#\u00A4%&'()*+,-./0123456789:;<=>?"
-                          u"\u00A1ABCDEFGHIJKLMNOPQRSTUVWXYZ\u00C4\u00D6\u00D1\u00DC\u00A7"
-                          u"\u00BFabcdefghijklmnopqrstuvwxyz\u00E4\u00F6\u00F1\u00FC\u00E0";
-static_assert(sizeof kBasic / sizeof kBasic[0] == 129, "the default alphabet has 128 characters");
+constexpr quint8 kInternational = 0x91;
+constexpr quint8 kUnknownType = 0x81;
+constexpr quint8 kAlphanumeric = 0xD0;
 
-struct Extension {
-    quint8 code;
-    char16_t ch;
-};
-const Extension kExtension[] = {
-    {0x0A, u'\f'}, {0x14, u'^'}, {0x28, u'{'}, {0x29, u'}'}, {0x2F, u'\\'},
-    {0x3C, u'['},  {0x3D, u'~'}, {0x3E, u']'}, {0x40, u'|'}, {0x65, u'\u20AC'},
-};
-
-const QHash<char16_t, quint8> &basicCodes()
-{
-    static const QHash<char16_t, quint8> codes = [] {
-        QHash<char16_t, quint8> h;
-        for (int i = 0; i < 128; ++i) {
-            if (i != 0x1B)
-                h.insert(kBasic[i], quint8(i));
-        }
-        return h;
-    }();
-    return codes;
-}
+// First octet bits (23.040 9.2.3).
+constexpr quint8 kMoreMessagesNot = 0x04;  // TP-MMS: 1 = no more messages waiting
+constexpr quint8 kReport = 0x20;           // TP-SRI (DELIVER), TP-SRR (SUBMIT)
+constexpr quint8 kHeader = 0x40;           // TP-UDHI
+constexpr quint8 kReplyPath = 0x80;        // TP-RP
+constexpr quint8 kRejectDuplicates = 0x04; // TP-RD (SUBMIT)
 
 int hexValue(char c)
 {
@@ -49,40 +28,96 @@ int hexValue(char c)
     return -1;
 }
 
-quint8 bcd(int value)
+bool isNumeric(const QByteArray &digits)
 {
-    return quint8(((value % 10) << 4) | ((value / 10) % 10));
-}
-
-// Address field: number of digits (or of semi-octets for an alphanumeric sender), type, value.
-QByteArray address(const QByteArray &number, bool lengthInOctets)
-{
-    QByteArray digits = number;
-    quint8 type = 0x81;
-    if (digits.startsWith('+')) {
-        digits.remove(0, 1);
-        type = 0x91;
-    }
-    bool numeric = !digits.isEmpty();
+    if (digits.isEmpty())
+        return false;
     for (char c : digits) {
         if (!((c >= '0' && c <= '9') || c == '*' || c == '#'))
-            numeric = false;
+            return false;
     }
+    return true;
+}
+
+int twoDigits(const QByteArray &s, int pos)
+{
+    const char a = s[pos];
+    const char b = s[pos + 1];
+    if (a < '0' || a > '9' || b < '0' || b > '9')
+        return -1;
+    return (a - '0') * 10 + (b - '0');
+}
+
+// A value 0..99 as a swapped semi-octet pair: the units digit in the high nibble.
+char semiOctets(int value)
+{
+    return char(((value % 10) << 4) | ((value / 10) % 10));
+}
+
+// A cursor over octets that fails once it runs past the end.
+struct Reader {
+    const QByteArray &b;
+    int pos = 0;
+    bool octet(int *v)
+    {
+        if (pos >= b.size())
+            return false;
+        *v = quint8(b[pos++]);
+        return true;
+    }
+    bool take(int n, QByteArray *into = nullptr)
+    {
+        if (n < 0 || pos + n > b.size())
+            return false;
+        if (into)
+            *into = b.mid(pos, n);
+        pos += n;
+        return true;
+    }
+};
+
+QByteArray timestampOctets(const QByteArray &stamp)
+{
+    QByteArray octets;
+    return encodeTimestamp(stamp, &octets) ? octets : QByteArray(7, '\0');
+}
+
+bool readUserData(Reader &r, quint8 fo, int dcs, coding::UserData *ud)
+{
+    int udl = 0;
+    if (!r.octet(&udl))
+        return false;
+    return coding::decodeUserData(quint8(dcs), fo & kHeader, udl, r.b.mid(r.pos), ud);
+}
+
+} // namespace
+
+int typeOfNumber(const QByteArray &number)
+{
+    if (number.startsWith('+') && isNumeric(number.mid(1)))
+        return kInternational;
+    return isNumeric(number) ? kUnknownType : kAlphanumeric;
+}
+
+QByteArray encodeAddress(const QByteArray &number, bool lengthInOctets)
+{
+    const int type = typeOfNumber(number);
     QByteArray out;
-    if (!numeric) {
+    if (type == kAlphanumeric) {
         // An alphanumeric sender such as a bank's name, in the 7-bit alphabet.
         QByteArray septets;
-        if (!toGsm7(fromLine(number), &septets))
+        if (!coding::toGsm7(te::fromLine(number), &septets))
             septets = QByteArray(int(number.size()), '?');
-        const QByteArray packed = pack7(septets);
+        const QByteArray packed = coding::pack7(septets);
         out += char(lengthInOctets ? packed.size() + 1 : (septets.size() * 7 + 3) / 4);
-        out += char(0xD0);
+        out += char(kAlphanumeric);
         return out + packed;
     }
+    const QByteArray digits = type == kInternational ? number.mid(1) : number;
     out += char(lengthInOctets ? (digits.size() + 1) / 2 + 1 : digits.size());
     out += char(type);
+    auto nibble = [](char c) { return c == '*' ? 0xA : c == '#' ? 0xB : c - '0'; };
     for (int i = 0; i < digits.size(); i += 2) {
-        auto nibble = [](char c) { return c == '*' ? 0xA : c == '#' ? 0xB : c - '0'; };
         const int lo = nibble(digits[i]);
         const int hi = i + 1 < digits.size() ? nibble(digits[i + 1]) : 0xF;
         out += char((hi << 4) | lo);
@@ -90,282 +125,243 @@ QByteArray address(const QByteArray &number, bool lengthInOctets)
     return out;
 }
 
-// "yy/MM/dd,hh:mm:ss+zz" as seven swapped-BCD octets, the zone in quarter hours.
-QByteArray timestamp(const QByteArray &ts)
+bool decodeAddress(const QByteArray &octets, int *pos, bool lengthInOctets, QByteArray *number)
 {
-    QByteArray out;
-    if (ts.size() != 20) {
-        return QByteArray(7, '\0');
+    Reader r{octets, *pos};
+    int length = 0;
+    int type = 0;
+    if (!r.octet(&length))
+        return false;
+    if (lengthInOctets && length == 0) {
+        number->clear();
+        *pos = r.pos;
+        return true;
     }
-    for (int pos : {0, 3, 6, 9, 12, 15})
-        out += char(bcd(ts.mid(pos, 2).toInt()));
-    quint8 zone = bcd(ts.mid(18, 2).toInt());
-    if (ts[17] == '-')
-        zone |= 0x08;
-    out += char(zone);
-    return out;
-}
-
-// User data in the 7-bit alphabet when the text fits it, else in UCS-2.
-void userData(const QByteArray &text, quint8 *dcs, quint8 *udl, QByteArray *ud)
-{
-    const QString unicode = fromLine(text);
-    QByteArray septets;
-    if (toGsm7(unicode, &septets)) {
-        septets.truncate(160);
-        *dcs = 0x00;
-        *udl = quint8(septets.size());
-        *ud = pack7(septets);
-        return;
-    }
-    QByteArray ucs2;
-    for (QChar c : unicode.left(70))
-        ucs2 += char(c.unicode() >> 8) + QByteArray(1, char(c.unicode() & 0xFF));
-    *dcs = 0x08;
-    *udl = quint8(ucs2.size());
-    *ud = ucs2;
-}
-
-} // namespace
-
-QString fromLine(const QByteArray &bytes)
-{
-    QStringDecoder decoder("windows-1252");
-    return decoder.isValid() ? decoder.decode(bytes) : QString::fromLatin1(bytes);
-}
-
-QByteArray toLine(const QString &text)
-{
-    QStringEncoder encoder("windows-1252");
-    if (!encoder.isValid())
-        return text.toLatin1();
-    QByteArray out;
-    // One character at a time, so that a character the code page lacks becomes one '?'.
-    for (QChar c : text) {
-        QStringEncoder one("windows-1252");
-        const QByteArray b = one.encode(QString(c));
-        out += (one.hasError() || b.size() != 1 || fromLine(b) != QString(c)) ? QByteArray("?") : b;
-    }
-    return out;
-}
-
-bool toGsm7(const QString &text, QByteArray *septets)
-{
-    septets->clear();
-    const auto &codes = basicCodes();
-    for (QChar qc : text) {
-        const char16_t c = qc.unicode();
-        const auto it = codes.constFind(c);
-        if (it != codes.constEnd()) {
-            *septets += char(*it);
-            continue;
-        }
-        bool found = false;
-        for (const Extension &e : kExtension) {
-            if (e.ch == c) {
-                *septets += char(0x1B);
-                *septets += char(e.code);
-                found = true;
+    if (!r.octet(&type))
+        return false;
+    const int valueOctets = lengthInOctets ? length - 1 : (length + 1) / 2;
+    QByteArray value;
+    if (!r.take(valueOctets, &value))
+        return false;
+    number->clear();
+    if ((type & 0x70) == 0x50) {
+        const int semi = lengthInOctets ? valueOctets * 2 : length;
+        *number = te::toLine(coding::fromGsm7(coding::unpack7(value, semi * 4 / 7)));
+    } else {
+        static const char digitOf[] = "0123456789*#abc";
+        const int digits = lengthInOctets ? valueOctets * 2 : length;
+        for (int k = 0; k < digits; ++k) {
+            const int n = (quint8(value[k / 2]) >> (k % 2 ? 4 : 0)) & 0x0F;
+            if (n == 0x0F)
                 break;
-            }
+            *number += digitOf[n];
         }
-        if (!found)
-            return false;
+        if ((type & 0x70) == 0x10)
+            number->prepend('+');
     }
+    *pos = r.pos;
     return true;
 }
 
-QString fromGsm7(const QByteArray &septets)
+bool encodeTimestamp(const QByteArray &stamp, QByteArray *octets)
 {
-    QString out;
-    for (int i = 0; i < septets.size(); ++i) {
-        const quint8 s = quint8(septets[i]) & 0x7F;
-        if (s == 0x1B && i + 1 < septets.size()) {
-            const quint8 e = quint8(septets[++i]) & 0x7F;
-            QChar ch = QChar(kBasic[e]); // an unknown extension shows the basic character
-            for (const Extension &x : kExtension) {
-                if (x.code == e)
-                    ch = QChar(x.ch);
-            }
-            out += ch;
-        } else if (s == 0x1B) {
-            out += QLatin1Char(' ');
-        } else {
-            out += QChar(kBasic[s]);
-        }
+    // yy/MM/dd,hh:mm:ss+zz
+    static const char pattern[] = "99/99/99,99:99:99s99";
+    if (stamp.size() != int(sizeof pattern) - 1)
+        return false;
+    for (int i = 0; i < stamp.size(); ++i) {
+        const char p = pattern[i];
+        const char c = stamp[i];
+        if (p == '9' ? !(c >= '0' && c <= '9') : p == 's' ? !(c == '+' || c == '-') : c != p)
+            return false;
     }
-    return out;
+    octets->clear();
+    for (int pos : {0, 3, 6, 9, 12, 15})
+        *octets += semiOctets(twoDigits(stamp, pos));
+    // The zone in quarter hours; its sign is bit 3 of the octet (the tens semi-octet's top bit).
+    char zone = semiOctets(twoDigits(stamp, 18) % 80);
+    if (stamp[17] == '-')
+        zone = char(zone | 0x08);
+    *octets += zone;
+    return true;
 }
 
-QByteArray pack7(const QByteArray &septets, int fillBits)
+bool decodeTimestamp(const QByteArray &octets, QByteArray *stamp)
 {
-    QByteArray out;
-    quint32 acc = 0;
-    int bits = fillBits;
-    for (char s : septets) {
-        acc |= quint32(quint8(s) & 0x7F) << bits;
-        bits += 7;
-        while (bits >= 8) {
-            out += char(acc & 0xFF);
-            acc >>= 8;
-            bits -= 8;
-        }
+    if (octets.size() != 7)
+        return false;
+    auto pair = [](quint8 o) { return QByteArray(1, char('0' + (o & 0x0F) % 10)) + char('0' + (o >> 4) % 10); };
+    QByteArray s;
+    const char sep[] = "//,::";
+    for (int i = 0; i < 6; ++i) {
+        s += pair(quint8(octets[i]));
+        if (i < 5)
+            s += sep[i];
     }
-    if (bits > 0)
-        out += char(acc & 0xFF);
-    return out;
+    const quint8 zone = quint8(octets[6]);
+    s += (zone & 0x08) ? '-' : '+';
+    s += pair(quint8(zone & 0xF7));
+    *stamp = s;
+    return true;
 }
 
-QByteArray unpack7(const QByteArray &octets, int septets, int fillBits)
+QByteArray encodeDeliver(const Deliver &d)
 {
-    QByteArray out;
-    for (int n = 0; n < septets; ++n) {
-        const int bit = fillBits + n * 7;
-        const int byte = bit / 8;
-        const int shift = bit % 8;
-        if (byte >= octets.size())
-            break;
-        quint32 v = quint8(octets[byte]);
-        if (byte + 1 < octets.size())
-            v |= quint32(quint8(octets[byte + 1])) << 8;
-        out += char((v >> shift) & 0x7F);
-    }
-    return out;
+    quint8 fo = 0x00; // TP-MTI 00
+    if (!d.moreMessages)
+        fo |= kMoreMessagesNot;
+    if (d.reportIndication)
+        fo |= kReport;
+    if (d.ud.hasHeader())
+        fo |= kHeader;
+    if (d.replyPath)
+        fo |= kReplyPath;
+    QByteArray tpdu(1, char(fo));
+    tpdu += encodeAddress(d.originator);
+    tpdu += char(d.pid);
+    tpdu += char(d.ud.dcs);
+    tpdu += timestampOctets(d.timestamp);
+    tpdu += char(d.ud.length());
+    tpdu += d.ud.octets();
+    return tpdu;
 }
 
-Encoded encode(const StoredSms &sms, const QByteArray &smsc)
+bool decodeDeliver(const QByteArray &tpdu, Deliver *out)
 {
-    QByteArray sca;
-    if (smsc.isEmpty())
-        sca = QByteArray(1, '\0');
-    else
-        sca = address(smsc, true);
-    quint8 dcs = 0;
-    quint8 udl = 0;
-    QByteArray ud;
-    userData(sms.text, &dcs, &udl, &ud);
-
-    QByteArray tpdu;
-    if (sms.status.startsWith("REC")) {
-        tpdu += char(0x04); // SMS-DELIVER, no more messages waiting
-        tpdu += address(sms.number, false);
-        tpdu += char(0x00);
-        tpdu += char(dcs);
-        tpdu += timestamp(sms.timestamp);
-    } else {
-        tpdu += char(0x01); // SMS-SUBMIT without validity period
-        tpdu += char(0x00); // message reference, set when sent
-        tpdu += address(sms.number, false);
-        tpdu += char(0x00);
-        tpdu += char(dcs);
+    Reader r{tpdu};
+    int fo = 0, pid = 0, dcs = 0;
+    if (!r.octet(&fo) || (fo & 0x03) != 0x00)
+        return false;
+    Deliver d;
+    d.moreMessages = !(fo & kMoreMessagesNot);
+    d.reportIndication = fo & kReport;
+    d.replyPath = fo & kReplyPath;
+    QByteArray stamp;
+    if (!decodeAddress(tpdu, &r.pos, false, &d.originator) || !r.octet(&pid) || !r.octet(&dcs) || !r.take(7, &stamp) ||
+        !decodeTimestamp(stamp, &d.timestamp) || !readUserData(r, quint8(fo), dcs, &d.ud)) {
+        return false;
     }
-    tpdu += char(udl);
-    tpdu += ud;
-    return {(sca + tpdu).toHex().toUpper(), int(tpdu.size())};
+    d.pid = quint8(pid);
+    *out = d;
+    return true;
 }
 
-bool decodeSubmit(const QByteArray &hex, int length, Submit *out)
+QByteArray encodeSubmit(const Submit &s)
+{
+    quint8 fo = 0x01; // TP-MTI 01
+    if (s.rejectDuplicates)
+        fo |= kRejectDuplicates;
+    fo |= quint8((s.validityFormat & 0x03) << 3);
+    if (s.reportRequest)
+        fo |= kReport;
+    if (s.ud.hasHeader())
+        fo |= kHeader;
+    if (s.replyPath)
+        fo |= kReplyPath;
+    QByteArray tpdu(1, char(fo));
+    tpdu += char(s.reference);
+    tpdu += encodeAddress(s.destination);
+    tpdu += char(s.pid);
+    tpdu += char(s.ud.dcs);
+    const int vpLength = s.validityFormat == 0 ? 0 : s.validityFormat == 2 ? 1 : 7;
+    tpdu += s.validity.left(vpLength).leftJustified(vpLength, '\0');
+    tpdu += char(s.ud.length());
+    tpdu += s.ud.octets();
+    return tpdu;
+}
+
+bool decodeSubmit(const QByteArray &tpdu, Submit *out)
+{
+    Reader r{tpdu};
+    int fo = 0, mr = 0, pid = 0, dcs = 0;
+    if (!r.octet(&fo) || (fo & 0x03) != 0x01 || !r.octet(&mr))
+        return false;
+    Submit s;
+    s.reference = mr;
+    s.rejectDuplicates = fo & kRejectDuplicates;
+    s.validityFormat = (fo >> 3) & 0x03;
+    s.reportRequest = fo & kReport;
+    s.replyPath = fo & kReplyPath;
+    const int vpLength = s.validityFormat == 0 ? 0 : s.validityFormat == 2 ? 1 : 7;
+    if (!decodeAddress(tpdu, &r.pos, false, &s.destination) || !r.octet(&pid) || !r.octet(&dcs) ||
+        !r.take(vpLength, &s.validity) || !readUserData(r, quint8(fo), dcs, &s.ud)) {
+        return false;
+    }
+    s.pid = quint8(pid);
+    *out = s;
+    return true;
+}
+
+QByteArray encodeStatusReport(const StatusReport &rep)
+{
+    quint8 fo = 0x02; // TP-MTI 10, TP-SRQ 0: the report of an SMS-SUBMIT
+    if (!rep.moreMessages)
+        fo |= kMoreMessagesNot;
+    QByteArray tpdu(1, char(fo));
+    tpdu += char(rep.reference);
+    tpdu += encodeAddress(rep.recipient);
+    tpdu += timestampOctets(rep.timestamp);
+    tpdu += timestampOctets(rep.discharge);
+    tpdu += char(rep.status);
+    return tpdu;
+}
+
+bool decodeStatusReport(const QByteArray &tpdu, StatusReport *out)
+{
+    Reader r{tpdu};
+    int fo = 0, mr = 0, st = 0;
+    if (!r.octet(&fo) || (fo & 0x03) != 0x02 || !r.octet(&mr))
+        return false;
+    StatusReport rep;
+    rep.reference = mr;
+    rep.moreMessages = !(fo & kMoreMessagesNot);
+    QByteArray scts, dt;
+    if (!decodeAddress(tpdu, &r.pos, false, &rep.recipient) || !r.take(7, &scts) || !r.take(7, &dt) || !r.octet(&st) ||
+        !decodeTimestamp(scts, &rep.timestamp) || !decodeTimestamp(dt, &rep.discharge)) {
+        return false;
+    }
+    // TP-PI and what it announces may follow; nothing here needs them.
+    rep.status = quint8(st);
+    *out = rep;
+    return true;
+}
+
+int messageType(const QByteArray &tpdu)
+{
+    return tpdu.isEmpty() ? -1 : quint8(tpdu[0]) & 0x03;
+}
+
+QByteArray withCentre(const QByteArray &smsc, const QByteArray &tpdu)
+{
+    return (smsc.isEmpty() ? QByteArray(1, '\0') : encodeAddress(smsc, true)) + tpdu;
+}
+
+bool splitCentre(const QByteArray &pdu, QByteArray *smsc, QByteArray *tpdu)
+{
+    int pos = 0;
+    if (!decodeAddress(pdu, &pos, true, smsc))
+        return false;
+    *tpdu = pdu.mid(pos);
+    return true;
+}
+
+QByteArray toHex(const QByteArray &octets)
+{
+    return octets.toHex().toUpper();
+}
+
+bool fromHex(const QByteArray &hex, QByteArray *octets)
 {
     if (hex.size() % 2 != 0)
         return false;
-    QByteArray b;
+    octets->clear();
     for (int i = 0; i < hex.size(); i += 2) {
         const int hi = hexValue(hex[i]);
         const int lo = hexValue(hex[i + 1]);
         if (hi < 0 || lo < 0)
             return false;
-        b += char(hi * 16 + lo);
+        *octets += char(hi * 16 + lo);
     }
-    int i = 0;
-    auto take = [&](int n, QByteArray *into = nullptr) {
-        if (i + n > b.size())
-            return false;
-        if (into)
-            *into = b.mid(i, n);
-        i += n;
-        return true;
-    };
-    auto octet = [&](int *v) {
-        if (i >= b.size())
-            return false;
-        *v = quint8(b[i++]);
-        return true;
-    };
-    int scaLength = 0;
-    if (!octet(&scaLength) || !take(scaLength))
-        return false;
-    if (b.size() - i != length)
-        return false;
-    int fo = 0, mr = 0, daDigits = 0, daType = 0, pid = 0, dcs = 0, udl = 0;
-    if (!octet(&fo) || (fo & 0x03) != 0x01 || !octet(&mr) || !octet(&daDigits) || !octet(&daType))
-        return false;
-    QByteArray da;
-    if (!take((daDigits + 1) / 2, &da))
-        return false;
-    QByteArray number;
-    if ((daType & 0x70) == 0x50) {
-        number = toLine(fromGsm7(unpack7(da, daDigits * 4 / 7)));
-    } else {
-        static const char digitOf[] = "0123456789*#abc";
-        for (int k = 0; k < daDigits; ++k) {
-            const int nibble = (quint8(da[k / 2]) >> (k % 2 ? 4 : 0)) & 0x0F;
-            if (nibble == 0x0F)
-                break;
-            number += digitOf[nibble];
-        }
-        if ((daType & 0x70) == 0x10)
-            number.prepend('+');
-    }
-    if (!octet(&pid) || !octet(&dcs))
-        return false;
-    const int vpf = (fo >> 3) & 0x03;
-    if (!take(vpf == 0 ? 0 : vpf == 2 ? 1 : 7) || !octet(&udl))
-        return false;
-    const QByteArray ud = b.mid(i);
-    const bool header = fo & 0x40;
-
-    // Data coding: general groups 00xx (bits 3..2 give the alphabet) and F0-FF (bit 2).
-    int alphabet = 0; // 0 7-bit, 1 8-bit, 2 UCS-2
-    if ((dcs & 0xC0) == 0x00)
-        alphabet = (dcs >> 2) & 0x03;
-    else if ((dcs & 0xF0) == 0xF0)
-        alphabet = (dcs & 0x04) ? 1 : 0;
-    else if ((dcs & 0xF0) == 0xE0)
-        alphabet = 2;
-    if (alphabet == 3)
-        return false;
-
-    QString text;
-    if (alphabet == 0) {
-        if ((udl * 7 + 7) / 8 > ud.size())
-            return false;
-        int skip = 0;
-        int fill = 0;
-        if (header && !ud.isEmpty()) {
-            const int headerOctets = quint8(ud[0]) + 1;
-            skip = (headerOctets * 8 + 6) / 7;
-            fill = skip * 7 - headerOctets * 8;
-            const QByteArray septets = unpack7(ud.mid(headerOctets), udl - skip, fill);
-            text = fromGsm7(septets);
-        } else {
-            text = fromGsm7(unpack7(ud, udl));
-        }
-    } else {
-        if (udl > ud.size())
-            return false;
-        QByteArray data = ud.left(udl);
-        if (header && !data.isEmpty())
-            data.remove(0, quint8(data[0]) + 1);
-        if (alphabet == 1) {
-            out->number = number;
-            out->text = data;
-            return true;
-        }
-        for (int k = 0; k + 1 < data.size(); k += 2)
-            text += QChar(char16_t((quint8(data[k]) << 8) | quint8(data[k + 1])));
-    }
-    out->number = number;
-    out->text = toLine(text);
     return true;
 }
 

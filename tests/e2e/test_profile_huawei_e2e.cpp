@@ -1,0 +1,50 @@
+// Real time against varnix-modemsim as a Huawei-style USB stick, whose own lines come at any
+// moment and inside answers: registration, a send and a read cycle of the program as it is.
+#include "ProfileCycle.h"
+
+class TestProfileHuaweiE2e : public QObject {
+    Q_OBJECT
+private slots:
+    void registrationSendAndRead()
+    {
+        // Its own lines inside every answer (not only every fourth), so that where they fall
+        // does not depend on how many commands came before.
+        ProfileCycle c(QStringLiteral("huawei"), {QStringLiteral("--mix-every"), QStringLiteral("1")});
+        // ^RSSI, ^MODE and ^BOOT inside the answers do not disturb the registration.
+        QCOMPARE(c.registration(), QStringLiteral("angemeldet"));
+        // The model name is all of the AT+GMM answer before its OK: the stick's line with it.
+        QEXPECT_FAIL("", "a line inside the AT+GMM answer becomes part of the model name", Continue);
+        QCOMPARE(c.main().panelText(3), QStringLiteral("E173"));
+        QVERIFY(c.main().panelText(3).startsWith(QLatin1String("E173")));
+        QCOMPARE(c.main().panelText(2), QStringLiteral("Varnix Mobil"));
+        QCOMPARE(c.main().panelText(4), QStringLiteral("Feldstärke: 21"));
+        QVERIFY(c.boxes().isEmpty());
+
+        QCOMPARE(c.send(QStringLiteral("Hallo Anna")), QByteArray("+4917099999999\tHallo Anna\n"));
+
+        const QList<QStringList> rows = c.read();
+        QCOMPARE(rows.size(), 2);
+        // The stick's line falls between the +CMGR header and the text: the program files what
+        // follows the header (an empty line) as the text, and deletes the message from the SIM.
+        QCOMPARE(rows[0][0], QStringLiteral("+4917012345678"));
+        QEXPECT_FAIL("", "a line inside the +CMGR answer is taken for the text", Continue);
+        QCOMPARE(rows[0][1], QStringLiteral("Grüße aus Köln"));
+        QCOMPARE(rows[1][0], QStringLiteral("+4915198765432"));
+        QEXPECT_FAIL("", "a line inside the +CMGR answer is taken for the text", Continue);
+        QCOMPARE(rows[1][1], QStringLiteral("Grüße 😀"));
+        QVERIFY(c.main().terminalText().contains(QLatin1String("+CPMS: \"SM\",0,30")));
+
+        // Through another service centre than the network's the stick refuses to send
+        // (+CMS ERROR: 500); the program shows the answer in the terminal only.
+        c.main().setReceiveTimer(false);
+        QString answer;
+        Exchange(c.main(), QStringLiteral("AT+CSCA=\"+491722270333\""), answer);
+        c.main().setReceiveTimer(true);
+        QCOMPARE(c.send(QStringLiteral("Noch einmal")), QByteArray("+4917099999999\tHallo Anna\n"));
+        QVERIFY(c.main().terminalText().contains(QLatin1String("+CMS ERROR: unknown error")));
+        QVERIFY(c.boxes().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestProfileHuaweiE2e)
+#include "test_profile_huawei_e2e.moc"

@@ -1,0 +1,32 @@
+// Real time against varnix-modemsim as a Quectel-style LTE module, which keeps messages in "ME":
+// registration, a send and a read cycle of the program as it is.
+#include "ProfileCycle.h"
+
+class TestProfileQuectelE2e : public QObject {
+    Q_OBJECT
+private slots:
+    void registrationSendAndRead()
+    {
+        ProfileCycle c(QStringLiteral("quectel"));
+        // +CPIN: READY and +QIND: SMS DONE after the PIN land in the next answer's quiet second.
+        QCOMPARE(c.registration(), QStringLiteral("angemeldet"));
+        QCOMPARE(c.main().panelText(3), QStringLiteral("EC25"));
+        QVERIFY(c.main().terminalText().contains(QLatin1String("+QIND: SMS DONE")));
+        QVERIFY(c.boxes().isEmpty());
+
+        QCOMPARE(c.send(QStringLiteral("Hallo Anna")), QByteArray("+4917099999999\tHallo Anna\n"));
+
+        // The read cycle takes the storage AT+CPMS? names first, "ME" here, and empties it.
+        const QList<QStringList> rows = c.read();
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0], (QStringList{"+4917012345678", "Grüße aus Köln"}));
+        QCOMPARE(rows[1][0], QStringLiteral("+4915198765432"));
+        QEXPECT_FAIL("", "UCS2 texts are not decoded", Continue);
+        QCOMPARE(rows[1][1], QStringLiteral("Grüße 😀"));
+        QVERIFY(c.main().terminalText().contains(QLatin1String("+CPMS: \"ME\",0,100")));
+        QVERIFY(c.boxes().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestProfileQuectelE2e)
+#include "test_profile_quectel_e2e.moc"
