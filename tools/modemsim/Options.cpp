@@ -133,13 +133,8 @@ bool parseOptions(const QStringList &arguments, Options *o, int *exitCode)
          "PATH"},
         {"pin", QStringLiteral("SIM PIN, 4 to 8 digits (default %1).").arg(QString::fromLatin1(d.pin)), "CODE"},
         {"no-pin", "The SIM asks for no PIN."},
-        {"puk",
-         QStringLiteral(
-             "SIM PUK, 8 digits (default %1). Three wrong PINs lock the SIM; AT+CPIN=\"PUK\",\"NEWPIN\" opens it.")
-             .arg(QString::fromLatin1(d.puk)),
-         "CODE"},
-        {"operator", QStringLiteral("Operator name (default \"%1\").").arg(QString::fromLatin1(d.operatorName)),
-         "NAME"},
+        {"puk", QStringLiteral("SIM PUK, 8 digits (default %1). Three wrong PINs lock the SIM; AT+CPIN=\"PUK\",\"NEWPIN\" opens it.").arg(QString::fromLatin1(d.puk)), "CODE"},
+        {"operator", QStringLiteral("Operator name (default \"%1\").").arg(QString::fromLatin1(d.operatorName)), "NAME"},
         {"signal", QStringLiteral("Signal quality RSSI for +CSQ, 0-31 or 99 (default %1).").arg(d.rssi), "RSSI"},
         {"storage", QStringLiteral("Slots of the message storage \"SM\" (default %1).").arg(d.storageSize), "N"},
         {"messages", "Preload received messages from FILE.", "FILE"},
@@ -163,10 +158,7 @@ bool parseOptions(const QStringList &arguments, Options *o, int *exitCode)
          "MS"},
         {"delay", "Fault: wait MS milliseconds before every answer (the echo comes at once).", "MS"},
         {"garbage", "Fault: a burst of line noise (bytes 0x00, 0x80-0xFF) before every answer."},
-        {"creg-search",
-         QStringLiteral("Answer +CREG: 0,2 (searching) to this many queries after the PIN, then 0,1 (default %1).")
-             .arg(d.cregSearchQueries),
-         "N"},
+        {"creg-search", QStringLiteral("Answer +CREG: 0,2 (searching) to this many queries after the PIN, then 0,1 (default %1).").arg(d.cregSearchQueries), "N"},
         {"empty-slot-error", "AT+CMGR on an empty slot answers +CMS ERROR: 321 instead of OK."},
         {"profile",
          QStringLiteral(
