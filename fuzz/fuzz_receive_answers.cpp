@@ -16,8 +16,9 @@ void cutAnswer(const QString &answer)
         FUZZ_CHECK(slot.record.isEmpty() && slot.header.isEmpty());
         return;
     }
-    // The record filed on disk is a piece of the answer that ends with the final OK line.
-    FUZZ_CHECK(answer.contains(slot.record));
+    // The record filed on disk is the answer (less notices the modem put inside it) up to the
+    // final OK line.
+    FUZZ_CHECK(slot.record.size() <= answer.size());
     QStringView end(slot.record);
     while (end.endsWith(u'\n') || end.endsWith(u'\r'))
         end.chop(1);

@@ -1,5 +1,8 @@
 #pragma once
+#include <QMap>
 #include <QString>
+
+#include <functional>
 
 #include <utility>
 
@@ -31,11 +34,20 @@ public:
     // The title of the task that has the modem now (see ModemTask), or empty when it is free.
     const QString &modemTask() const { return m_taskTitle; }
 
+    // What the modem sent, line by line, to whoever waits for its own lines (a new-message
+    // notice, +CMTI), wherever it was read: inside an answer, or between two tasks.
+    using LineListener = std::function<void(const QString &line)>;
+    int addLineListener(LineListener listener);
+    void removeLineListener(int id);
+    void modemSent(const QString &text);
+
 private:
     friend class ModemTask;
     ModemTask *m_task = nullptr;
     QString m_taskTitle;
     int m_timerHolds = 0;
+    QMap<int, LineListener> m_lineListeners;
+    int m_nextListener = 1;
 };
 
 // Holds the receive timer off for as long as it lives (or until released).

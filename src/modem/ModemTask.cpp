@@ -128,6 +128,8 @@ ModemTask::Reply ModemTask::answer(const Options &options)
         return reply;
     ModemCommand(m_link.comm(), reply.answer, reply.status, options.timeoutBox);
     blank(reply.answer, options);
+    reply.raw = reply.answer;
+    m_link.modemSent(reply.raw);
     m_link.ShowData(reply.answer);
     return reply;
 }

@@ -13,6 +13,8 @@ class QWidget;
 struct ModemReply {
     qint16 status = kStatusNoResult; // kStatusOk, kStatusTimeout, kStatusError, kStatusNoResult
     QString answer;                  // with the terminal's CR LF line ends
+    // As it came from the line: a lone LF or CR inside a message's text is part of the text.
+    QString raw;
     bool ok() const { return status == kStatusOk; }
 };
 

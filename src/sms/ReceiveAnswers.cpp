@@ -2,6 +2,9 @@
 
 #include "text/StringUtil.h"
 
+#include <QRegularExpression>
+
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -39,7 +42,49 @@ QString stateField(const QString &answer, qsizetype from)
 // +CDSI, +CREG ...), vendor notices (^RSSI, ^BOOT) and RING.
 bool isUnsolicited(QStringView line)
 {
-    return line.startsWith(u'+') || line.startsWith(u'^') || line == u"RING";
+    return line.startsWith(u'+') || line.startsWith(u'^') || IsUnsolicitedLine(line);
+}
+
+// Takes unsolicited lines (and the empty line a modem puts before each) out of a slot's answer
+// where they can only be the modem's own: right behind the header line, and between the text
+// and the closing OK. Lines in the middle of a text stay, whatever they look like.
+QString withoutNotices(const QString &rest)
+{
+    QStringList lines = rest.split(QLatin1Char('\n'));
+    const auto bare = [](const QString &l) {
+        QStringView v(l);
+        while (v.endsWith(u'\r'))
+            v.chop(1);
+        return v;
+    };
+    const auto dropAt = [&](qsizetype k) {
+        // The notice and the empty line that framed it.
+        lines.removeAt(k);
+        if (k - 1 >= 1 && bare(lines.at(k - 1)).isEmpty() && k - 1 < lines.size() - 1)
+            lines.removeAt(k - 1);
+    };
+    // Behind the header line: "<header>" CR LF [CR LF] "^RSSI:17" CR LF <text>.
+    for (;;) {
+        qsizetype k = 1;
+        while (k < lines.size() && bare(lines.at(k)).isEmpty())
+            ++k;
+        if (k >= lines.size() - 1 || !IsUnsolicitedLine(bare(lines.at(k))))
+            break;
+        dropAt(k);
+    }
+    // Before the closing OK: <text> CR LF "^RSSI:17" CR LF CR LF "OK".
+    for (;;) {
+        qsizetype ok = lines.size() - 1;
+        while (ok > 0 && bare(lines.at(ok)) != u"OK")
+            --ok;
+        qsizetype k = ok - 1;
+        while (k > 1 && bare(lines.at(k)).isEmpty())
+            --k;
+        if (k <= 1 || !IsUnsolicitedLine(bare(lines.at(k))))
+            break;
+        dropAt(k);
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 // Where the answer behind the state field ends: just after its final "OK" CR LF. 27.005 puts an
@@ -89,8 +134,29 @@ std::optional<StorageCounts> CpmsStorageCounts(const QString &answer)
 
 QString StorageStatusText(const StorageCounts &counts)
 {
-    return QStringLiteral("SMS vorhanden: ") + NumberText(counts.used) + QStringLiteral("   ") +
-           QStringLiteral("SMS maximal: ") + NumberText(counts.max);
+    QString text = QStringLiteral("SMS vorhanden: ") + NumberText(counts.used) + QStringLiteral("   ") +
+                   QStringLiteral("SMS maximal: ") + NumberText(counts.max);
+    // A full storage keeps new messages at the network; the user should know before.
+    if (counts.max > 1 && counts.used >= counts.max - 1)
+        text += QStringLiteral(" – fast voll");
+    return text;
+}
+
+QList<NamedStorage> CpmsStorages(const QString &answer)
+{
+    QList<NamedStorage> storages;
+    const qsizetype at = answer.indexOf(kCpmsMarker);
+    if (at < 0)
+        return storages;
+    const qsizetype end = answer.indexOf(u'\r', at);
+    const QStringList fields = HeaderFields(answer.mid(at + kCpmsMarker.size(), end < 0 ? -1 : end - at - kCpmsMarker.size()));
+    for (qsizetype i = 0; i + 2 < fields.size(); i += 3) {
+        const auto used = count(fields.at(i + 1));
+        const auto max = count(fields.at(i + 2));
+        if (used && max)
+            storages.append({fields.at(i).trimmed(), {*used, *max}});
+    }
+    return storages;
 }
 
 SlotMessage CmgrSlotMessage(const QString &answer)
@@ -114,7 +180,7 @@ SlotMessage CmgrSlotMessage(const QString &answer)
         return slot;
     }
     slot.kind = SlotKind::Message;
-    slot.record = rest.left(end);
+    slot.record = withoutNotices(rest.left(end));
     QString text = slot.record;
     slot.header = TokenLine(text);
     if (text.isEmpty()) {
@@ -165,4 +231,44 @@ QString ErrorLine(const QString &answer)
             return line.trimmed();
     }
     return {};
+}
+
+bool IsUnsolicitedLine(QStringView line)
+{
+    static const QRegularExpression notice(QStringLiteral(
+        "^(?:\\+CMTI: ?\"[A-Z]{2}\", ?\\d+|\\+CDSI: ?\"[A-Z]{2}\", ?\\d+|\\+CIEV: ?\\d+, ?\\d+|\\+QIND: ?.*|"
+        "\\^(?:RSSI|BOOT|MODE|SRVST|SIMST|HCSQ|DSFLOWRPT|SMMEMFULL|SYSSTART|CEND|CONN|ORIG|CONF|RFSWITCH|NWTIME)\\b.*|"
+        "RING|RDY|Call Ready|SMS Ready|\\+CFUN: ?\\d+|\\+CPIN: ?READY)$"));
+    return notice.match(line.toString()).hasMatch();
+}
+
+DeliverDetails CmgrDeliverDetails(const QString &header)
+{
+    // <oa>,<alpha>,<scts>,<tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length>
+    const QStringList fields = HeaderFields(header);
+    DeliverDetails d;
+    if (fields.size() != 10)
+        return d;
+    bool ok[5] = {};
+    d.tooa = fields.at(3).trimmed().toInt(&ok[0]);
+    d.fo = fields.at(4).trimmed().toInt(&ok[1]);
+    d.pid = fields.at(5).trimmed().toInt(&ok[2]);
+    d.dcs = fields.at(6).trimmed().toInt(&ok[3]);
+    d.length = fields.at(9).trimmed().toInt(&ok[4]);
+    d.present = std::all_of(std::begin(ok), std::end(ok), [](bool b) { return b; }) && d.fo >= 0 && d.fo <= 255 &&
+                d.dcs >= 0 && d.dcs <= 255 && d.length >= 0 && d.length <= 255;
+    return d;
+}
+
+QString CscsCharset(const QString &answer)
+{
+    static const QRegularExpression line(QStringLiteral("\\+CSCS: ?\"([^\"\\r\\n]*)\""));
+    const QRegularExpressionMatch m = line.match(answer);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+bool IsNewMessageNotice(QStringView line)
+{
+    static const QRegularExpression notice(QStringLiteral("^\\+CMTI: ?\"[^\"]*\", ?\\d+\\s*$"));
+    return notice.match(line.toString()).hasMatch();
 }

@@ -20,8 +20,17 @@ struct StorageCounts {
 };
 std::optional<StorageCounts> CpmsStorageCounts(const QString &answer);
 
-// The status line after a good storage query: "SMS vorhanden:  3   SMS maximal:  10".
+// The status line after a good storage query: "SMS vorhanden:  3   SMS maximal:  10", and
+// " – fast voll" when at most one slot is left.
 QString StorageStatusText(const StorageCounts &counts);
+
+// All the storages AT+CPMS? names with their counts, in order (<mem1>, <mem2>, <mem3>); a
+// storage whose counts cannot be read is left out.
+struct NamedStorage {
+    QString name;
+    StorageCounts counts;
+};
+QList<NamedStorage> CpmsStorages(const QString &answer);
 
 // AT+CMGR=<index> in text mode ->
 //   +CMGR: <stat>,<oa>,[<alpha>],<scts> CR LF <data> CR LF CR LF OK CR LF
@@ -49,7 +58,28 @@ struct SlotMessage {
     // otherwise 0.
     qint16 textStatus = 0;
 };
+// `answer` as it came from the line (ModemReply::raw), so a lone LF or CR inside a text is kept
+// in the record. Unsolicited lines a modem puts inside the answer (^RSSI:, +CMTI: ...) right
+// behind the header line or before the closing lines are not part of the record.
 SlotMessage CmgrSlotMessage(const QString &answer);
+
+// The details AT+CSDH=1 puts behind the time stamp of a received message (27.005 3.4.3):
+//   "<oa>",[<alpha>],"<scts>",<tooa>,<fo>,<pid>,<dcs>,["<sca>"],[<tosca>],<length>
+// `present` is false without them (+CSDH=0, an old file) or when they are not numbers.
+struct DeliverDetails {
+    bool present = false;
+    int tooa = 0;
+    int fo = 0;
+    int pid = 0;
+    int dcs = 0;
+    int length = 0; // TP-UDL: septets for 7-bit text, octets otherwise
+    bool hasHeader() const { return (fo & 0x40) != 0; } // TP-UDHI
+};
+DeliverDetails CmgrDeliverDetails(const QString &header);
+
+// Whether a whole line is one a modem sends on its own (a new-message or status notice, a
+// vendor report such as ^RSSI: or +QIND:, RING, a start-up line).
+bool IsUnsolicitedLine(QStringView line);
 
 // The fields of a header line, split at the commas outside double quotes, quotes removed. An
 // alias such as "Müller, Hans" is one field, and so is the quoted time stamp with its comma.
@@ -67,3 +97,9 @@ MessageHeader CmgrHeaderFields(const QString &header);
 // The line of an answer that carries the modem's refusal: "+CMS ERROR: 321", "+CMS ERROR: SMSC
 // address unknown" with verbose errors on, a bare "ERROR" without; "" when there is none.
 QString ErrorLine(const QString &answer);
+
+// AT+CSCS? -> +CSCS: "<chset>": the set's name, or "" when the answer names none.
+QString CscsCharset(const QString &answer);
+
+// A new-message notice: +CMTI: "<mem>",<index> (27.005 3.4.1; any storage, any index, 0 too).
+bool IsNewMessageNotice(QStringView line);

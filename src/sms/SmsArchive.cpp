@@ -132,9 +132,9 @@ void parseRecords(const QStringList &lines, qsizetype i, int fileNumber, Archive
 // What the index beside an SMS file names: offset and length of each record, as long as the
 // records chain from the end of the header line to the end of the file. Where the chain breaks
 // (an index from another file, a record cut back after a failed write) it is believed no more.
-QList<QPair<qint64, qint64>> indexedRecords(const QString &smsFile, qint64 headerEnd, qint64 fileSize)
+QList<IndexedRecord> indexedRecords(const QString &smsFile, qint64 headerEnd, qint64 fileSize)
 {
-    QList<QPair<qint64, qint64>> records;
+    QList<IndexedRecord> records;
     const QFileInfo info(SmsIndexPath(smsFile));
     if (!info.isFile() || info.size() > kMaxArchiveFileSize)
         return records;
@@ -148,9 +148,10 @@ QList<QPair<qint64, qint64>> indexedRecords(const QString &smsFile, qint64 heade
         bool lengthOk = false;
         const qint64 offset = fields.value(0).toLongLong(&offsetOk);
         const qint64 length = fields.value(1).toLongLong(&lengthOk);
-        if (fields.size() != 2 || !offsetOk || !lengthOk || offset != next || length < 2 || length > fileSize - offset)
+        if (fields.size() < 2 || fields.size() > 3 || !offsetOk || !lengthOk || offset != next || length < 2 ||
+            length > fileSize - offset)
             break;
-        records.append({offset, length});
+        records.append({offset, length, QString::fromLatin1(fields.value(2))});
         next = offset + length;
     }
     return records;
@@ -266,26 +267,27 @@ ArchiveFile ParseSmsFile(const QString &text, int fileNumber)
     return result;
 }
 
-ArchiveFile ParseSmsFile(const QByteArray &bytes, const QList<QPair<qint64, qint64>> &index, int fileNumber)
+ArchiveFile ParseSmsFile(const QByteArray &bytes, const QList<IndexedRecord> &index, int fileNumber)
 {
     const qsizetype headerEnd = bytes.indexOf('\n') + 1;
     if (index.isEmpty() || headerEnd <= 0 || !bytes.startsWith(codepage::encode(kFileHeader)))
         return ParseSmsFile(codepage::decode(bytes), fileNumber);
     ArchiveFile result;
     qint64 next = headerEnd;
-    for (const auto &[offset, length] : index) {
-        if (offset != next || length > bytes.size() - offset)
+    for (const IndexedRecord &r : index) {
+        if (r.offset != next || r.length > bytes.size() - r.offset)
             break;
         ArchivedSms sms;
-        const QByteArray record = bytes.mid(offset, length);
+        const QByteArray record = bytes.mid(r.offset, r.length);
         if (record.endsWith("\r\n") && ParseSmsRecord(codepage::decode(record.chopped(2)), sms)) {
+            sms.charset = r.charset;
             sms.fileNumber = fileNumber;
             sms.record = int(result.messages.size());
             result.messages.append(sms);
         } else {
             ++result.damagedRecords;
         }
-        next = offset + length;
+        next = r.offset + r.length;
     }
     // Records the index does not name yet (the program ended between the two writes).
     parseRecords(fileLines(codepage::decode(bytes.mid(next))), 0, fileNumber, result);

@@ -16,6 +16,9 @@ struct ArchivedSms {
     QString date; // dd.MM.yy, as the received-messages table shows it
     QString time; // HH:MM:SS
     QString text; // every line of the message, joined by CR LF
+    // The modem's character set the record's plain text is in, as the index names it ("" for
+    // records of before, read as Windows-1252 text).
+    QString charset;
     // The service-centre time stamp without its zone, for the order only. Held as UTC: local
     // times would look up the zone rules on every comparison of the sort.
     QDateTime stamp;
@@ -45,10 +48,16 @@ struct ArchiveFile {
 // its closing OK (a file cut off) ends the reading. `fileNumber` is copied into every message.
 ArchiveFile ParseSmsFile(const QString &text, int fileNumber = 0);
 
-// The same with the file's index (offset and length of each record, see SmsIndexPath): the
-// records it names are cut where it says, whatever their text holds; the records behind them
-// (or all, with an empty index) are found as above.
-ArchiveFile ParseSmsFile(const QByteArray &bytes, const QList<QPair<qint64, qint64>> &index, int fileNumber = 0);
+// One line of the index beside an SMS file (see SmsIndexPath).
+struct IndexedRecord {
+    qint64 offset = 0;
+    qint64 length = 0;
+    QString charset; // "" when the line names none
+};
+
+// The same with the file's index: the records it names are cut where it says, whatever their
+// text holds; the records behind them (or all, with an empty index) are found as above.
+ArchiveFile ParseSmsFile(const QByteArray &bytes, const QList<IndexedRecord> &index, int fileNumber = 0);
 
 // One record as the read cycle files it, without the CR LF written after it:
 //   "<oa>",<alpha>,"<scts>" CR LF <text> CR LF [CR LF] OK CR LF

@@ -190,12 +190,15 @@ QString SmsIndexPath(const QString &smsFile)
     return info.dir().filePath(info.completeBaseName() + QStringLiteral(".IDX"));
 }
 
-QByteArray SmsIndexLine(qint64 offset, qint64 length)
+QByteArray SmsIndexLine(qint64 offset, qint64 length, const QString &charset)
 {
-    return QByteArray::number(offset) + ' ' + QByteArray::number(length) + "\r\n";
+    QByteArray line = QByteArray::number(offset) + ' ' + QByteArray::number(length);
+    if (!charset.isEmpty())
+        line += ' ' + charset.toLatin1();
+    return line + "\r\n";
 }
 
-bool AppendSmsRecord(const QString &path, const QString &record, QString *error)
+bool AppendSmsRecord(const QString &path, const QString &record, QString *error, const QString &charset)
 {
     const QByteArray encoded = QFile::encodeName(path);
     const int fd = ::open(encoded.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
@@ -214,7 +217,7 @@ bool AppendSmsRecord(const QString &path, const QString &record, QString *error)
     // record the index cannot name is taken back, so both files always agree.
     if (written && sized) {
         const QString index = SmsIndexPath(path);
-        if (!appendIndexLine(index, SmsIndexLine(before.st_size, bytes.size()), &err)) {
+        if (!appendIndexLine(index, SmsIndexLine(before.st_size, bytes.size(), charset), &err)) {
             written = false;
             failed = index;
         }

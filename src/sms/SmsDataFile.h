@@ -40,17 +40,18 @@ QByteArray SmsRecordBytes(const QString &record);
 QString CreateSmsFile(const QString &folder, const QStringList &known, const QDateTime &now, QString *error);
 
 // Beside each SMS file lies its index, "SMS00003.IDX" for "SMS00003.DAT": one line per record,
-// its byte offset in the SMS file and its length with the closing CR LF ("39 88" CR LF). A
-// message text may hold the very lines that close a record, and a header line behind them;
-// only the index tells such a text from two records. Files without an index read as before.
+// its byte offset in the SMS file, its length with the closing CR LF, and the modem's character
+// set the record's plain text is in when the cycle knew it ("39 88 GSM" CR LF). A message text
+// may hold the very lines that close a record, and a header line behind them; only the index
+// tells such a text from two records. Files without an index read as before.
 QString SmsIndexPath(const QString &smsFile);
-QByteArray SmsIndexLine(qint64 offset, qint64 length);
+QByteArray SmsIndexLine(qint64 offset, qint64 length, const QString &charset = {});
 
 // Appends one record and waits until it is on the disk (written, flushed and synced), then
 // its line in the index. On failure both files are cut back to their former length as far as
 // the system allows, so no half record is left and no record is named wrongly, and *error says
 // why, in German.
-bool AppendSmsRecord(const QString &path, const QString &record, QString *error);
+bool AppendSmsRecord(const QString &path, const QString &record, QString *error, const QString &charset = {});
 
 // The SMS file of this program run: empty until the first message is filed, then kept for
 // the rest of the run, so closing and reopening the window goes on writing the same file.

@@ -9,8 +9,8 @@
 #include "platform/Platform.h"
 #include "platform/Twips.h"
 #include "platform/WorkFolder.h"
+#include "sms/ReadCycle.h"
 #include "sms/ReceiveAnswers.h"
-#include "sms/SmsArchive.h"
 #include "sms/SmsDataFile.h"
 #include "sms/frmZyklus.h"
 #include "text/StringUtil.h"
@@ -26,12 +26,15 @@
 #include <QTableWidget>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
 const QString kShutOff = QStringLiteral("Modemabfrage wird abgeschaltet, weil es nicht antwortet. \r\n"
                                         "Für neuen Start bitte Fensterschließen und erneut öffnen.");
 const QString kTaskTitle = QStringLiteral("SMS-Datei");
+// How often the line is looked at for notices between tasks: a message on screen within seconds.
+constexpr int kNoticeWatchMs = 500;
 const QString kBrokenOff = QStringLiteral(" abgebrochen ...");
 const QString kPollingStopped = QStringLiteral(" Automatische Abfrage angehalten, „Lesen“ startet sie wieder.");
 const QString kInfo = QStringLiteral("Dieses Fenster enthält eine Tabelle, in der die aktuell eingegangenen SMS  "
@@ -101,6 +104,16 @@ frmListe::frmListe(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(l
         if (m_link.comm().portOpen())
             SMSLesen();
     });
+    // A new-message notice starts a read cycle at the modem's next free moment; polling stays
+    // as the fallback. Notices come inside another task's answers or between tasks; between
+    // tasks nobody else reads the line while this window holds the terminal's timer.
+    m_listener = m_link.addLineListener([this](const QString &line) {
+        if (IsNewMessageNotice(line))
+            m_noticeSeen = true;
+    });
+    NoticeWatch.setInterval(kNoticeWatchMs);
+    connect(&NoticeWatch, &QTimer::timeout, this, &frmListe::checkNotices);
+    NoticeWatch.start();
 
     resize(sizeHint());
     m_interval = StoredPollInterval();
@@ -154,8 +167,26 @@ void frmListe::closeEvent(QCloseEvent *e)
     e->accept();
 }
 
+frmListe::~frmListe() { m_link.removeLineListener(m_listener); }
+
+void frmListe::checkNotices()
+{
+    // Between tasks: what the modem sent on its own goes to the terminal, and its notices count.
+    CommPort &comm = m_link.comm();
+    if (!m_link.modemTask().isEmpty() || !comm.portOpen())
+        return;
+    if (comm.inBufferCount() > 0) {
+        QString text = comm.input();
+        m_link.modemSent(text);
+        m_link.ShowData(text);
+    }
+    if (std::exchange(m_noticeSeen, false))
+        SMSLesen();
+}
+
 void frmListe::closeSteps()
 {
+    NoticeWatch.stop();
     setPolling(false);
     m_timerHold.release();
     storePollInterval();
@@ -289,36 +320,42 @@ void frmListe::SMSLesen(bool asked)
     // "Lesen" is how the user starts polling again after a failure stopped it.
     if (asked)
         setPolling(true);
-    m_end = CycleEnd::Done;
-    m_failure.clear();
-    m_filed.clear();
-    readCycle(task);
+    QStringList known;
+    for (int i = 0; i < flSMSFile->count(); ++i)
+        known << flSMSFile->item(i)->text();
+    ReadCycle cycle(task, platform::workFolder(), known);
+    cycle.onStatus = [this](const QString &text) { sbrMeldung->setText(text); };
+    cycle.onFileCreated = [this](const QString &path) {
+        setWindowTitle(QStringLiteral(" SMS-Datei [") + QFileInfo(path).fileName() + u']');
+    };
+    QList<NoticeMessage> filed;
+    cycle.onFiled = [this, &filed](const ReadCycle::Filed &message) { filed.append(KopfEintragen(message)); };
+    const ReadCycle::End end = cycle.run();
     // Closed meanwhile: the task closes the window when it ends; nothing more to say.
     if (task.cancelled())
         return;
-    reportEnd();
-    NewMessageNotice::of(window()).announce(this, m_filed);
+    reportEnd(end, cycle.failure());
+    NewMessageNotice::of(window()).announce(this, filed);
 }
 
-void frmListe::reportEnd()
+void frmListe::reportEnd(ReadCycle::End end, const QString &failure)
 {
-    auto &ui = platform::dialogs();
-    switch (m_end) {
-    case CycleEnd::Done:
-    case CycleEnd::Closing:
+    using End = ReadCycle::End;
+    switch (end) {
+    case End::Done:
+    case End::Cancelled:
         return;
-    case CycleEnd::PortGone:
+    case End::PortGone:
         // Lost (the main window has said so) or closed by the user: nothing to add, and the
         // ticks pass a closed port quietly.
         sbrMeldung->setText(kBrokenOff);
         return;
-    case CycleEnd::Told:
+    case End::Silent:
+        platform::dialogs().message(kShutOff);
         break;
-    case CycleEnd::Silent:
-        ui.message(kShutOff);
-        break;
-    case CycleEnd::Failed:
-        ui.message(m_failure);
+    case End::Told:
+    case End::Failed:
+        platform::dialogs().message(failure);
         break;
     }
     // One box per cause: polling stops until the user starts it again.
@@ -326,146 +363,17 @@ void frmListe::reportEnd()
     sbrMeldung->setText(kBrokenOff + kPollingStopped);
 }
 
-bool frmListe::stop(CycleEnd why)
+NoticeMessage frmListe::KopfEintragen(const ReadCycle::Filed &message)
 {
-    m_end = why;
-    return false;
-}
-
-bool frmListe::readCycle(ModemTask &task)
-{
-    qint16 used = 0;
-    qint16 max = 0;
-    if (!SMSAnzahl(task, used, max))
-        return false;
-    // The bound is read anew on every pass: every query after a deletion may change it.
-    for (int index = 1; used != 0 && index <= max; ++index) {
-        if (!readSlot(task, index, used, max))
-            return false;
-    }
-    return true;
-}
-
-bool frmListe::readSlot(ModemTask &task, int index, qint16 &used, qint16 &max)
-{
-    QString answer;
-    qint16 status = kStatusOk;
-    if (!ModemAbfrage(task, QStringLiteral("AT+CMGR=") + NumberText(index), status, answer))
-        return false;
-    // A modem that stopped answering would only collect one time-out after another.
-    if (status == kStatusTimeout)
-        return stop(CycleEnd::Silent);
-    const SlotMessage slot = CmgrSlotMessage(answer);
-    // An empty slot, an unread PDU, or a message the modem had not finished sending: it stays
-    // on the SIM and the next cycle reads it again.
-    if (slot.kind != SlotKind::Message)
-        return true;
-    ArchivedSms sms;
-    const bool known = ParseSmsRecord(slot.record, sms);
-    FiledMessages &filed = smsrun::filedMessages(platform::workFolder());
-    // Filed by an earlier run that ended before the slot was deleted: only the deletion is due.
-    if (!known || !filed.contains(sms)) {
-        // The record must be on disk before the message may leave the SIM.
-        if (!SMSDateiSchreiben(slot.record))
-            return stop(CycleEnd::Failed);
-        if (known)
-            filed.add(sms);
-        const int row = KopfEintragen(slot.header);
-        grSMSListe->setCell(row, 4, slot.firstLine);
-        m_filed.last().firstLine = slot.firstLine;
-    }
-    if (!ModemAbfrage(task, QStringLiteral("AT+CMGD=") + NumberText(index), status, answer))
-        return false;
-    if (status == kStatusTimeout)
-        return stop(CycleEnd::Silent);
-    if (status != kStatusOk) {
-        // Left on the SIM, the message would come back with every cycle; it is safe on disk.
-        m_failure = QStringLiteral("Die SMS auf Platz %1 ist in der SMS-Datei gesichert, aber das Modem hat das "
-                                   "Löschen auf der SIM-Karte abgelehnt (%2).")
-                        .arg(index)
-                        .arg(ErrorLine(answer).isEmpty() ? QStringLiteral("Antwort ohne OK") : ErrorLine(answer));
-        return stop(CycleEnd::Failed);
-    }
-    return SMSAnzahl(task, used, max);
-}
-
-bool frmListe::SMSAnzahl(ModemTask &task, qint16 &used, qint16 &max)
-{
-    qint16 status = 0;
-    QString answer;
-    for (int attempt = 0; attempt <= 1; ++attempt) {
-        if (!ModemAbfrage(task, QStringLiteral("AT+CPMS?"), status, answer))
-            return false;
-        if (answer.contains(QLatin1String("+CPMS:")))
-            break;
-        sbrMeldung->setText(QStringLiteral(" 2. Versuch"));
-        if (!pause(task, 1))
-            return false;
-    }
-    const auto counts = status == kStatusOk ? CpmsStorageCounts(answer) : std::nullopt;
-    if (!counts) {
-        // Told once; the cycle ends here, after a deletion as well, instead of walking the
-        // remaining slots of a modem that has stopped answering.
-        platform::dialogs().message(kShutOff);
-        return stop(CycleEnd::Told);
-    }
-    used = counts->used;
-    max = counts->max;
-    sbrMeldung->setText(StorageStatusText(*counts));
-    return pause(task, 1);
-}
-
-bool frmListe::ModemAbfrage(ModemTask &task, const QString &command, qint16 &status, QString &answer)
-{
-    const ModemTask::Reply reply = task.exchange(command, ExchangeOptions::quietTimeout());
-    status = reply.status;
-    answer = reply.answer;
-    if (task.cancelled())
-        return stop(CycleEnd::Closing);
-    // Closed under the wait or before it: pulled out (the main window says so) or closed by
-    // the user.
-    if (!task.comm().portOpen())
-        return stop(CycleEnd::PortGone);
-    return true;
-}
-
-bool frmListe::pause(ModemTask &task, double seconds)
-{
-    WaitSeconds(seconds);
-    return !task.cancelled() || stop(CycleEnd::Closing);
-}
-
-int frmListe::KopfEintragen(const QString &header)
-{
-    const MessageHeader h = CmgrHeaderFields(header);
+    const MessageHeader h = CmgrHeaderFields(message.header);
     const int row = GridRowAdd();
     // The phone-list name beside a known number.
     const QString name = m_names.current().nameFor(h.number);
     grSMSListe->setCell(row, 3, name.isEmpty() ? h.number : h.number + QStringLiteral(" (") + name + u')');
     if (!name.isEmpty())
         fitNumberColumn();
-    m_filed.append({name.isEmpty() ? h.number : name, QString()});
     grSMSListe->setCell(row, 1, h.date);
     grSMSListe->setCell(row, 2, h.time);
-    return row;
-}
-
-bool frmListe::SMSDateiSchreiben(const QString &record)
-{
-    if (smsrun::currentFile().isEmpty() && !NeueSMSDateiAnlegen())
-        return false;
-    return AppendSmsRecord(smsrun::currentFile(), record, &m_failure);
-}
-
-bool frmListe::NeueSMSDateiAnlegen()
-{
-    QStringList known;
-    for (int i = 0; i < flSMSFile->count(); ++i)
-        known << flSMSFile->item(i)->text();
-    const QString path = CreateSmsFile(platform::workFolder(), known, QDateTime::currentDateTime(), &m_failure);
-    if (path.isEmpty())
-        return false;
-    setWindowTitle(QStringLiteral(" SMS-Datei [") + QFileInfo(path).fileName() + u']');
-    smsrun::setCurrentFile(path);
-    return true;
+    grSMSListe->setCell(row, 4, message.firstLine);
+    return {name.isEmpty() ? h.number : name, message.firstLine};
 }

@@ -2,6 +2,7 @@
 #include "platform/HeaderGrid.h"
 #include "comm/ModemLink.h"
 #include "sms/NewMessageNotice.h"
+#include "sms/ReadCycle.h"
 #include "sms/PhoneNames.h"
 
 #include <QTimer>
@@ -21,6 +22,7 @@ class frmListe final : public QWidget {
     Q_OBJECT
 public:
     explicit frmListe(ModemLink &link, QWidget *parent = nullptr);
+    ~frmListe() override;
 
     // One read cycle. A call while a cycle runs (a tick, a click) is refused quietly.
     // `asked`: the user pressed "Lesen"; a tick finds the modem busy without a word.
@@ -53,6 +55,11 @@ public:
     // The SMS files of the working folder when the window was loaded.
     QListWidget *flSMSFile = nullptr;
     QTimer Timer1;
+    // Looks at the line between tasks for new-message notices.
+    QTimer NoticeWatch;
+    // What NoticeWatch does: notices seen (here or inside an answer) start a read cycle when the
+    // modem is free.
+    void checkNotices();
 
 signals:
     // "&Archiv": the main window opens the message archive.
@@ -65,28 +72,10 @@ protected:
     void resizeEvent(QResizeEvent *e) override;
 
 private:
-    // How a cycle ended; every way but the first two is told once, by the cycle or before.
-    enum class CycleEnd {
-        Done,
-        Closing,  // the window closes: nothing more to say
-        PortGone, // the port closed under the cycle: lost (the main window says so) or closed
-        Told,     // the storage query failed and has said so
-        Silent,   // the modem stopped answering
-        Failed,   // m_failure says why: a file that cannot be written, a refused deletion
-    };
-
-    // The steps of a cycle return false when the cycle must end; m_end then says why.
-    bool readCycle(ModemTask &task);
-    bool readSlot(ModemTask &task, int index, qint16 &used, qint16 &max);
-    bool SMSAnzahl(ModemTask &task, qint16 &used, qint16 &max);
-    bool ModemAbfrage(ModemTask &task, const QString &command, qint16 &status, QString &answer);
-    int KopfEintragen(const QString &header);
-    bool SMSDateiSchreiben(const QString &record);
-    bool NeueSMSDateiAnlegen();
-    bool pause(ModemTask &task, double seconds);
-    bool stop(CycleEnd why);
-    // After a failure: its one box, and polling stops until "Lesen" or a new interval.
-    void reportEnd();
+    // After a cycle: a failure's one box, and polling stops until "Lesen" or a new interval.
+    void reportEnd(ReadCycle::End end, const QString &failure);
+    // A new table row for a message filed; what the desktop notice says of it.
+    NoticeMessage KopfEintragen(const ReadCycle::Filed &message);
 
     void cmdZyklus_Click();
     void lblMeldung_Click();
@@ -103,8 +92,7 @@ private:
     ReceiveTimerHold m_timerHold{m_link};
     int m_interval = 0;
     bool m_polling = false; // the timer's switch; a failed cycle turns it off until the user acts
-    CycleEnd m_end = CycleEnd::Done;
-    QString m_failure;
     PhoneNamesCache m_names;
-    QList<NoticeMessage> m_filed; // what this cycle filed, for the desktop notice
+    int m_listener = 0;
+    bool m_noticeSeen = false; // a +CMTI came: read at the modem's next free moment
 };
