@@ -1,5 +1,9 @@
 #include "modem/ModemAnswers.h"
 
+#include <QList>
+
+#include <algorithm>
+
 namespace {
 
 // Index of the final result "OK": the first line that is "OK" and nothing else. A bare search
@@ -86,4 +90,81 @@ QString CpbrOwnNumber(const QString &answer)
     if (piece.endsWith(u'"'))
         piece.chop(1);
     return piece;
+}
+
+namespace {
+
+// "(0-3)", "(0,1,2)", "(1)", "0-2" or "" -> the values it offers; nothing for a value that is
+// not a number.
+QList<int> offeredValues(QString list)
+{
+    list = list.trimmed();
+    if (list.startsWith(u'('))
+        list.remove(0, 1);
+    if (list.endsWith(u')'))
+        list.chop(1);
+    QList<int> values;
+    for (const QString &item : list.split(u',', Qt::SkipEmptyParts)) {
+        const QStringList range = item.trimmed().split(u'-');
+        bool okFrom = false;
+        bool okTo = false;
+        const int from = range.first().trimmed().toInt(&okFrom);
+        const int to = range.size() == 2 ? range.last().trimmed().toInt(&okTo) : from;
+        if (!okFrom || (range.size() == 2 && !okTo) || range.size() > 2 || to < from || to - from > 16)
+            continue;
+        for (int v = from; v <= to; ++v)
+            values.append(v);
+    }
+    return values;
+}
+
+} // namespace
+
+QString CnmiNoticeCommand(const QString &testAnswer)
+{
+    const qsizetype at = testAnswer.indexOf(QLatin1String("+CNMI:"));
+    if (at < 0)
+        return {};
+    qsizetype end = testAnswer.indexOf(u'\r', at);
+    if (end < 0)
+        end = testAnswer.size();
+    // The lists are separated by the commas outside parentheses.
+    QStringList lists;
+    QString current;
+    int depth = 0;
+    for (const QChar c : QStringView(testAnswer).mid(at + 6, end - at - 6)) {
+        if (c == u'(')
+            ++depth;
+        else if (c == u')')
+            depth = std::max(0, depth - 1);
+        if (c == u',' && depth == 0) {
+            lists << current;
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    lists << current;
+    if (lists.size() < 2)
+        return {};
+    const QList<int> modes = offeredValues(lists.at(0));
+    if (!offeredValues(lists.at(1)).contains(1))
+        return {};
+    int mode = -1;
+    for (int m : {2, 1, 3}) {
+        if (modes.contains(m)) {
+            mode = m;
+            break;
+        }
+    }
+    if (mode < 0)
+        return {};
+    QString command = QStringLiteral("AT+CNMI=%1,1").arg(mode);
+    // The fields behind are sent only as far as each offers its 0.
+    for (qsizetype i = 2; i < std::min<qsizetype>(lists.size(), 5); ++i) {
+        if (!offeredValues(lists.at(i)).contains(0))
+            break;
+        command += QStringLiteral(",0");
+    }
+    return command;
 }

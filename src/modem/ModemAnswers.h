@@ -39,3 +39,10 @@ QString CopsOperatorName(const QString &answer);
 // its end is dropped. So a number is cut to 15 characters, and an answer without a comma gives
 // the answer from its second character on.
 QString CpbrOwnNumber(const QString &answer);
+
+// AT+CNMI=? -> +CNMI: (<mode>s),(<mt>s),(<bm>s),(<ds>s),(<bfr>s), each a list such as (0-3) or
+// (0,1,2). The AT+CNMI command that has the modem announce every stored message with
+// +CMTI: "<mem>",<index> (27.005 3.4.1): mt 1; mode 2 (held while an answer is under way, then
+// sent), else 1 or 3; bm 0 and ds 0 where offered; bfr 0 (flush what was held) where offered.
+// Empty when the modem offers no mode or no mt 1: it cannot announce, and polling does the work.
+QString CnmiNoticeCommand(const QString &testAnswer);

@@ -226,6 +226,7 @@ void frmSMS1::cmdModemOn_Click(Run &run)
     SignalQuery(run);
     PinSend(run);
     TextModeSet(run);
+    NoticesSet(run);
     RegQuery(run);
     OperatorQuery(run);
     SmscSend(run);
@@ -281,6 +282,20 @@ void frmSMS1::PinSend(Run &run)
 }
 
 void frmSMS1::TextModeSet(Run &run) { echoOnly(run, QStringLiteral("AT+CMGF=1")); }
+
+void frmSMS1::NoticesSet(Run &run)
+{
+    // New messages announced with +CMTI reach the received-messages window within seconds;
+    // a modem that cannot announce them is polled as before.
+    if (!mayRun(run))
+        return;
+    QString answer;
+    if (exchange(run, QStringLiteral("AT+CNMI=?"), answer) != kStatusOk)
+        return;
+    const QString command = CnmiNoticeCommand(answer);
+    if (!command.isEmpty())
+        echoOnly(run, command);
+}
 
 void frmSMS1::RegQuery(Run &run)
 {

@@ -65,6 +65,7 @@ private:
     void SignalQuery(Run &run);
     void PinSend(Run &run);
     void TextModeSet(Run &run);
+    void NoticesSet(Run &run);
     void RegQuery(Run &run);
     void OperatorQuery(Run &run);
     void SmscSend(Run &run);

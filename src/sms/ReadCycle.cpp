@@ -150,8 +150,9 @@ bool ReadCycle::prepare()
     if (before != kGsm) {
         if (!ModemAbfrage(QStringLiteral("AT+CSCS=\"GSM\""), reply))
             return false;
-        // A modem without the set shows plain texts in the one it has; the index names it.
-        m_charset = reply.ok() ? kGsm : before;
+        // A modem without the set shows plain texts in the one it has; the index names it
+        // ("?" when the modem named none: such texts are shown as they came).
+        m_charset = reply.ok() ? kGsm : before.isEmpty() ? QStringLiteral("?") : before;
         m_charsetBefore = reply.ok() ? before : QString();
     } else {
         m_charset = kGsm;
@@ -187,6 +188,7 @@ bool ReadCycle::readSlot(int index, qint16 &used, qint16 &max)
         return true;
     ArchivedSms sms;
     const bool known = ParseSmsRecord(slot.record, sms);
+    sms.charset = m_charset;
     FiledMessages &filed = smsrun::filedMessages(m_folder);
     // Filed by an earlier run that ended before the slot was deleted: only the deletion is due.
     if (!known || !filed.contains(sms)) {
@@ -196,7 +198,7 @@ bool ReadCycle::readSlot(int index, qint16 &used, qint16 &max)
         if (known)
             filed.add(sms);
         if (onFiled)
-            onFiled({slot.record, slot.header, slot.firstLine});
+            onFiled({slot.record, slot.header, slot.firstLine, sms, known});
     }
     if (!ModemAbfrage(QStringLiteral("AT+CMGD=") + NumberText(index), reply))
         return false;

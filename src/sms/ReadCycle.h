@@ -1,5 +1,6 @@
 #pragma once
 #include "sms/ReceiveAnswers.h"
+#include "sms/SmsArchive.h"
 
 #include <QString>
 #include <QStringList>
@@ -36,6 +37,10 @@ public:
         QString record;
         QString header;
         QString firstLine;
+        // The record read back, with the character set it is in; `parsed` false when its header
+        // could not be read (it is filed all the same).
+        ArchivedSms sms;
+        bool parsed = false;
     };
 
     ReadCycle(ModemTask &task, const QString &folder, const QStringList &knownFiles);

@@ -87,6 +87,64 @@ QString withoutNotices(const QString &rest)
     return lines.join(QLatin1Char('\n'));
 }
 
+// With the data's length known, the data is cut by it: a text that looks like an unsolicited
+// line ("RING", "^RSSI:5") stays text, and the modem's own lines before or behind it go. Empty
+// when the length finds no data followed by nothing but the closing lines and notices (a
+// modem whose set or length differs): the caller cuts by lines instead.
+QString dataByLength(const QString &rest)
+{
+    const qsizetype headerEnd = rest.indexOf(u'\n') + 1;
+    if (headerEnd <= 0)
+        return {};
+    QString headerLine = rest.left(headerEnd - 1);
+    while (headerLine.endsWith(u'\r'))
+        headerLine.chop(1);
+    const qsizetype n = CsdhDataChars(CmgrDeliverDetails(headerLine));
+    if (n < 0)
+        return {};
+    const auto onlyClosing = [](QStringView tail) {
+        if (!tail.startsWith(u"\r\n"))
+            return false;
+        bool ok = false;
+        for (QStringView line : tail.split(u'\n')) {
+            while (line.endsWith(u'\r'))
+                line.chop(1);
+            if (line == u"OK")
+                ok = true;
+            else if (!line.isEmpty() && !IsUnsolicitedLine(line))
+                return false;
+        }
+        return ok;
+    };
+    const auto closing = [](QStringView tail) {
+        QString kept;
+        for (QStringView line : tail.split(u'\n')) {
+            QStringView bare = line;
+            while (bare.endsWith(u'\r'))
+                bare.chop(1);
+            if (!IsUnsolicitedLine(bare))
+                kept += line.toString() + u'\n';
+        }
+        kept.chop(1);
+        return kept;
+    };
+    // The data begins right behind the header line, or behind notices that came first.
+    for (qsizetype start = headerEnd; start >= 0 && start + n <= rest.size();) {
+        if (onlyClosing(QStringView(rest).mid(start + n)))
+            return rest.left(headerEnd) + rest.mid(start, n) + closing(QStringView(rest).mid(start + n));
+        const qsizetype lineEnd = rest.indexOf(u'\n', start);
+        if (lineEnd < 0)
+            break;
+        QStringView line = QStringView(rest).mid(start, lineEnd - start);
+        while (line.endsWith(u'\r'))
+            line.chop(1);
+        if (!line.isEmpty() && !IsUnsolicitedLine(line))
+            break;
+        start = lineEnd + 1;
+    }
+    return {};
+}
+
 // Where the answer behind the state field ends: just after its final "OK" CR LF. 27.005 puts an
 // empty line between the text and OK; some modems leave it out. The OK must come behind the
 // header line and at least one line of text (an OK right behind the header is the text "OK" of
@@ -180,7 +238,9 @@ SlotMessage CmgrSlotMessage(const QString &answer)
         return slot;
     }
     slot.kind = SlotKind::Message;
-    slot.record = withoutNotices(rest.left(end));
+    slot.record = dataByLength(rest.left(end));
+    if (slot.record.isEmpty())
+        slot.record = withoutNotices(rest.left(end));
     QString text = slot.record;
     slot.header = TokenLine(text);
     if (text.isEmpty()) {
@@ -265,6 +325,34 @@ QString CscsCharset(const QString &answer)
     static const QRegularExpression line(QStringLiteral("\\+CSCS: ?\"([^\"\\r\\n]*)\""));
     const QRegularExpressionMatch m = line.match(answer);
     return m.hasMatch() ? m.captured(1) : QString();
+}
+
+qsizetype CsdhDataChars(const DeliverDetails &d)
+{
+    if (!d.present)
+        return -1;
+    if (!DataShownAsHex(d.fo, d.dcs))
+        return d.length;
+    // 7-bit with a header: the packed septets; 8-bit and UCS2: the octets.
+    const bool septets = !DataShownAsHex(0, d.dcs);
+    return 2 * (septets ? (d.length * 7 + 7) / 8 : d.length);
+}
+
+bool DataShownAsHex(int fo, int dcs)
+{
+    if (fo & 0x40)
+        return true;
+    switch (dcs >> 4) {
+    case 0x0: case 0x1: case 0x2: case 0x3: case 0x4: case 0x5: case 0x6: case 0x7:
+        // General data coding and automatic deletion: bit 5 compressed, bits 3-2 the alphabet.
+        return (dcs & 0x20) || ((dcs >> 2) & 0x3) != 0;
+    case 0xE: // message waiting, UCS2
+        return true;
+    case 0xF: // bit 2: 8-bit data
+        return (dcs & 0x04) != 0;
+    default: // message waiting in 7-bit, and the reserved groups, read as the default alphabet
+        return false;
+    }
 }
 
 bool IsNewMessageNotice(QStringView line)

@@ -235,6 +235,7 @@ bool ParseArchiveHeader(const QString &header, ArchivedSms &sms)
     if (!when.isValid())
         return false;
     sms.number = fields.at(0).trimmed();
+    sms.details = CmgrDeliverDetails(header);
     sms.stamp = when;
     sms.date = when.toString(QStringLiteral("dd.MM.")) + stamp.left(2);
     sms.time = stamp.mid(9, 8);
@@ -250,7 +251,27 @@ bool ParseSmsRecord(const QString &record, ArchivedSms &sms)
     if (ok < 1 || lines.at(ok) != QLatin1String("OK") || !ParseArchiveHeader(lines.first(), sms))
         return false;
     sms.text = recordText(lines, 0, ok);
+    // The data as it came: a CR or LF in a 7-bit text is a character of its own, which the cut
+    // into lines would change. Its length says where it ends.
+    const qsizetype chars = CsdhDataChars(sms.details);
+    const qsizetype start = record.indexOf(u'\n') + 1;
+    if (chars >= 0 && start > 0 && start + chars <= record.size()) {
+        const QStringView tail = QStringView(record).mid(start + chars);
+        if (tail == u"\r\n\r\nOK\r\n" || tail == u"\r\nOK\r\n")
+            sms.text = record.mid(start, chars);
+    }
     return true;
+}
+
+DecodedSms DecodeArchived(const ArchivedSms &sms)
+{
+    if (!sms.details.present) {
+        DecodedSms plain;
+        plain.text = sms.text;
+        return plain;
+    }
+    return DecodeTextModeData(sms.details.fo, sms.details.dcs, sms.details.length,
+                              sms.charset.isEmpty() ? QStringLiteral("GSM") : sms.charset, sms.text);
 }
 
 ArchiveFile ParseSmsFile(const QString &text, int fileNumber)
@@ -364,7 +385,11 @@ FiledMessages FiledMessages::read(const QString &folder)
 QByteArray FiledMessages::key(const ArchivedSms &sms)
 {
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    for (const QString &field : {sms.number, sms.date, sms.time, sms.text}) {
+    // The decoded text, its line ends made one: a record of before (its text read through the
+    // terminal) and one read in the "GSM" set with details are the same message.
+    QString text = DecodeArchived(sms).text;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    for (const QString &field : {sms.number, sms.date, sms.time, text}) {
         hash.addData(field.toUtf8());
         hash.addData(QByteArrayView("\0", 1));
     }

@@ -1,4 +1,7 @@
 #pragma once
+#include "sms/ReceiveAnswers.h"
+#include "sms/SmsText.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -15,7 +18,11 @@ struct ArchivedSms {
     QString number;
     QString date; // dd.MM.yy, as the received-messages table shows it
     QString time; // HH:MM:SS
-    QString text; // every line of the message, joined by CR LF
+    // Every line of the message, joined by CR LF; with details (below), the data exactly as
+    // the modem showed it, to be decoded (DecodeArchived).
+    QString text;
+    // The AT+CSDH=1 fields of the header line (coding, header indicator, length), when there.
+    DeliverDetails details;
     // The modem's character set the record's plain text is in, as the index names it ("" for
     // records of before, read as Windows-1252 text).
     QString charset;
@@ -63,6 +70,10 @@ ArchiveFile ParseSmsFile(const QByteArray &bytes, const QList<IndexedRecord> &in
 //   "<oa>",<alpha>,"<scts>" CR LF <text> CR LF [CR LF] OK CR LF
 // False when the header cannot be read or the closing OK is missing.
 bool ParseSmsRecord(const QString &record, ArchivedSms &sms);
+
+// The message's text decoded: records with details by their coding and character set (the read
+// cycle reads in "GSM" unless the index names another set), records of before as they are.
+DecodedSms DecodeArchived(const ArchivedSms &sms);
 
 // One header line, "<oa>",<alpha>,"yy/MM/dd,HH:MM:SS+zz", into number, date, time and stamp.
 // False when it is not such a line (no opening quote, no valid date or time).

@@ -23,6 +23,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 
 #include <algorithm>
@@ -41,6 +42,13 @@ const QString kInfo = QStringLiteral("Dieses Fenster enthält eine Tabelle, in d
                                      "eingetragen sind.");
 // Shown when the note above the table is clicked.
 const QString kSampleNumber = QStringLiteral("+491701234567");
+
+// The table shows a text's first line, double quotes as blanks.
+QString FirstLine(const QString &text)
+{
+    QString line = text.left(text.indexOf(QRegularExpression(QStringLiteral("[\r\n]"))));
+    return StripQuotes(line);
+}
 
 // Geometry in twips.
 constexpr int kWindowWidth = 6950;
@@ -365,15 +373,37 @@ void frmListe::reportEnd(ReadCycle::End end, const QString &failure)
 
 NoticeMessage frmListe::KopfEintragen(const ReadCycle::Filed &message)
 {
-    const MessageHeader h = CmgrHeaderFields(message.header);
-    const int row = GridRowAdd();
-    // The phone-list name beside a known number.
-    const QString name = m_names.current().nameFor(h.number);
-    grSMSListe->setCell(row, 3, name.isEmpty() ? h.number : h.number + QStringLiteral(" (") + name + u')');
-    if (!name.isEmpty())
+    // A record whose header cannot be read is listed as the modem's lines show it.
+    ArchivedSms sms = message.sms;
+    if (!message.parsed) {
+        const MessageHeader h = CmgrHeaderFields(message.header);
+        sms = {};
+        sms.number = h.number;
+        sms.date = h.date;
+        sms.time = h.time;
+        sms.text = message.firstLine;
+    }
+    const int at = m_rows.add(sms);
+    const QList<ReceivedList::Row> &rows = m_rows.rows();
+    // The table's rows 1.. are the list's rows; a part joining a row shown already adds none.
+    int used = LeadingNumber(grSMSListe->cell(1, 0)) > 0 ? grSMSListe->rowCount() - 1 : 0;
+    for (; used < rows.size(); ++used)
+        GridRowAdd();
+    bool named = false;
+    for (int r = 0; r < rows.size(); ++r) {
+        const ReceivedList::Row &row = rows.at(r);
+        const QString name = m_names.current().nameFor(row.first.number);
+        named = named || !name.isEmpty();
+        grSMSListe->setCell(r + 1, 3, name.isEmpty() ? row.first.number : row.first.number + QStringLiteral(" (") + name + u')');
+        grSMSListe->setCell(r + 1, 1, row.first.date);
+        grSMSListe->setCell(r + 1, 2, row.first.time);
+        grSMSListe->setCell(r + 1, 4, FirstLine(row.text));
+    }
+    if (named)
         fitNumberColumn();
-    grSMSListe->setCell(row, 1, h.date);
-    grSMSListe->setCell(row, 2, h.time);
-    grSMSListe->setCell(row, 4, message.firstLine);
-    return {name.isEmpty() ? h.number : name, message.firstLine};
+    if (at >= 0)
+        grSMSListe->setCurrentCell(at + 1, 1);
+    const ReceivedList::Row &mine = rows.value(at, ReceivedList::Row{sms, sms.text});
+    const QString name = m_names.current().nameFor(mine.first.number);
+    return {name.isEmpty() ? mine.first.number : name, FirstLine(mine.text)};
 }

@@ -1,9 +1,11 @@
 #pragma once
 #include "platform/HeaderGrid.h"
 #include "comm/ModemLink.h"
+#include "platform/WorkFolder.h"
 #include "sms/NewMessageNotice.h"
 #include "sms/ReadCycle.h"
 #include "sms/PhoneNames.h"
+#include "sms/ReceivedList.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -74,7 +76,8 @@ protected:
 private:
     // After a cycle: a failure's one box, and polling stops until "Lesen" or a new interval.
     void reportEnd(ReadCycle::End end, const QString &failure);
-    // A new table row for a message filed; what the desktop notice says of it.
+    // The message's row in the table, new or the row of the long message it belongs to; what
+    // the desktop notice says of it.
     NoticeMessage KopfEintragen(const ReadCycle::Filed &message);
 
     void cmdZyklus_Click();
@@ -95,4 +98,6 @@ private:
     PhoneNamesCache m_names;
     int m_listener = 0;
     bool m_noticeSeen = false; // a +CMTI came: read at the modem's next free moment
+    // The rows of the table, long messages joined (with parts filed before this window).
+    ReceivedList m_rows{[] { return LoadSmsArchive(platform::workFolder()).messages; }};
 };

@@ -71,6 +71,22 @@ private slots:
         QTest::newRow("cpbr: no entry") << cpbr << "\r\nOK\r\n" << "\nOK\r\n";
         QTest::newRow("cpbr: no quotes") << cpbr << "\r\n+CPBR: 1,01711234567,129,\"x\"\r\n" << "171123456";
         QTest::newRow("cpbr: comma right at front") << cpbr << "+CPBR: 1,\",\"x" << ",\"x";
+
+        // AT+CNMI=? as real modems answer it: the notice setting chosen from what is offered.
+        const Parser cnmi = &CnmiNoticeCommand;
+        QTest::newRow("cnmi: all offered") << cnmi << "\r\n+CNMI: (0-3),(0-3),(0-3),(0-2),(0,1)\r\n\r\nOK\r\n"
+                                           << "AT+CNMI=2,1,0,0,0";
+        QTest::newRow("cnmi: lists by commas, spaces") << cnmi << "+CNMI: (0,1,2), (0,1,2,3), (0,2), (0,1,2), (0,1)\r\n"
+                                                      << "AT+CNMI=2,1,0,0,0";
+        QTest::newRow("cnmi: no mode 2, no bfr") << cnmi << "+CNMI: (0,1,3),(0,1),(0),(0,1)\r\n" << "AT+CNMI=1,1,0,0";
+        QTest::newRow("cnmi: only mode 3") << cnmi << "+CNMI: (3),(1),(0),(0),(0)\r\n" << "AT+CNMI=3,1,0,0,0";
+        QTest::newRow("cnmi: bm without 0 stops the fields") << cnmi << "+CNMI: (1-2),(1),(2),(0),(0)\r\n" << "AT+CNMI=2,1";
+        QTest::newRow("cnmi: two lists only") << cnmi << "+CNMI: (0-2),(0-2)\r\n" << "AT+CNMI=2,1";
+        QTest::newRow("cnmi: no mt 1: polling only") << cnmi << "+CNMI: (0-3),(0,2),(0),(0),(0)\r\n" << "";
+        QTest::newRow("cnmi: only mode 0") << cnmi << "+CNMI: (0),(0-3),(0),(0),(0)\r\n" << "";
+        QTest::newRow("cnmi: error") << cnmi << "\r\nERROR\r\n" << "";
+        QTest::newRow("cnmi: garbage in a list") << cnmi << "+CNMI: (x-y,2),(1-),(0)\r\n" << "";
+        QTest::newRow("cnmi: huge range ignored") << cnmi << "+CNMI: (0-99999),(1)\r\n" << "";
     }
 
     void parse()

@@ -98,7 +98,9 @@ struct ReceiveRig : MainRig {
 
 QByteArray record(const QByteArray &text)
 {
-    return "\"+4917012345678\",,\"02/11/19,09:57:28+04\"\r\n" + text + "\r\n\r\nOK\r\n\r\n";
+    // The details AT+CSDH=1 adds: type of number, first octet, protocol id, coding, centre, length.
+    return "\"+4917012345678\",,\"02/11/19,09:57:28+04\",145,4,0,0,\"+491710760000\",145," +
+           QByteArray::number(text.size()) + "\r\n" + text + "\r\n\r\nOK\r\n\r\n";
 }
 
 // Runs fn on the next modal dialog that opens.
@@ -377,7 +379,12 @@ private slots:
             frame->show();
         }
         r.store(1, "Hallo");
-        r.p.clock.scheduleIn(2.5, [&] { framed ? frame->close() : r.w->close(); }); // while slot 1 is read
+        // Closed while slot 1 is read.
+        r.fault([&](const QByteArray &line) {
+            if (line.startsWith("AT+CMGR"))
+                r.p.clock.scheduleIn(0.01, [&] { framed ? frame->close() : r.w->close(); });
+            return QByteArray();
+        });
         QCOMPARE(r.read(), (QStringList{"AT+CPMS?", "AT+CMGR= 1"}));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(r.w.isNull());
