@@ -12,7 +12,7 @@ constexpr int kEscape = 0x1B;
 constexpr int kNoSeptet = -1; // a character of the data that no septet can stand for
 
 // The GSM 7-bit default alphabet (23.038 6.2.1), indexed by septet. 0x1B is the escape to the
-// extension table and never shown itself.
+// extension table; only an escape behind an escape shows, as the space entered here.
 constexpr char16_t kGsmDefault[128] = {
     u'@',      u'\u00A3', u'$',      u'\u00A5', u'\u00E8', u'\u00E9', u'\u00F9', u'\u00EC', // 00
     u'\u00F2', u'\u00C7', u'\n',     u'\u00D8', u'\u00F8', u'\r',     u'\u00C5', u'\u00E5', // 08
@@ -48,9 +48,9 @@ char16_t extensionChar(int septet)
         if (e.septet == septet)
             return e.ch;
     }
-    // 0x1B 0x1B escapes to a further table no phone defines yet: shown as a space. Any other code
-    // the table lacks shows as the default alphabet's character (23.038 6.2.1.1).
-    return septet == kEscape ? u' ' : kGsmDefault[septet];
+    // Any other code the table lacks shows as the default alphabet's character (23.038
+    // 6.2.1.1); an escape after an escape (a further table no phone defines yet) as a space.
+    return kGsmDefault[septet];
 }
 
 // How many septets a character of a converted 7-bit text took on the air.
