@@ -1,5 +1,6 @@
 #include "sms/ArchiveModel.h"
 
+#include "sms/LongMessages.h"
 #include "sms/PhoneNames.h"
 
 ArchiveModel::ArchiveModel(QObject *parent) : QAbstractTableModel(parent) {}
@@ -8,13 +9,25 @@ void ArchiveModel::setMessages(QList<ArchivedSms> messages, const PhoneNames &na
 {
     beginResetModel();
     m_all.clear();
-    m_all.reserve(messages.size());
-    for (ArchivedSms &sms : messages) {
+    // Decoded, and the parts of long messages joined: the joiner takes the records in the order
+    // they were filed, oldest first; a joined row stands where its first part does.
+    QList<FiledSms> decoded;
+    decoded.reserve(messages.size());
+    for (auto it = messages.crbegin(); it != messages.crend(); ++it)
+        decoded.append({it->number, DecodeArchived(*it)});
+    const QList<MessageRow> rows = JoinLongMessages(decoded);
+    m_all.reserve(rows.size());
+    const qsizetype last = messages.size() - 1;
+    for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
         Entry e;
-        e.name = names.nameFor(sms.number);
-        e.oneLine = QString(sms.text).replace(QLatin1String("\r\n"), QLatin1String(" / "));
-        e.haystack = ArchiveHaystack(sms, e.name);
-        e.sms = std::move(sms);
+        e.sms = messages.at(last - row->pieces.first());
+        e.sms.text = row->text;
+        e.name = names.nameFor(e.sms.number);
+        e.oneLine = QString(row->text)
+                        .replace(QLatin1String("\r\n"), QLatin1String(" / "))
+                        .replace(u'\r', QLatin1String(" / "))
+                        .replace(u'\n', QLatin1String(" / "));
+        e.haystack = ArchiveHaystack(e.sms, e.name);
         m_all.append(std::move(e));
     }
     filter();

@@ -1,5 +1,6 @@
 #include "sms/ReceiveAnswers.h"
 
+#include "sms/SmsText.h"
 #include "text/StringUtil.h"
 
 #include <QRegularExpression>
@@ -331,28 +332,11 @@ qsizetype CsdhDataChars(const DeliverDetails &d)
 {
     if (!d.present)
         return -1;
-    if (!DataShownAsHex(d.fo, d.dcs))
+    const bool septets = IsSeptetCoding(d.dcs);
+    if (septets && !d.hasHeader())
         return d.length;
-    // 7-bit with a header: the packed septets; 8-bit and UCS2: the octets.
-    const bool septets = !DataShownAsHex(0, d.dcs);
+    // Hex: 7-bit with a header as its packed septets; 8-bit and UCS2 as their octets.
     return 2 * (septets ? (d.length * 7 + 7) / 8 : d.length);
-}
-
-bool DataShownAsHex(int fo, int dcs)
-{
-    if (fo & 0x40)
-        return true;
-    switch (dcs >> 4) {
-    case 0x0: case 0x1: case 0x2: case 0x3: case 0x4: case 0x5: case 0x6: case 0x7:
-        // General data coding and automatic deletion: bit 5 compressed, bits 3-2 the alphabet.
-        return (dcs & 0x20) || ((dcs >> 2) & 0x3) != 0;
-    case 0xE: // message waiting, UCS2
-        return true;
-    case 0xF: // bit 2: 8-bit data
-        return (dcs & 0x04) != 0;
-    default: // message waiting in 7-bit, and the reserved groups, read as the default alphabet
-        return false;
-    }
 }
 
 bool IsNewMessageNotice(QStringView line)

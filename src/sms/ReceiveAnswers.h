@@ -104,10 +104,6 @@ QString CscsCharset(const QString &answer);
 // A new-message notice: +CMTI: "<mem>",<index> (27.005 3.4.1; any storage, any index, 0 too).
 bool IsNewMessageNotice(QStringView line);
 
-// Whether text mode shows a message's data as hex digits of its octets (27.005 3.1): 8-bit and
-// UCS2 codings (23.038 clause 4) and every message whose first octet sets TP-UDHI; plain 7-bit
-// text comes in the TE character set.
-bool DataShownAsHex(int fo, int dcs);
 
 // How many characters a record's data takes by its +CSDH=1 length, read in the "GSM" set the
 // read cycle chooses: one per septet for plain 7-bit text, two hex digits per octet otherwise.

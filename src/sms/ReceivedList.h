@@ -1,4 +1,5 @@
 #pragma once
+#include "sms/LongMessages.h"
 #include "sms/SmsArchive.h"
 
 #include <QList>

@@ -198,8 +198,8 @@ Coding codingOf(int dcs)
         else
             c.alphabet = alphabet == 2 ? Alphabet::Ucs2 : Alphabet::Gsm7;
     } else if (group <= 0xB) {
-        // Reserved groups: taken as data, shown as their octets.
-        c.alphabet = Alphabet::Octets;
+        // Reserved groups: a receiver takes them as the default alphabet (23.038 clause 4).
+        c.alphabet = Alphabet::Gsm7;
     } else if (group <= 0xD) {
         // Message waiting indication, discard or store, in the default alphabet.
         c.alphabet = Alphabet::Gsm7;
@@ -388,6 +388,11 @@ DecodedSms DecodeTextModeData(int fo, int dcs, int length, const QString &charse
     sms.damaged = !hex.complete;
     decodeUserData(sms, coding.alphabet, udhi, length, hex.octets);
     return sms;
+}
+
+bool IsSeptetCoding(int dcs)
+{
+    return codingOf(dcs & 0xFF).alphabet == Alphabet::Gsm7;
 }
 
 QString WithoutLoneSurrogates(const QString &text)

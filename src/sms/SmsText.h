@@ -57,5 +57,9 @@ inline const QString kFlashMark = QStringLiteral("[Flash-SMS] ");
 inline const QString kDataMark = QStringLiteral("[Daten] ");
 inline const QString kDamagedMark = QStringLiteral(" [Rest nicht lesbar]");
 
+// Whether a data coding scheme names the GSM 7-bit default alphabet (23.038 clause 4), the one
+// coding text mode shows in the TE character set when no header comes with it (27.005 3.1).
+bool IsSeptetCoding(int dcs);
+
 // `text` with every lone surrogate replaced by U+FFFD, for display.
 QString WithoutLoneSurrogates(const QString &text);

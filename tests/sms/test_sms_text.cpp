@@ -113,7 +113,7 @@ private slots:
         row("class 0, UCS2", kFo, 0x18, 4, "GSM", "00480069", "[Flash-SMS] Hi", "c0");
         row("compressed", kFo, 0x39, 2, "GSM", "4869", "[Daten] 4869", "c1");
         row("reserved alphabet", kFo, 0x0C, 2, "GSM", "4869", "[Daten] 4869");
-        row("reserved group", kFo, 0x80, 2, "GSM", "4869", "[Daten] 4869");
+        row("reserved group read as 7-bit", kFo, 0x80, 5, "GSM", "Hallo", "Hallo");
         row("waiting message, UCS2", kFo, 0xE0, 4, "GSM", "00480069", "Hi");
         row("group F, 8-bit class 1", kFo, 0xF5, 2, "GSM", "4869", "[Daten] 4869", "c1");
         row("automatic deletion group, class 0", kFo, 0x50, 2, "GSM", "Hi", "[Flash-SMS] Hi", "c0");
