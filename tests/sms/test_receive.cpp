@@ -1,6 +1,8 @@
 #include "../support/FileSizeLimit.h"
 #include "../support/MainRig.h"
 
+#include "sms/ArchiveModel.h"
+#include "sms/PhoneNames.h"
 #include "sms/SmsArchive.h"
 #include "sms/SmsDataFile.h"
 #include "sms/frmListe.h"
@@ -361,6 +363,69 @@ private slots:
         QCOMPARE(r.read(), (QStringList{"AT+CPMS?", "AT+CMGR= 1", "AT+CMGD= 1", "AT+CPMS?"}));
         QCOMPARE(r.w->grSMSListe->rowCount(), 2);
         QVERIFY(!r.w->cycleRunning());
+    }
+
+
+    // A long UCS2 message with an emoji, its parts arriving out of order over two read cycles:
+    // each part is filed and deleted at once, the list shows one row that is completed when
+    // the missing part comes, and the archive shows the joined text.
+    void aLongUnicodeMessageIsOneRowOnceItsPartsAreIn()
+    {
+        ReceiveRig r;
+        const QString text = QStringLiteral("Grüße aus İstanbul 😀 ") + QString(150, u'ж') + QStringLiteral(" Ende");
+        modemsim::Incoming msg;
+        msg.number = "+4917012345678";
+        msg.text = text;
+        msg.timestamp = "24/06/01,10:00:00+08";
+        msg.reference = 42;
+        msg.parts = {3, 1};
+        QString error;
+        QVERIFY2(r.modem().preload(msg, &error), qPrintable(error));
+        r.read();
+        QCOMPARE(r.modem().storageUsed(), 0);
+        QCOMPARE(r.w->grSMSListe->rowCount(), 2);
+        const QString half = r.cell(1, 4);
+        QVERIFY2(half.startsWith(QStringLiteral("Grüße aus İstanbul 😀 жж")), qPrintable(half));
+        QVERIFY(half.contains(QStringLiteral("жж[Teil 2 von 3 fehlt]жж")));
+        QVERIFY(half.endsWith(QStringLiteral("жж Ende")));
+
+        msg.parts = {2};
+        QVERIFY2(r.modem().preload(msg, &error), qPrintable(error));
+        r.read();
+        QCOMPARE(r.modem().storageUsed(), 0);
+        QCOMPARE(r.w->grSMSListe->rowCount(), 2);
+        QCOMPARE(r.row(1), (QStringList{"1", "01.06.24", "10:00:00", "+4917012345678", text}));
+        // Three records of hex digits, each with its header's details.
+        QCOMPARE(r.file().count(",145,68,0,8,\"+491710760000\",145,"), 3);
+
+        ArchiveModel model;
+        model.setMessages(LoadSmsArchive(r.dir.path()).messages, PhoneNames());
+        QCOMPARE(model.rowCount(), 1);
+        QCOMPARE(model.message(0).text, text);
+    }
+
+    // +CMTI announces a message: the window reads at the modem's next free moment, without
+    // waiting for its polling interval.
+    void aNewMessageNoticeStartsARead()
+    {
+        ReceiveRig r;
+        r.modem().receive("AT+CNMI=2,1,0,0,0\r");
+        modemsim::Incoming msg;
+        msg.number = "+4917012345678";
+        msg.text = QStringLiteral("Bin gleich da 🚲");
+        msg.timestamp = "24/06/01,10:00:00+08";
+        QString error;
+        r.sim->send(r.modem().deliver(msg, &error));
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        r.p.clock.advance(0.1);
+        QCOMPARE(r.w->grSMSListe->rowCount(), 2);
+        QVERIFY(r.cell(1, 0).isEmpty());
+        r.fake->takeWritten();
+        r.w->checkNotices();
+        QVERIFY(r.sent().startsWith(QStringLiteral("AT+CPMS?\r")));
+        QCOMPARE(r.row(1), (QStringList{"1", "01.06.24", "10:00:00", "+4917012345678", "Bin gleich da 🚲"}));
+        QCOMPARE(r.modem().storageUsed(), 0);
+        QVERIFY(r.main->terminalText().contains(QLatin1String("+CMTI: \"SM\",1")));
     }
 
     // The window's own close button, or the close box of the frame the work area puts it in.
