@@ -77,6 +77,28 @@ private slots:
                                              << int(SlotKind::StateZero) << ""
                                              << ""
                                              << "" << 0;
+        // With AT+CSDH=1 the length says where the data ends: a text that reads like the modem's
+        // own lines stays, and the lines the modem put around it go.
+        const QString det = hdr + ",145,4,0,0,\"+491710760000\",145,";
+        QTest::newRow("details: a text like a notice stays") << "\r\n+CMGR: \"REC UNREAD\"," + det + "4\r\nRING\r\n\r\nOK\r\n"
+                                                              << msg << det + "4\r\nRING\r\n\r\nOK\r\n"
+                                                              << det + "4" << "RING" << 0;
+        QTest::newRow("details: a notice before the text goes")
+            << "\r\n+CMGR: \"REC UNREAD\"," + det + "4\r\n^RSSI:17\r\nRING\r\n\r\nOK\r\n" << msg
+            << det + "4\r\nRING\r\n\r\nOK\r\n" << det + "4" << "RING" << 0;
+        QTest::newRow("details: a notice before OK goes")
+            << "\r\n+CMGR: \"REC UNREAD\"," + det + "5\r\nHallo\r\n\r\n^BOOT:1,0,0,0\r\n\r\nOK\r\n" << msg
+            << det + "5\r\nHallo\r\n\r\n\r\nOK\r\n" << det + "5" << "Hallo" << 0;
+        QTest::newRow("details: a CR inside the text is text") << "\r\n+CMGR: \"REC UNREAD\"," + det + "3\r\na\rb\r\n\r\nOK\r\n"
+                                                                << msg << det + "3\r\na\rb\r\n\r\nOK\r\n"
+                                                                << det + "3" << "a\rb" << 0;
+        // UCS2 "Hi": four octets, eight hex digits.
+        const QString ucs = hdr + ",145,4,0,8,\"+491710760000\",145,4";
+        QTest::newRow("details: hex by octets") << "\r\n+CMGR: \"REC UNREAD\"," + ucs + "\r\n^RSSI:3\r\n00480069\r\n\r\nOK\r\n"
+                                                 << msg << ucs + "\r\n00480069\r\n\r\nOK\r\n" << ucs << "00480069" << 0;
+        // A length that lies (or a set of other widths): cut by lines, as without details.
+        QTest::newRow("details: length that lies") << "\r\n+CMGR: \"REC UNREAD\"," + det + "9\r\n^RSSI:17\r\nHallo\r\n\r\nOK\r\n"
+                                                    << msg << det + "9\r\nHallo\r\n\r\nOK\r\n" << det + "9" << "Hallo" << 0;
         // An OK line inside the text is no end when more text follows it.
         QTest::newRow("cut behind an OK in the text")
             << "\r\n+CMGR: \"REC UNREAD\"," + hdr + "\r\nA\r\n\r\nOK\r\n\r\nB" << int(SlotKind::Incomplete) << ""
@@ -97,6 +119,58 @@ private slots:
         QCOMPARE(slot.header, header);
         QCOMPARE(slot.firstLine, firstLine);
         QCOMPARE(int(slot.textStatus), textStatus);
+    }
+
+    void storageList()
+    {
+        const QList<NamedStorage> s = CpmsStorages("\r\n+CPMS: \"SM\",0,30,\"ME\",3,100,\"MT\",-1,130\r\n\r\nOK\r\n");
+        QCOMPARE(s.size(), 2); // MT's count cannot be read
+        QCOMPARE(s[1].name, QStringLiteral("ME"));
+        QCOMPARE(int(s[1].counts.used), 3);
+        QCOMPARE(StorageStatusText({9, 10}), QStringLiteral("SMS vorhanden:  9   SMS maximal:  10 – fast voll"));
+        QCOMPARE(StorageStatusText({8, 10}), QStringLiteral("SMS vorhanden:  8   SMS maximal:  10"));
+    }
+
+    void notices_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("newMessage");
+        QTest::addColumn<bool>("unsolicited");
+        QTest::newRow("SM") << "+CMTI: \"SM\",3" << true << true;
+        QTest::newRow("ME index 0") << "+CMTI: \"ME\",0" << true << true;
+        QTest::newRow("MT with blank") << "+CMTI: \"MT\", 12" << true << true;
+        QTest::newRow("report") << "+CDSI: \"SR\",1" << false << true;
+        QTest::newRow("Huawei") << "^RSSI:17" << false << true;
+        QTest::newRow("Quectel") << "+QIND: SMS DONE" << false << true;
+        QTest::newRow("SIMCom") << "SMS Ready" << false << true;
+        QTest::newRow("no index") << "+CMTI: \"SM\"," << false << false;
+        QTest::newRow("text") << "Hallo +CMTI: \"SM\",3" << false << false;
+        QTest::newRow("ring") << "RING" << false << true;
+    }
+    void notices()
+    {
+        QFETCH(QString, line);
+        QFETCH(bool, newMessage);
+        QFETCH(bool, unsolicited);
+        QCOMPARE(IsNewMessageNotice(line), newMessage);
+        QCOMPARE(IsUnsolicitedLine(line), unsolicited);
+    }
+
+    void details()
+    {
+        const DeliverDetails d = CmgrDeliverDetails("\"+4930\",\"Meier, Anna\",\"24/05/01,12:30:05+08\",145,68,0,8,\"+4917\",145,140");
+        QVERIFY(d.present);
+        QVERIFY(d.hasHeader());
+        QCOMPARE(d.dcs, 8);
+        QCOMPARE(d.length, 140);
+        QCOMPARE(CsdhDataChars(d), 280);
+        QVERIFY(!CmgrDeliverDetails("\"+4930\",,\"24/05/01,12:30:05+08\"").present);
+        QVERIFY(!CmgrDeliverDetails("\"+4930\",,\"24/05/01,12:30:05+08\",145,x,0,0,,,5").present);
+        QVERIFY(!CmgrDeliverDetails("\"+4930\",,\"24/05/01,12:30:05+08\",145,4,0,0,,,999").present);
+        // 7-bit with a header: 160 septets packed into 140 octets.
+        QCOMPARE(CsdhDataChars(CmgrDeliverDetails("\"+4930\",,\"24/05/01,12:30:05+08\",145,68,0,0,,,160")), 280);
+        QCOMPARE(CscsCharset("\r\n+CSCS: \"IRA\"\r\n\r\nOK\r\n"), QStringLiteral("IRA"));
+        QCOMPARE(CscsCharset("\r\nERROR\r\n"), QString());
     }
 
     void headerFields_data()
