@@ -64,6 +64,10 @@ bool ReadCycle::readOtherStorages()
             if (!done.contains(s.name) && s.counts.used > 0 && s.name != u"SR" && s.name != u"BM")
                 next = s.name;
         }
+        for (const QString &name : std::as_const(m_announced)) {
+            if (next.isEmpty() && !done.contains(name))
+                next = name;
+        }
         if (next.isEmpty() || !isStorageName(next))
             break;
         done << next;

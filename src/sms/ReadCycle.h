@@ -52,6 +52,10 @@ public:
     // The SMS file of this run was created (its full path).
     std::function<void(const QString &)> onFileCreated;
 
+    // Storages a new-message notice named (+CMTI: "ME",5): read in this cycle too, although the
+    // storage query may not name them.
+    void alsoRead(const QStringList &storages) { m_announced = storages; }
+
     End run();
     QString failure() const { return m_failure; }
 
@@ -78,4 +82,5 @@ private:
     QString m_charsetBefore; // what AT+CSCS? named; empty when unknown or already "GSM"
     QString m_charset;       // the set the records of this cycle are in
     QList<NamedStorage> m_storages; // as the last storage query named them
+    QStringList m_announced;
 };

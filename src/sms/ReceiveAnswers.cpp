@@ -344,3 +344,10 @@ bool IsNewMessageNotice(QStringView line)
     static const QRegularExpression notice(QStringLiteral("^\\+CMTI: ?\"[^\"]*\", ?\\d+\\s*$"));
     return notice.match(line.toString()).hasMatch();
 }
+
+QString NoticeStorage(QStringView line)
+{
+    static const QRegularExpression notice(QStringLiteral("^\\+CMTI: ?\"([A-Z]{2})\", ?\\d+\\s*$"));
+    const QRegularExpressionMatch m = notice.match(line.toString());
+    return m.hasMatch() ? m.captured(1) : QString();
+}

@@ -103,6 +103,8 @@ QString CscsCharset(const QString &answer);
 
 // A new-message notice: +CMTI: "<mem>",<index> (27.005 3.4.1; any storage, any index, 0 too).
 bool IsNewMessageNotice(QStringView line);
+// The storage a new-message notice names ("SM", "ME", "MT"); "" for any other line.
+QString NoticeStorage(QStringView line);
 
 
 // How many characters a record's data takes by its +CSDH=1 length, read in the "GSM" set the

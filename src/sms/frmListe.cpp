@@ -116,8 +116,12 @@ frmListe::frmListe(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(l
     // as the fallback. Notices come inside another task's answers or between tasks; between
     // tasks nobody else reads the line while this window holds the terminal's timer.
     m_listener = m_link.addLineListener([this](const QString &line) {
-        if (IsNewMessageNotice(line))
+        if (IsNewMessageNotice(line)) {
             m_noticeSeen = true;
+            const QString storage = NoticeStorage(line);
+            if (!storage.isEmpty() && !m_announced.contains(storage))
+                m_announced << storage;
+        }
     });
     NoticeWatch.setInterval(kNoticeWatchMs);
     connect(&NoticeWatch, &QTimer::timeout, this, &frmListe::checkNotices);
@@ -332,6 +336,7 @@ void frmListe::SMSLesen(bool asked)
     for (int i = 0; i < flSMSFile->count(); ++i)
         known << flSMSFile->item(i)->text();
     ReadCycle cycle(task, platform::workFolder(), known);
+    cycle.alsoRead(std::exchange(m_announced, {}));
     cycle.onStatus = [this](const QString &text) { sbrMeldung->setText(text); };
     cycle.onFileCreated = [this](const QString &path) {
         setWindowTitle(QStringLiteral(" SMS-Datei [") + QFileInfo(path).fileName() + u']');

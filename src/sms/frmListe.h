@@ -98,6 +98,7 @@ private:
     PhoneNamesCache m_names;
     int m_listener = 0;
     bool m_noticeSeen = false; // a +CMTI came: read at the modem's next free moment
+    QStringList m_announced;   // the storages the notices named
     // The rows of the table, long messages joined (with parts filed before this window).
     ReceivedList m_rows{[] { return LoadSmsArchive(platform::workFolder()).messages; }};
 };

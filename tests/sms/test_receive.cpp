@@ -404,12 +404,42 @@ private slots:
         QCOMPARE(model.message(0).text, text);
     }
 
+
+    // The cycle reads in the "GSM" set with the header details, and gives the modem's set back
+    // at the end; messages waiting in another storage ("ME") are read too, and the storage read
+    // before is chosen again.
+    void readingSetsTheDetailsAndGivesTheSetBack()
+    {
+        ReceiveRig r;
+        r.modem().receive("AT+CSCS=\"IRA\"\r");
+        r.modem().receive("AT+CPMS=\"SM\",\"SM\",\"ME\"\r"); // it receives into its own memory
+        r.store(2, "Hallo");
+        modemsim::StoredSms own{"REC UNREAD", "+4915198765432", "24/06/01,10:00:00+08", "Im Ger\xE4t"};
+        QVERIFY(r.modem().storeSms("ME", own, 5) == 5);
+        r.fake->takeWritten();
+        r.w->cmdLes->click();
+        QStringList lines = r.sent().split(u'\r');
+        lines.removeLast();
+        QCOMPARE(lines, (QStringList{"AT+CPMS?", "AT+CSCS?", "AT+CSCS=\"GSM\"", "AT+CSDH=1", "AT+CMGR= 1",
+                                     "AT+CMGR= 2", "AT+CMGD= 2", "AT+CPMS?", "AT+CPMS=\"ME\"", "AT+CPMS?", "AT+CMGR= 1",
+                                     "AT+CMGR= 2", "AT+CMGR= 3", "AT+CMGR= 4", "AT+CMGR= 5", "AT+CMGD= 5", "AT+CPMS?",
+                                     "AT+CPMS=\"SM\"", "AT+CSCS=\"IRA\""}));
+        QCOMPARE(r.modem().charset(), modemsim::te::Charset::Ira);
+        QCOMPARE(r.modem().storageUsed("ME"), 0);
+        QCOMPARE(r.cell(2, 4), QStringLiteral("Im Gerät"));
+        QCOMPARE(r.file().count("GSM"), 0); // the set is named in the index, not in the records
+        QFile index(r.dir.filePath(QStringLiteral("SMS00001.IDX")));
+        QVERIFY(index.open(QIODevice::ReadOnly));
+        QCOMPARE(index.readAll().count(" GSM\r\n"), 2);
+    }
+
     // +CMTI announces a message: the window reads at the modem's next free moment, without
     // waiting for its polling interval.
     void aNewMessageNoticeStartsARead()
     {
         ReceiveRig r;
         r.modem().receive("AT+CNMI=2,1,0,0,0\r");
+        r.modem().receive("AT+CPMS=\"SM\",\"SM\",\"ME\"\r"); // announced as +CMTI: "ME",1
         modemsim::Incoming msg;
         msg.number = "+4917012345678";
         msg.text = QStringLiteral("Bin gleich da 🚲");
@@ -425,7 +455,8 @@ private slots:
         QVERIFY(r.sent().startsWith(QStringLiteral("AT+CPMS?\r")));
         QCOMPARE(r.row(1), (QStringList{"1", "01.06.24", "10:00:00", "+4917012345678", "Bin gleich da 🚲"}));
         QCOMPARE(r.modem().storageUsed(), 0);
-        QVERIFY(r.main->terminalText().contains(QLatin1String("+CMTI: \"SM\",1")));
+        QCOMPARE(r.modem().storageUsed("ME"), 0);
+        QVERIFY(r.main->terminalText().contains(QLatin1String("+CMTI: \"ME\",1")));
     }
 
     // The window's own close button, or the close box of the frame the work area puts it in.

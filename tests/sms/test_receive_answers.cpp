@@ -171,6 +171,9 @@ private slots:
         QCOMPARE(CsdhDataChars(CmgrDeliverDetails("\"+4930\",,\"24/05/01,12:30:05+08\",145,68,0,0,,,160")), 280);
         QCOMPARE(CscsCharset("\r\n+CSCS: \"IRA\"\r\n\r\nOK\r\n"), QStringLiteral("IRA"));
         QCOMPARE(CscsCharset("\r\nERROR\r\n"), QString());
+        QCOMPARE(NoticeStorage(u"+CMTI: \"ME\",5"), QStringLiteral("ME"));
+        QCOMPARE(NoticeStorage(u"+CMTI: \"me\",5"), QString());
+        QCOMPARE(NoticeStorage(u"+CDSI: \"SR\",1"), QString());
     }
 
     void headerFields_data()
