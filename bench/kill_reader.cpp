@@ -3,6 +3,8 @@
 //   bench_kill_reader --link PATH --folder DIR            read the SIM into SMS files in DIR
 //   bench_kill_reader --link PATH --folder DIR --prepare  put the modem into text mode
 //   bench_kill_reader --link PATH --folder DIR --list     print every message left on the SIM
+//   bench_kill_reader --folder DIR --marks                 print every record of the SMS files,
+//                                                          decoded, one line each
 #include "support/TaskExchange.h"
 #include "comm/QtSerialBackend.h"
 #include "main/IconLabel.h"
@@ -10,6 +12,8 @@
 #include "modem/ModemCommand.h"
 #include "platform/Platform.h"
 #include "platform/WorkFolder.h"
+#include "sms/SmsArchive.h"
+#include "sms/SmsText.h"
 #include "sms/frmListe.h"
 #include "support/MemorySettingsStore.h"
 #include "support/ScriptedDialogs.h"
@@ -44,6 +48,11 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments();
     const QString link = option(args, QStringLiteral("--link"));
     const QString folder = option(args, QStringLiteral("--folder"));
+    if (args.contains(QStringLiteral("--marks")) && !folder.isEmpty()) {
+        for (const ArchivedSms &sms : LoadSmsArchive(folder).messages)
+            std::printf("%s\n", qPrintable(DecodeArchived(sms).text.replace(u'\r', u' ').replace(u'\n', u' ')));
+        return 0;
+    }
     if (link.isEmpty() || folder.isEmpty()) {
         std::fprintf(stderr, "usage: %s --link PATH --folder DIR [--prepare|--list]\n", argv[0]);
         return 2;
@@ -66,8 +75,24 @@ int main(int argc, char *argv[])
     if (args.contains(QStringLiteral("--prepare"))) {
         rc = exchange(*main, QStringLiteral("AT+CMGF=1"), &answer) ? 0 : 1;
     } else if (args.contains(QStringLiteral("--list"))) {
-        rc = exchange(*main, QStringLiteral("AT+CMGL=\"ALL\""), &answer) ? 0 : 1;
-        std::fputs(qPrintable(answer), stdout);
+        // In the "GSM" set with the lengths: a plain text shows as it is; a part comes as hex,
+        // printed decoded both as 7-bit and as UCS2 (the list names no coding), so that its
+        // mark is found whichever it is.
+        rc = exchange(*main, QStringLiteral("AT+CSCS=\"GSM\""), &answer) &&
+                     exchange(*main, QStringLiteral("AT+CSDH=1"), &answer) &&
+                     exchange(*main, QStringLiteral("AT+CMGL=\"ALL\""), &answer)
+                 ? 0
+                 : 1;
+        const QStringList lines = answer.split(QStringLiteral("\r\n"));
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+            if (!lines.at(i).startsWith(QLatin1String("+CMGL:")))
+                continue;
+            const QString data = lines.at(i + 1);
+            const int length = lines.at(i).section(u',', -1).toInt();
+            std::printf("%s\n%s\n%s\n", qPrintable(lines.at(i)), qPrintable(data),
+                        qPrintable(DecodeTextModeData(0x40, 0x00, length, QStringLiteral("GSM"), data).text + u' ' +
+                                   DecodeTextModeData(0x40, 0x08, length, QStringLiteral("GSM"), data).text));
+        }
     } else {
         // As the user opens it: the receive icon of the main window.
         main->show();
