@@ -433,6 +433,32 @@ private slots:
         QCOMPARE(index.readAll().count(" GSM\r\n"), 2);
     }
 
+
+    // The first part was filed by an earlier program run into its own SMS file: the window of
+    // the next run shows the whole message once the second part comes.
+    void aPartFiledInAnEarlierRunCompletesItsRow()
+    {
+        ReceiveRig r;
+        const QString text = QStringLiteral("Zwei Teile: ") + QString(200, u'x') + QStringLiteral(" {Ende}");
+        modemsim::Incoming msg;
+        msg.number = "+4917012345678";
+        msg.text = text;
+        msg.reference = 7;
+        msg.parts = {1};
+        QString error;
+        QVERIFY2(r.modem().preload(msg, &error), qPrintable(error));
+        r.read();
+        r.closeAndUnload();
+        smsrun::setCurrentFile({}); // the program ends; the next run files into a new file
+        r.open();
+        msg.parts = {2};
+        QVERIFY2(r.modem().preload(msg, &error), qPrintable(error));
+        r.read();
+        QCOMPARE(r.filesInFolder(), (QStringList{"SMS00001.Dat", "SMS00001.IDX", "SMS00002.DAT", "SMS00002.IDX"}));
+        QCOMPARE(r.w->grSMSListe->rowCount(), 2);
+        QCOMPARE(r.cell(1, 4), text);
+    }
+
     // +CMTI announces a message: the window reads at the modem's next free moment, without
     // waiting for its polling interval.
     void aNewMessageNoticeStartsARead()
