@@ -339,9 +339,9 @@ ArchiveLoad LoadSmsArchive(const QString &folder)
     return load;
 }
 
-QString ArchiveStatusText(const ArchiveLoad &load)
+QString ArchiveStatusText(const ArchiveLoad &load, qsizetype messages)
 {
-    const qsizetype n = load.messages.size();
+    const qsizetype n = messages >= 0 ? messages : load.messages.size();
     QString text = (n == 1 ? QStringLiteral("1 Nachricht") : QStringLiteral("%1 Nachrichten").arg(n))
                    + (load.filesRead == 1 ? QStringLiteral(" aus 1 SMS-Datei")
                                           : QStringLiteral(" aus %1 SMS-Dateien").arg(load.filesRead));

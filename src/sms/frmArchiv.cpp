@@ -106,9 +106,11 @@ void frmArchiv::reload()
     const auto idle = qScopeGuard([&ui] { ui.setBusy(false); });
     const QString folder = platform::workFolder();
     ArchiveLoad load = LoadSmsArchive(folder);
-    sbrMeldung->setText(ArchiveStatusText(load));
     sbrMeldung->setToolTip(load.problems.join(u'\n'));
+    const ArchiveLoad counts{{}, load.filesRead, load.problems};
     m_model->setMessages(std::move(load.messages), PhoneNames::fromFolder(folder));
+    // The parts of a long message count as the one message they make.
+    sbrMeldung->setText(ArchiveStatusText(counts, m_model->total()));
 }
 
 void frmArchiv::search(const QString &query) { m_model->setQuery(query); }

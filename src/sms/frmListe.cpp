@@ -403,6 +403,9 @@ NoticeMessage frmListe::KopfEintragen(const ReadCycle::Filed &message)
         grSMSListe->setCell(r + 1, 1, row.first.date);
         grSMSListe->setCell(r + 1, 2, row.first.time);
         grSMSListe->setCell(r + 1, 4, FirstLine(row.text));
+        // The whole text, a long message's missing parts marked, where the column cuts it.
+        if (QTableWidgetItem *cell = grSMSListe->item(r + 1, 4))
+            cell->setToolTip(row.text);
     }
     if (named)
         fitNumberColumn();
