@@ -1,16 +1,55 @@
 #include "app/Program.h"
 
+#include "cli/Commands.h"
+#include "cli/ConsoleLink.h"
 #include "comm/QtSerialBackend.h"
 #include "main/frmAnfang.h"
 #include "platform/Platform.h"
 #include "platform/Translations.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTextStream>
 
 #include <memory>
 
+namespace {
+
+// A command from a script: no window, no display needed.
+int runCommand(int &argc, char **argv, const CommandLine &command)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(kAppTitle);
+    QCoreApplication::setApplicationName(kAppTitle);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    SystemClock clock;
+    ConsoleDialogs dialogs(err);
+    QtSettingsStore settings;
+    platform::install(&clock, &dialogs, &settings);
+    QFile in;
+    ConsoleIo io{out, err, [&in] {
+                     in.open(stdin, QIODevice::ReadOnly);
+                     return in.readAll();
+                 }};
+    const int rc = RunCommand(command, std::make_unique<QtSerialBackend>(), io);
+    out.flush();
+    err.flush();
+    platform::install(nullptr, nullptr, nullptr);
+    return rc;
+}
+
+} // namespace
+
 int runProgram(int &argc, char **argv, const ProgramHooks &hooks)
 {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const CommandLine command = ParseCommandLine(args);
+    if (command.command != CommandLine::Command::Window || !command.error.isEmpty())
+        return runCommand(argc, argv, command);
+
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(kAppTitle);
     QCoreApplication::setApplicationName(kAppTitle);

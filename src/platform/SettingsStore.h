@@ -17,6 +17,8 @@ inline constexpr SettingKey MainWidth{"Settings", "MainWidth", "11250"};
 inline constexpr SettingKey MainHeight{"Settings", "MainHeight", "7000"};
 inline constexpr SettingKey MyDir{"Settings", "MyDir", ""};
 inline constexpr SettingKey PollInterval{"Settings", "0", ""};
+// A command run for every received message (see ReceiveHook); "" runs none.
+inline constexpr SettingKey ReceiveHook{"Settings", "BeiEmpfang", ""};
 inline constexpr SettingKey PortSettings{"Einstellungen", "Einstellungen", ""};
 inline constexpr SettingKey PortNumber{"Einstellungen", "COM-Anschluß", ""};
 inline constexpr SettingKey Handshaking{"Einstellungen", "Handshaking", ""};

@@ -34,6 +34,17 @@ void ArchiveModel::setMessages(QList<ArchivedSms> messages, const PhoneNames &na
     endResetModel();
 }
 
+QList<ExportedSms> ArchiveModel::shownRows() const
+{
+    QList<ExportedSms> rows;
+    rows.reserve(m_shown.size());
+    for (int i : m_shown) {
+        const Entry &e = m_all.at(i);
+        rows.append({e.sms.date, e.sms.time, e.sms.number, e.name, e.sms.text, e.sms.stamp});
+    }
+    return rows;
+}
+
 void ArchiveModel::setQuery(const QString &query)
 {
     const QStringList words = ArchiveSearchWords(query);

@@ -1,4 +1,5 @@
 #pragma once
+#include "sms/ArchiveExport.h"
 #include "sms/SmsArchive.h"
 
 #include <QAbstractTableModel>
@@ -22,6 +23,8 @@ public:
     void setQuery(const QString &query);
 
     int total() const { return int(m_all.size()); }
+    // The rows the search leaves (all of them without a query), for an export.
+    QList<ExportedSms> shownRows() const;
     const ArchivedSms &message(int row) const { return m_all.at(m_shown.at(row)).sms; }
     QString name(int row) const { return m_all.at(m_shown.at(row)).name; }
 

@@ -63,7 +63,7 @@ int ReceivedList::add(const ArchivedSms &sms)
     for (const MessageRow &row : JoinLongMessages(m_decoded)) {
         const auto here = std::find_if(row.pieces.begin(), row.pieces.end(), [this](int i) { return m_filedHere.at(i); });
         if (here != row.pieces.end())
-            shown.append({*here, row.pieces.contains(newest), Row{m_records.at(row.pieces.first()), row.text}});
+            shown.append({*here, row.pieces.contains(newest), Row{m_records.at(row.pieces.first()), row.text, row.complete}});
     }
     std::sort(shown.begin(), shown.end(), [](const Shown &a, const Shown &b) { return a.firstHere < b.firstHere; });
     m_rows.clear();

@@ -21,6 +21,7 @@ public:
     struct Row {
         ArchivedSms first; // the row's first record: its sender and time stamp are shown
         QString text;      // decoded and joined, with its marks
+        bool complete = true; // every part of a long message is in
     };
 
     // A message was filed. Returns the index of its row: a new one at the end, or the row of the

@@ -1,5 +1,7 @@
 #include "sms/frmArchiv.h"
 
+#include "sms/ArchiveExport.h"
+
 #include "platform/ControlName.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
@@ -13,6 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QDir>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTableView>
@@ -64,6 +68,7 @@ frmArchiv::frmArchiv(QWidget *parent) : QWidget(parent)
     txtNachricht->setFixedHeight(fontMetrics().lineSpacing() * kTextLines + 12);
 
     cmdNeu = Named(new QPushButton(QStringLiteral("&Neu laden"), this), QStringLiteral("cmdNeu"));
+    cmdExport = Named(new QPushButton(QStringLiteral("&Exportieren…"), this), QStringLiteral("cmdExport"));
     cmdClose = Named(new QPushButton(QStringLiteral("S&chließen"), this), QStringLiteral("cmdClose"));
     sbrMeldung = Named(new QLabel(this), QStringLiteral("sbrMeldung"));
     sbrMeldung->setFrameShape(QFrame::Panel);
@@ -77,6 +82,7 @@ frmArchiv::frmArchiv(QWidget *parent) : QWidget(parent)
     searchRow->addWidget(lblAnzahl);
     auto *buttonRow = new QHBoxLayout;
     buttonRow->addWidget(cmdNeu);
+    buttonRow->addWidget(cmdExport);
     buttonRow->addStretch();
     buttonRow->addWidget(cmdClose);
     auto *outer = new QVBoxLayout(this);
@@ -91,6 +97,7 @@ frmArchiv::frmArchiv(QWidget *parent) : QWidget(parent)
     connect(m_model, &QAbstractItemModel::modelReset, this, &frmArchiv::afterReset);
     connect(grdArchiv->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &frmArchiv::showCurrent);
     connect(cmdNeu, &QPushButton::clicked, this, &frmArchiv::reload);
+    connect(cmdExport, &QPushButton::clicked, this, &frmArchiv::exportShown);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
 
     resize(sizeHint());
@@ -114,6 +121,28 @@ void frmArchiv::reload()
 }
 
 void frmArchiv::search(const QString &query) { m_model->setQuery(query); }
+
+void frmArchiv::exportShown()
+{
+    auto &ui = platform::dialogs();
+    const QString path = ui.chooseFile({QStringLiteral("Archiv exportieren"),
+                                        QStringLiteral("Tabelle, UTF-8 (*.csv)|*.csv|Postfach (*.mbox)|*.mbox"), true});
+    if (path.isEmpty())
+        return;
+    if (QFileInfo::exists(path) &&
+        ui.message(QStringLiteral("Die Datei %1 gibt es schon. Ersetzen?").arg(QDir::toNativeSeparators(path)),
+                   MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
+        return;
+    const QList<ExportedSms> rows = m_model->shownRows();
+    QString error;
+    if (!WriteArchiveExport(path, rows, &error)) {
+        ui.message(QStringLiteral("Das Archiv konnte nicht nach %1 geschrieben werden: %2")
+                       .arg(QDir::toNativeSeparators(path), error),
+                   MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    sbrMeldung->setText(QStringLiteral("%1 Nachrichten nach %2 exportiert").arg(rows.size()).arg(QFileInfo(path).fileName()));
+}
 
 void frmArchiv::afterReset()
 {

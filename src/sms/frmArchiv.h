@@ -28,11 +28,14 @@ public:
     QTableView *grdArchiv = nullptr;
     QPlainTextEdit *txtNachricht = nullptr;
     QPushButton *cmdNeu = nullptr;
+    // What the search shows, as a table (CSV) or a mailbox (mbox).
+    QPushButton *cmdExport = nullptr;
     QPushButton *cmdClose = nullptr;
     QLabel *sbrMeldung = nullptr;
 
 private:
     void search(const QString &query);
+    void exportShown();
     void afterReset();
     void showCount();
     void showCurrent();

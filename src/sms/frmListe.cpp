@@ -7,6 +7,7 @@
 #include "platform/ControlName.h"
 #include "platform/HeaderGrid.h"
 #include "platform/Platform.h"
+#include "platform/SettingsStore.h"
 #include "platform/Twips.h"
 #include "platform/WorkFolder.h"
 #include "sms/ReadCycle.h"
@@ -15,6 +16,7 @@
 #include "sms/frmZyklus.h"
 #include "text/StringUtil.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -123,6 +125,8 @@ frmListe::frmListe(ModemLink &link, QWidget *parent) : QWidget(parent), m_link(l
                 m_announced << storage;
         }
     });
+    // Not the window's child: a run may outlast the window.
+    m_hook = new ReceiveHook(platform::settings().get(keys::ReceiveHook), platform::workFolder(), 30000, qApp);
     NoticeWatch.setInterval(kNoticeWatchMs);
     connect(&NoticeWatch, &QTimer::timeout, this, &frmListe::checkNotices);
     NoticeWatch.start();
@@ -179,7 +183,11 @@ void frmListe::closeEvent(QCloseEvent *e)
     e->accept();
 }
 
-frmListe::~frmListe() { m_link.removeLineListener(m_listener); }
+frmListe::~frmListe()
+{
+    m_link.removeLineListener(m_listener);
+    m_hook->releaseWhenDone();
+}
 
 void frmListe::checkNotices()
 {
@@ -413,5 +421,7 @@ NoticeMessage frmListe::KopfEintragen(const ReadCycle::Filed &message)
         grSMSListe->setCurrentCell(at + 1, 1);
     const ReceivedList::Row &mine = rows.value(at, ReceivedList::Row{sms, sms.text});
     const QString name = m_names.current().nameFor(mine.first.number);
+    if (at >= 0 && mine.complete)
+        m_hook->run({mine.first.number, name, mine.first.date, mine.first.time, mine.text, smsrun::currentFile()});
     return {name.isEmpty() ? mine.first.number : name, FirstLine(mine.text)};
 }

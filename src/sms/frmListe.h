@@ -5,6 +5,7 @@
 #include "sms/NewMessageNotice.h"
 #include "sms/ReadCycle.h"
 #include "sms/PhoneNames.h"
+#include "sms/ReceiveHook.h"
 #include "sms/ReceivedList.h"
 
 #include <QTimer>
@@ -101,4 +102,6 @@ private:
     QStringList m_announced;   // the storages the notices named
     // The rows of the table, long messages joined (with parts filed before this window).
     ReceivedList m_rows{[] { return LoadSmsArchive(platform::workFolder()).messages; }};
+    // The user's command for every message filed (a long one once it is whole).
+    ReceiveHook *m_hook = nullptr;
 };

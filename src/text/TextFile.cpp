@@ -212,10 +212,14 @@ bool TextFileReadDetecting(const QString &path, QStringList &lines, TextEncoding
 
 bool TextFileWrite(const QString &path, const QStringList &lines, QString *error, TextEncoding encoding)
 {
+    return TextFileWriteBytes(path, TextFileBytesFromLines(lines, encoding), error);
+}
+
+bool TextFileWriteBytes(const QString &path, const QByteArray &bytes, QString *error)
+{
     // Unbuffered, and every byte accounted for: with a full disk the system takes only part of a
     // write, and a buffered QSaveFile still commits the cut-off file as if all had gone well.
     QSaveFile file(path);
-    const QByteArray bytes = TextFileBytesFromLines(lines, encoding);
     bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     for (qsizetype done = 0; ok && done < bytes.size();) {
         const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);

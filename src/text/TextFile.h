@@ -53,3 +53,6 @@ bool TextFileReadDetecting(const QString &path, QStringList &lines, TextEncoding
 // failure *error holds the reason.
 bool TextFileWrite(const QString &path, const QStringList &lines, QString *error,
                    TextEncoding encoding = TextEncoding::Windows1252);
+// The bytes as the whole new content of `path`, through a temporary file and a rename: a failed
+// write leaves the old file. *error says why in German.
+bool TextFileWriteBytes(const QString &path, const QByteArray &bytes, QString *error);
