@@ -2,10 +2,11 @@
 # Installs the Debian packages the build, the tests and ./run need, when they are missing.
 # Sourced by ./run and ./test.
 
+# python3: the command-line tests read the exported CSV back with its csv module.
 # gammu: an SMS decoder independent of ours, with which the simulated modem's tests read its
 # messages back.
 varnix_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-translations-l10n
-                 libgl-dev xvfb xauth fonts-dejavu-core gammu)
+                 libgl-dev xvfb xauth fonts-dejavu-core gammu python3)
 
 # The fuzz targets in fuzz/ need clang and its runtime (libFuzzer and the sanitizers); only
 # .ci/run and fuzz/run.sh ask for them.

@@ -252,6 +252,12 @@ int receive(const CommandLine &c, ConsoleLink &link, ConsoleIo &io)
 
 int RunCommand(const CommandLine &c, std::unique_ptr<SerialBackend> backend, ConsoleIo &io)
 {
+    ConsoleLink link(std::move(backend), c.device);
+    return RunCommand(c, link, io);
+}
+
+int RunCommand(const CommandLine &c, ConsoleLink &link, ConsoleIo &io)
+{
     using Command = CommandLine::Command;
     if (!c.error.isEmpty()) {
         io.err << c.error << '\n';
@@ -271,7 +277,6 @@ int RunCommand(const CommandLine &c, std::unique_ptr<SerialBackend> backend, Con
     default:
         break;
     }
-    ConsoleLink link(std::move(backend), c.device);
     if (!openPort(c, link, io))
         return kExitPort;
     switch (c.command) {
