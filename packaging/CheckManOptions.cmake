@@ -1,7 +1,10 @@
 # cmake -DPROGRAM=varnix-modemsim -DMANPAGE=varnix-modemsim.1 -P CheckManOptions.cmake
 # Fails when an option of the program's --help is missing from its manual page, or the page
 # describes one the program does not have.
-execute_process(COMMAND ${PROGRAM} --help OUTPUT_VARIABLE help RESULT_VARIABLE rc)
+if(NOT HELP_OPTION)
+  set(HELP_OPTION --help)
+endif()
+execute_process(COMMAND ${PROGRAM} ${HELP_OPTION} OUTPUT_VARIABLE help RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "${PROGRAM} --help failed: ${rc}")
 endif()
