@@ -6,19 +6,25 @@
 #include "support/TaskExchange.h"
 
 #include "modem/frmSMS1.h"
+#include "sms/ArchiveModel.h"
+#include "sms/PhoneNames.h"
+#include "sms/SmsArchive.h"
 #include "sms/SmsDataFile.h"
 #include "sms/frmListe.h"
 #include "sms/frmSendSM.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 struct ProfileCycle {
+    int m_injected = 0;
     QTemporaryDir files;
     std::unique_ptr<SimProcess> s;
 
@@ -39,7 +45,8 @@ struct ProfileCycle {
             phones.write("Anna;+4917099999999\r\n");
         phones.close();
         smsrun::setCurrentFile({});
-        QStringList args{QStringLiteral("--creg-search"), QStringLiteral("1"), QStringLiteral("--messages"), messages};
+        QStringList args{QStringLiteral("--creg-search"), QStringLiteral("1"), QStringLiteral("--messages"), messages,
+                         QStringLiteral("--inject-dir"), files.filePath(QStringLiteral("inject"))};
         if (!profile.isEmpty())
             args << QStringLiteral("--profile") << profile;
         args << extra;
@@ -81,6 +88,78 @@ struct ProfileCycle {
         Q_UNUSED(answered); // the outbox tells
         QFile out(s->outbox());
         return out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
+    }
+
+    // A message arrives at the modem while the program runs (a line of the messages file).
+    void inject(const QString &line)
+    {
+        const QString dir = files.filePath(QStringLiteral("inject"));
+        QDir().mkpath(dir);
+        QFile f(QDir(dir).filePath(QStringLiteral(".next")));
+        if (f.open(QIODevice::WriteOnly))
+            f.write(line.toUtf8() + '\n');
+        f.close();
+        QFile::rename(f.fileName(), QDir(dir).filePath(QStringLiteral("msg%1").arg(++m_injected)));
+    }
+    // With the received-messages window open and its polling off, a message arrives: the rows
+    // once one holds `expected`, and the seconds from the arrival to then (-1: not within 30 s).
+    std::pair<QList<QStringList>, double> noticeRead(const QString &line, const QString &expected)
+    {
+        frmListe w(main(), &main());
+        w.setPollInterval(0);
+        QElapsedTimer t;
+        t.start();
+        inject(line);
+        double seconds = -1;
+        const auto rows = [&w] {
+            QList<QStringList> r;
+            for (int i = 1; i < w.grSMSListe->rowCount(); ++i)
+                r.append({w.grSMSListe->cell(i, 3), w.grSMSListe->cell(i, 4)});
+            return r;
+        };
+        const auto shown = [&] {
+            const QList<QStringList> r = rows();
+            return std::any_of(r.begin(), r.end(), [&](const QStringList &row) { return row.at(1) == expected; });
+        };
+        if (QTest::qWaitFor(shown, 30000))
+            seconds = t.elapsed() / 1000.0;
+        QTest::qWaitFor([&w] { return !w.cycleRunning(); }, 30000);
+        const QList<QStringList> seen = rows();
+        w.close();
+        return {seen, seconds};
+    }
+    // The archive's rows (number, text), as its window lists them.
+    QList<QStringList> archive()
+    {
+        ArchiveModel model;
+        model.setMessages(LoadSmsArchive(files.path()).messages, PhoneNames());
+        QList<QStringList> rows;
+        for (int r = 0; r < model.rowCount(); ++r)
+            rows.append({model.message(r).number, model.message(r).text});
+        return rows;
+    }
+    // Messages of today after the registration: a long UCS2 message with an emoji whose parts
+    // come out of order over two read cycles, the second announced by +CMTI, shown joined in
+    // the list and the archive, and the SIM empty at the end.
+    void longMessageAcrossTwoCycles()
+    {
+        const QString text = QStringLiteral("Drei Teile 😀 ") + QString(160, QChar(0x0436)) + QStringLiteral(" Ende 🚲");
+        const QString line = QStringLiteral("[ucs2 ref=77 parts=%1]\t+4916012345678\t") + text;
+        inject(line.arg(QStringLiteral("3,1")));
+        QTest::qWait(1500); // stored before the cycle looks
+        const QList<QStringList> first = read();
+        QVERIFY(!first.isEmpty());
+        QCOMPARE(first.last().at(0), QStringLiteral("+4916012345678"));
+        QVERIFY2(first.last().at(1).contains(QStringLiteral("[Teil 2 von 3 fehlt]")), qPrintable(first.last().at(1)));
+        const auto [rows, seconds] = noticeRead(line.arg(QStringLiteral("2")), text);
+        QVERIFY2(seconds >= 0, "the announced part did not complete the row within 30 s");
+        // Registration, storage query, the read's own exchanges at a quiet second each, and the
+        // half second the window looks for notices: well under 15 s.
+        QVERIFY2(seconds < 15, qPrintable(QString::number(seconds)));
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows.first(), (QStringList{"+4916012345678", text}));
+        QCOMPARE(archive().count(QStringList{"+4916012345678", text}), 1);
+        QVERIFY(!main().terminalText().isEmpty());
     }
 
     // "Lesen" in the received messages: the table's rows (number, text). The cycle files and

@@ -25,6 +25,9 @@ private slots:
         // UCS2 comes as hex in text mode, decoded for the list.
         QCOMPARE(rows[1][1], QStringLiteral("Grüße 😀"));
         QVERIFY(c.main().terminalText().contains(QLatin1String("+CPMS: \"SM\",0,30")));
+        c.longMessageAcrossTwoCycles();
+        if (QTest::currentTestFailed())
+            return;
         QVERIFY(c.boxes().isEmpty());
     }
 };

@@ -22,6 +22,9 @@ private slots:
         QCOMPARE(rows[1][0], QStringLiteral("+4915198765432"));
         QCOMPARE(rows[1][1], QStringLiteral("Grüße 😀"));
         QVERIFY(c.main().terminalText().contains(QLatin1String("+CPMS: \"SM\",0,30")));
+        c.longMessageAcrossTwoCycles();
+        if (QTest::currentTestFailed())
+            return;
         QVERIFY(c.boxes().isEmpty());
     }
 };
