@@ -226,7 +226,7 @@ const QList<int> &ModemProbe::speeds()
     return list;
 }
 
-ModemProbe::ModemProbe(QList<ProbeCandidate> candidates, PortMaker makePort, QStringList ownDevices)
+ModemProbe::ModemProbe(QList<ProbeCandidate> candidates, PortMaker makePort, QStringList ownDevices, const InUse &inUse)
 {
     QStringList own;
     for (const QString &d : ownDevices)
@@ -235,6 +235,10 @@ ModemProbe::ModemProbe(QList<ProbeCandidate> candidates, PortMaker makePort, QSt
         auto d = std::make_unique<Device>(c);
         if (own.contains(sameDevice(c.device)) || own.contains(sameDevice(c.path))) {
             d->result.outcome = ProbeOutcome::OwnPort;
+            d->ended = true;
+        } else if (const QString user = inUse ? inUse(c.device) : QString(); !user.isEmpty()) {
+            d->result.outcome = ProbeOutcome::Busy;
+            d->result.detail = user;
             d->ended = true;
         }
         m_devices.push_back(std::move(d));

@@ -58,8 +58,14 @@ public:
     // with room to spare.
     static constexpr double kBudgetSeconds = 9.0;
 
-    // `ownDevices`: devices this program has open; they are listed, not opened.
-    ModemProbe(QList<ProbeCandidate> candidates, PortMaker makePort, QStringList ownDevices = {});
+    // Who else has the device open, in words; empty when nobody (that can be seen) has.
+    using InUse = std::function<QString(const QString &device)>;
+
+    // `ownDevices`: devices this program has open; they are listed, not opened. A device
+    // another program has open (`inUse`) is listed as busy and not opened either: a terminal
+    // program or a login prompt on a serial console would take the AT as its own input.
+    ModemProbe(QList<ProbeCandidate> candidates, PortMaker makePort, QStringList ownDevices = {},
+               const InUse &inUse = {});
     ~ModemProbe();
     ModemProbe(const ModemProbe &) = delete;
     ModemProbe &operator=(const ModemProbe &) = delete;

@@ -3,6 +3,7 @@
 #include "config/SerialDevices.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSerialPortInfo>
 #include <algorithm>
@@ -30,7 +31,8 @@ ProbeCandidate candidate(const QString &path, const QString &device, const Syste
 
 } // namespace
 
-QList<ProbeCandidate> ProbeCandidates(const QList<ByIdLink> &links, const QList<SystemPort> &ports)
+QList<ProbeCandidate> ProbeCandidates(const QList<ByIdLink> &links, const QList<SystemPort> &ports,
+                                      const QStringList &consoles)
 {
     QList<ByIdLink> byName = links;
     std::stable_sort(byName.begin(), byName.end(),
@@ -45,6 +47,8 @@ QList<ProbeCandidate> ProbeCandidates(const QList<ByIdLink> &links, const QList<
 
     QList<ProbeCandidate> out;
     QStringList taken;
+    for (const QString &c : consoles)
+        taken << QStringLiteral("/dev/") + c;
     for (const ByIdLink &l : byName) {
         if (l.device.isEmpty() || taken.contains(l.device))
             continue;
@@ -65,8 +69,12 @@ QList<ProbeCandidate> ProbeCandidates(const QList<ByIdLink> &links, const QList<
     return out;
 }
 
-QList<ProbeCandidate> SystemProbeCandidates(const QString &byIdFolder)
+QList<ProbeCandidate> SystemProbeCandidates(const QString &byIdFolder, const QString &consoleList)
 {
+    QStringList consoles;
+    QFile active(consoleList);
+    if (active.open(QIODevice::ReadOnly))
+        consoles = QString::fromLatin1(active.read(1024)).simplified().split(u' ', Qt::SkipEmptyParts);
     QList<ByIdLink> links;
     const QDir byId(byIdFolder);
     for (const QFileInfo &link : byId.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
@@ -85,5 +93,5 @@ QList<ProbeCandidate> SystemProbeCandidates(const QString &byIdFolder)
         p.productId = info.productIdentifier();
         ports << p;
     }
-    return ProbeCandidates(links, ports);
+    return ProbeCandidates(links, ports, consoles);
 }

@@ -32,8 +32,14 @@ struct ByIdLink {
     QString device;
 };
 
-// The candidates in the order they are asked and listed.
-QList<ProbeCandidate> ProbeCandidates(const QList<ByIdLink> &links, const QList<SystemPort> &ports);
+// The candidates in the order they are asked and listed. `consoles` ("ttyS0") are the
+// kernel's consoles: what is written there lands in the system's log or at a login prompt,
+// so they are left out.
+QList<ProbeCandidate> ProbeCandidates(const QList<ByIdLink> &links, const QList<SystemPort> &ports,
+                                      const QStringList &consoles = {});
 
-// What the system has now; `byIdFolder` is where the stable links live.
-QList<ProbeCandidate> SystemProbeCandidates(const QString &byIdFolder = QStringLiteral("/dev/serial/by-id"));
+// What the system has now; `byIdFolder` is where the stable links live, `consoleList` the
+// file that names the active consoles.
+QList<ProbeCandidate>
+SystemProbeCandidates(const QString &byIdFolder = QStringLiteral("/dev/serial/by-id"),
+                      const QString &consoleList = QStringLiteral("/sys/class/tty/console/active"));

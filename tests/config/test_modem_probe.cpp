@@ -302,7 +302,8 @@ private slots:
     }
 
     // The order devices are asked and listed in: the stable by-id links first, then the USB,
-    // ACM and built-in ports no link reaches; each device once, with what the system knows.
+    // ACM and built-in ports no link reaches; each device once, with what the system knows;
+    // the kernel's console never.
     void candidates()
     {
         const QList<ByIdLink> links{
@@ -324,13 +325,14 @@ private slots:
             ports << p;
         };
         port("/dev/ttyS0", "", "", 0, 0);
+        port("/dev/ttyS1", "", "", 0, 0); // the kernel's console
         port("/dev/ttyUSB2", "Quectel", "EC25", 0x2c7c, 0x0125);
         port("/dev/ttyACM0", "Siemens", "MC35i", 0x0681, 0x0041);
         port("/dev/ttyUSB0", "HUAWEI", "HUAWEI Mobile", 0x12d1, 0x1506);
         port("/dev/ttyUSB1", "HUAWEI", "HUAWEI Mobile", 0x12d1, 0x1506);
         port("/dev/ttyAMA0", "", "", 0, 0);
         QStringList got;
-        for (const ProbeCandidate &c : ProbeCandidates(links, ports))
+        for (const ProbeCandidate &c : ProbeCandidates(links, ports, {"ttyS1", "tty0"}))
             got << QStringLiteral("%1 %2 [%3] %4:%5")
                        .arg(c.path, c.device, c.about)
                        .arg(c.vendorId, 4, 16, QLatin1Char('0'))
