@@ -84,12 +84,13 @@ void frmModemSuche::buildControls()
     grdGeraete->setSelectionMode(QAbstractItemView::SingleSelection);
     grdGeraete->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdGeraete->verticalHeader()->hide();
+    grdGeraete->verticalHeader()->setDefaultSectionSize(grdGeraete->fontMetrics().height() + 8);
     grdGeraete->horizontalHeader()->setStretchLastSection(true);
     grdGeraete->setColumnWidth(ColDevice, 130);
     grdGeraete->setColumnWidth(ColMaker, 120);
     grdGeraete->setColumnWidth(ColModel, 140);
     grdGeraete->setColumnWidth(ColSim, 120);
-    grdGeraete->setMinimumHeight(170);
+    grdGeraete->setMinimumHeight(200);
 
     prgSuche = Named(new QProgressBar(this), QStringLiteral("prgSuche"), QStringLiteral("Fortschritt der Suche"));
     prgSuche->setRange(0, 1);
