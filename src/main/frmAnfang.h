@@ -20,7 +20,6 @@ class QMdiSubWindow;
 class QPlainTextEdit;
 class QRadioButton;
 class QToolBar;
-class frmModemSuche;
 class frmProperties;
 class frmSMS1;
 class frmSendSM;

@@ -343,7 +343,7 @@ void frmAnfang::openBaudScan()
 void frmAnfang::openModemSearch()
 {
     // A window closed earlier searched a while ago: a new one searches afresh.
-    if (m_search && !m_search->isVisible())
+    if (m_search && !m_search->isVisible() && !m_search->searching())
         delete m_search.data();
     if (!m_search)
         m_search = new frmModemSuche(*this, modemSearch, [this] { ComStatus(); }, this);
