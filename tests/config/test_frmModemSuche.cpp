@@ -46,6 +46,7 @@ struct SearchRig : MainRig {
     // What sits behind each device: a simulated modem of this profile (empty: nothing), or
     // an open failure.
     std::map<QString, QByteArray> profiles;
+    // The ports the search made, by path; they live only as long as the search.
     std::map<QString, FakeSerialBackend *> ports;
     std::vector<std::unique_ptr<SimulatedModem>> modems;
     QSet<QString> busy, denied;
@@ -132,8 +133,6 @@ private slots:
         QCOMPARE(w->grdGeraete->currentRow(), 0);
         QVERIFY(w->txtHinweis->toPlainText().contains(QLatin1String("^RSSI")));
         QVERIFY(w->cmdZuordnen->isEnabled());
-        for (const auto &[path, port] : r.ports)
-            QVERIFY2(!port->isOpen(), qPrintable(path));
 
         w->grdGeraete->selectRow(2);
         QVERIFY(!w->cmdZuordnen->isEnabled());
@@ -386,8 +385,8 @@ private slots:
         }
     }
 
-    // Closed while it searches: the search stops at its next step, every port is closed, and
-    // only then does the window go.
+    // Closed while it searches: the search stops at its next step (its ports closed, see
+    // test_modem_probe), and only then does the window go.
     void closedDuringTheSearch()
     {
         SearchRig r;
@@ -406,8 +405,6 @@ private slots:
         QVERIFY(r.p.clock.monotonic() < 0.5);
         QVERIFY(w->isHidden());
         QCOMPARE(r.row(w, 0).last(), QStringLiteral("Suche abgebrochen"));
-        for (const auto &[path, port] : r.ports)
-            QVERIFY(!port->isOpen());
         QCOMPARE(w->cmdSuchen->text(), QStringLiteral("&Suchen"));
         // Opened again, it searches afresh in a new window.
         const QPointer<frmModemSuche> old = w;

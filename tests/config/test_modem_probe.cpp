@@ -180,7 +180,8 @@ private slots:
         QCOMPARE(told.last(), 8);
         QVERIFY(std::is_sorted(told.begin(), told.end()));
 
-        const ProbeResult *got = resultFor(probe.results(), path);
+        const QList<ProbeResult> results = probe.results();
+        const ProbeResult *got = resultFor(results, path);
         QVERIFY(got);
         QCOMPARE(got->outcome, outcome);
         QTEST(got->maker, "maker");
@@ -260,7 +261,7 @@ private slots:
             return port;
         });
         probe.run();
-        const ProbeResult &got = probe.results().at(0);
+        const ProbeResult got = probe.results().at(0);
         QCOMPARE(got.outcome, ProbeOutcome::Modem);
         QCOMPARE(got.speed, 57600);
         QCOMPARE(got.maker, QString());
