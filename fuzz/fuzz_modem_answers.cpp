@@ -1,8 +1,11 @@
 // The registration window's answer-cutting rules: model, signal, registration, operator and own
-// number, fed with the answer as the line gave it and as the terminal passes it on.
+// number, fed with the answer as the line gave it and as the terminal passes it on; and the
+// rules that take the modem's own lines out of an answer and read its identity.
 #include "FuzzSupport.h"
 
 #include "modem/ModemAnswers.h"
+#include "modem/ModemQuirks.h"
+#include "modem/Unsolicited.h"
 
 namespace {
 
@@ -16,6 +19,13 @@ void cutAnswer(const QString &answer)
     const QString op = CopsOperatorName(answer);
     FUZZ_CHECK(op.size() <= answer.size() || op == QStringLiteral("Kein Netzbetreiber"));
     FUZZ_CHECK(CpbrOwnNumber(answer).size() <= answer.size());
+    // Taking lines out never adds any, and what is left has none of them.
+    const QString bare = WithoutUnsolicited(answer);
+    FUZZ_CHECK(bare.size() <= answer.size());
+    FUZZ_CHECK(WithoutUnsolicited(bare) == bare);
+    const QString maker = CgmiMakerName(answer);
+    FUZZ_CHECK(maker.size() <= answer.size() && !maker.contains(u'\r') && !maker.contains(u'\n'));
+    (void)QuirksFor(maker, CgmmModelName(answer));
 }
 
 } // namespace

@@ -22,28 +22,32 @@ namespace {
 // 100 times a second). An exchange reads the port itself and never waits for the hold.
 constexpr int kReadHoldMs = 80;
 
-QString openFailure(const QString &device, const QSerialPort &port)
+QString openFailureText(const QString &device, const QSerialPort &port, OpenFailure &kind)
 {
+    kind = OpenFailure::Other;
     switch (port.error()) {
-    case QSerialPort::DeviceNotFoundError: return QStringLiteral("nicht vorhanden");
+    case QSerialPort::DeviceNotFoundError: kind = OpenFailure::Missing; return QStringLiteral("nicht vorhanden");
     case QSerialPort::PermissionError:
 #ifndef Q_OS_WIN
         // Qt reports a lock held by another program and a missing right alike.
         // Both messages say what to do: which process holds the port, or how to join the
         // device's group.
         if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0) {
+            kind = OpenFailure::Busy;
             const QString holder = PortHolderHint(device);
             return holder.isEmpty() ? QStringLiteral("wird bereits benutzt")
                                     : QStringLiteral("wird bereits benutzt. ") + holder;
         }
+        kind = OpenFailure::Denied;
         return QStringLiteral("Zugriff verweigert – ist der Benutzer in der Gruppe dialout? %1")
             .arg(PortAccessHint(device))
             .trimmed();
 #else
         Q_UNUSED(device);
+        kind = OpenFailure::Busy;
         return QStringLiteral("wird bereits benutzt");
 #endif
-    case QSerialPort::OpenError: return QStringLiteral("ist bereits geöffnet");
+    case QSerialPort::OpenError: kind = OpenFailure::Busy; return QStringLiteral("ist bereits geöffnet");
     default:
         return QStringLiteral("kann nicht geöffnet werden: %1").arg(PortErrorText(port.error(), port.errorString()));
     }
@@ -136,8 +140,10 @@ void QtSerialBackend::finishLoss()
 
 bool QtSerialBackend::open(const QString &device, const LineSettings &settings, int handshaking, QString *error)
 {
+    setOpenFailure(OpenFailure::None);
 #ifndef Q_OS_WIN
     if (!QFileInfo::exists(device)) {
+        setOpenFailure(OpenFailure::Missing);
         *error = QStringLiteral("nicht vorhanden");
         return false;
     }
@@ -151,7 +157,9 @@ bool QtSerialBackend::open(const QString &device, const LineSettings &settings, 
     const QString real = QFileInfo(device).canonicalFilePath();
     m_port.setPortName(real.isEmpty() ? device : real);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        *error = openFailure(device, m_port);
+        OpenFailure kind = OpenFailure::Other;
+        *error = openFailureText(device, m_port, kind);
+        setOpenFailure(kind);
         return false;
     }
 #ifndef Q_OS_WIN
@@ -160,6 +168,7 @@ bool QtSerialBackend::open(const QString &device, const LineSettings &settings, 
     // cycles on one modem take each other's answers and lose messages.
     if (::flock(static_cast<int>(m_port.handle()), LOCK_EX | LOCK_NB) != 0) {
         m_port.close();
+        setOpenFailure(OpenFailure::Busy);
         const QString holder = PortHolderHint(device);
         *error = holder.isEmpty() ? QStringLiteral("wird bereits benutzt")
                                   : QStringLiteral("wird bereits benutzt. ") + holder;
@@ -168,6 +177,7 @@ bool QtSerialBackend::open(const QString &device, const LineSettings &settings, 
 #endif
     if (!apply(settings, handshaking, error)) {
         m_port.close();
+        setOpenFailure(OpenFailure::Other);
         return false;
     }
     m_port.clear();

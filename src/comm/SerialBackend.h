@@ -5,6 +5,15 @@
 #include <QString>
 #include <functional>
 
+// Why the last open() failed, for whoever must offer a way out rather than only say it.
+enum class OpenFailure {
+    None,
+    Missing, // no such device
+    Busy,    // another program holds it
+    Denied,  // the user may not open it
+    Other,
+};
+
 // What the port object needs from a serial device. Failures return false and put a German
 // description into *error.
 class SerialBackend {
@@ -25,8 +34,10 @@ public:
     // pseudo-terminal closed). The backend closes itself and calls this once, with the reason
     // in German, from the event loop and never from inside one of its own calls.
     void setLostHandler(std::function<void(const QString &reason)> handler) { m_onLost = std::move(handler); }
+    OpenFailure openFailure() const { return m_openFailure; }
 
 protected:
+    void setOpenFailure(OpenFailure failure) { m_openFailure = failure; }
     void reportLost(const QString &reason) const
     {
         if (m_onLost)
@@ -35,4 +46,5 @@ protected:
 
 private:
     std::function<void(const QString &)> m_onLost;
+    OpenFailure m_openFailure = OpenFailure::None;
 };

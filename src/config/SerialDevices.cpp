@@ -46,13 +46,17 @@ QList<SerialDevice> SerialDevices::modemDevices(QList<SerialDevice> devices)
     return devices;
 }
 
-QString SerialDevices::choiceText(const SerialDevice &device)
+QString SerialDevices::aboutText(const SerialDevice &device)
 {
     const QString maker = device.maker.trimmed();
     const QString product = device.product.trimmed();
     // Drivers often repeat the maker in the product name.
-    const QString about =
-        product.startsWith(maker, Qt::CaseInsensitive) ? product : (maker + QLatin1Char(' ') + product).trimmed();
+    return product.startsWith(maker, Qt::CaseInsensitive) ? product : (maker + QLatin1Char(' ') + product).trimmed();
+}
+
+QString SerialDevices::choiceText(const SerialDevice &device)
+{
+    const QString about = aboutText(device);
     return about.isEmpty() ? device.path : device.path + kSeparator + about;
 }
 

@@ -21,6 +21,8 @@ public:
     // Only the modem devices, USB before ACM before the built-in ports, by number within each.
     static QList<SerialDevice> modemDevices(QList<SerialDevice> devices);
 
+    // Maker and product in one: "Huawei E3372"; empty when the system names neither.
+    static QString aboutText(const SerialDevice &device);
     // The entry as the drop-down shows it: "/dev/ttyUSB0 – Huawei E3372", or the bare path.
     static QString choiceText(const SerialDevice &device);
     // The device path back out of an entry or of what the user typed.

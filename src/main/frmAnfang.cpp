@@ -190,8 +190,16 @@ void frmAnfang::buildTerminalPanel()
 
 void frmAnfang::load()
 {
-    int fehler = 0;
-    ComOpen(m_comm, fehler); // a failure has been shown in the "Com-Error" box
+    // A port that will not open at start is most often a modem that sits elsewhere (a USB
+    // stick, another number): the box offers to look for it.
+    if (!m_comm.portOpen() && !m_comm.setPortOpen(true)) {
+        if (platform::dialogs().message(m_comm.lastError() + QStringLiteral("\n\n") + kSearchOffer, MsgButtons::YesNo,
+                                        MsgIcon::None, QStringLiteral("Com-Error"))
+            == MsgAnswer::Yes)
+            QTimer::singleShot(0, this, &frmAnfang::openModemSearch);
+    } else {
+        ComClear(m_comm);
+    }
     ComStatus();
     restoreGeometry();
     applyMyDir();

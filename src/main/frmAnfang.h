@@ -1,6 +1,7 @@
 #pragma once
 #include "comm/CommPort.h"
 #include "comm/ModemLink.h"
+#include "config/frmModemSuche.h"
 #include "main/StatusPanels.h"
 #include "main/TrafficLog.h"
 
@@ -80,6 +81,7 @@ public:
     QAction *mnuFileExit = nullptr;
     QAction *mnuConfigCom = nullptr;
     QAction *mnuConfigUmlaut = nullptr;
+    QAction *mnuToolsModemSuche = nullptr;
     QAction *mnuToolsBaudscan = nullptr;
     QAction *mnuHelpManual = nullptr;
     QAction *mnuHelpInfo = nullptr;
@@ -91,6 +93,14 @@ public:
     void openPortSettings();
     void openConversionTable();
     void openBaudScan();
+    // "Modem suchen": a window of its own beside the main window, searching as it opens.
+    void openModemSearch();
+    frmModemSuche *modemSearchWindow() const;
+    // Where "Modem suchen" looks; tests put stand-ins in before it opens.
+    ModemSearchSetup modemSearch = SystemModemSearch();
+    static inline const QString kSearchOffer =
+        QStringLiteral("Varnix kann alle seriellen Geräte nach einem Modem absuchen und es einer COM-Nummer "
+                       "zuordnen. Jetzt „Modem suchen“?");
     void openAbout();
     void openRegistration();
     void openSend();
@@ -143,6 +153,7 @@ private:
     QPointer<QWidget> m_simList;
     QPointer<QWidget> m_archive;
     QPointer<frmProperties> m_properties;
+    QPointer<frmModemSuche> m_search;
     QUrl m_handbook;
     // The geometry asked for at start, fitted to the screen once the window's frame is known.
     QRect m_wanted;

@@ -8,6 +8,7 @@
 #include "about/frmAbout.h"
 #include "comm/ComProcs.h"
 #include "config/frmComScan.h"
+#include "config/frmModemSuche.h"
 #include "config/frmProperties.h"
 #include "modem/ModemTask.h"
 #include "modem/frmSMS1.h"
@@ -73,6 +74,7 @@ void frmAnfang::buildMenus()
     mnuConfigUmlaut = entry(config, QStringLiteral("mnuConfigUmlaut"), QStringLiteral("Conversion-Table"));
 
     QMenu *tools = menu(bar, QStringLiteral("mnuTools"), QStringLiteral("&Tools"));
+    mnuToolsModemSuche = entry(tools, QStringLiteral("mnuToolsModemSuche"), QStringLiteral("&Modem suchen"));
     mnuToolsBaudscan = entry(tools, QStringLiteral("mnuToolsBaudscan"), QStringLiteral("&Baudrate scannen"));
 
     QMenu *help = menu(bar, QStringLiteral("mnuHelp"), QStringLiteral("&Hilfe"));
@@ -88,6 +90,7 @@ void frmAnfang::buildMenus()
     connect(mnuFileExit, &QAction::triggered, this, [this] { endProgram(); });
     connect(mnuConfigCom, &QAction::triggered, this, &frmAnfang::openPortSettings);
     connect(mnuConfigUmlaut, &QAction::triggered, this, &frmAnfang::openConversionTable);
+    connect(mnuToolsModemSuche, &QAction::triggered, this, &frmAnfang::openModemSearch);
     connect(mnuToolsBaudscan, &QAction::triggered, this, &frmAnfang::openBaudScan);
     connect(mnuHelpManual, &QAction::triggered, this, &frmAnfang::openHandbook);
     connect(mnuHelpInfo, &QAction::triggered, this, &frmAnfang::openAbout);
@@ -336,6 +339,20 @@ void frmAnfang::openBaudScan()
     frmComScan w(*this, [this] { ReceiveLoop(); }, this);
     w.exec();
 }
+
+void frmAnfang::openModemSearch()
+{
+    // A window closed earlier searched a while ago: a new one searches afresh.
+    if (m_search && !m_search->isVisible() && !m_search->searching())
+        delete m_search.data();
+    if (!m_search)
+        m_search = new frmModemSuche(*this, modemSearch, [this] { ComStatus(); }, this);
+    m_search->show();
+    m_search->raise();
+    m_search->activateWindow();
+}
+
+frmModemSuche *frmAnfang::modemSearchWindow() const { return m_search; }
 
 void frmAnfang::openHandbook()
 {

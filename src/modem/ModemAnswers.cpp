@@ -1,5 +1,7 @@
 #include "modem/ModemAnswers.h"
 
+#include "modem/Unsolicited.h"
+
 #include <QList>
 
 #include <algorithm>
@@ -27,8 +29,9 @@ int digitValue(QChar c)
 
 } // namespace
 
-QString GmmModelName(const QString &answer)
+QString GmmModelName(const QString &reply)
 {
+    const QString answer = WithoutUnsolicited(reply, {QStringLiteral("+GMM"), QStringLiteral("+CGMM")});
     const qsizetype p = finalOkIndex(answer) + 1; // counted from 1, 0 when absent
     if (p - 5 < 0)
         return {};
@@ -38,16 +41,20 @@ QString GmmModelName(const QString &answer)
     return head.mid(2);
 }
 
-QString CsqSignalValue(const QString &answer)
+QString CsqSignalValue(const QString &reply)
 {
+    // A vendor line before the +CSQ line has commas of its own (^BOOT:20952548,0,0,0,72).
+    const QString answer = WithoutUnsolicited(reply, {QStringLiteral("+CSQ")});
     const qsizetype p = answer.indexOf(u',') + 1;
     if (p < 3)
         return {};
     return answer.mid(p - 3, 2);
 }
 
-int CregState(const QString &answer)
+int CregState(const QString &reply)
 {
+    // ^MODE:5,4 before the +CREG line would read as roaming.
+    const QString answer = WithoutUnsolicited(reply, {QStringLiteral("+CREG")});
     const qsizetype p = answer.indexOf(u',') + 1; // the digit sits at position p + 1, index p
     if (p >= answer.size())
         return 0;
@@ -65,8 +72,9 @@ QString CregCaption(int state)
     }
 }
 
-QString CopsOperatorName(const QString &answer)
+QString CopsOperatorName(const QString &reply)
 {
+    const QString answer = WithoutUnsolicited(reply, {QStringLiteral("+COPS")});
     if (!answer.contains(u','))
         return QStringLiteral("Kein Netzbetreiber");
     const qsizetype open = answer.indexOf(u'"');
@@ -79,8 +87,9 @@ QString CopsOperatorName(const QString &answer)
     return rest.left(close);
 }
 
-QString CpbrOwnNumber(const QString &answer)
+QString CpbrOwnNumber(const QString &reply)
 {
+    const QString answer = WithoutUnsolicited(reply, {QStringLiteral("+CPBR")});
     const qsizetype p = answer.indexOf(u',') + 1; // counted from 1, 0 when absent
     QString piece = answer.mid(p + 1, 15);
     const qsizetype c = piece.indexOf(u',') + 1;
@@ -167,4 +176,14 @@ QString CnmiNoticeCommand(const QString &testAnswer)
         command += QStringLiteral(",0");
     }
     return command;
+}
+
+QString CgmiMakerName(const QString &answer)
+{
+    return InformationLines(answer, QStringLiteral("AT+CGMI")).value(0);
+}
+
+QString CgmmModelName(const QString &answer)
+{
+    return InformationLines(answer, QStringLiteral("AT+CGMM")).value(0);
 }

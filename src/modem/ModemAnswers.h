@@ -4,7 +4,8 @@
 // What the registration window reads out of the modem's answers. Each function takes the whole
 // answer in the form the terminal has given it: every LF removed, then an LF put after every CR,
 // so lines end in CR LF. Answers that do not have the expected shape give an empty or partial
-// text as the rules below say; none of them fails.
+// text as the rules below say; none of them fails. Lines the modem sent on its own in the middle
+// of the answer (^RSSI, +QIND, ..., see Unsolicited.h) are taken out before the rules apply.
 
 // AT+GMM -> CR LF <model> CR LF CR LF OK CR LF
 // The model is what lies between the leading CR LF and the CR LF CR LF before the final "OK"
@@ -46,3 +47,8 @@ QString CpbrOwnNumber(const QString &answer);
 // sent), else 1 or 3; bm 0 and ds 0 where offered; bfr 0 (flush what was held) where offered.
 // Empty when the modem offers no mode or no mt 1: it cannot announce, and polling does the work.
 QString CnmiNoticeCommand(const QString &testAnswer);
+
+// AT+CGMI -> <manufacturer>, AT+CGMM (or AT+GMM) -> <model> (27.007 5.1, 5.2): the first
+// information line, trimmed; "" when there is none (ERROR, no answer).
+QString CgmiMakerName(const QString &answer);
+QString CgmmModelName(const QString &answer);

@@ -58,6 +58,8 @@ public:
 
     // `exchange` runs one command the way the window runs its others; `pinBox` holds the PIN.
     void PinSend(ModemLink &link, QLineEdit &pinBox, const ExchangeFn &exchange);
+    // The modem is known not to have AT+CPINR (ModemQuirks): it is not asked.
+    void knowNoCpinr() { m_noCpinr = true; }
 
 private:
     explicit PinGuard(QWidget *window);

@@ -3,6 +3,7 @@
 #include "comm/ComProcs.h"
 #include "comm/CommPort.h"
 #include "comm/ModemLink.h"
+#include "modem/LineWait.h"
 #include "modem/ModemAnswers.h"
 #include "modem/ModemCommand.h"
 #include "modem/ModemTask.h"
@@ -23,9 +24,8 @@ const QString frmSMS1::kIdleBreakCaption = QStringLiteral("Anmeldung &abbrechen"
 
 namespace {
 
-} // namespace
-
-namespace {
+// A SIM800 says "SMS Ready" a few seconds after the PIN, sometimes ten or more.
+constexpr double kSmsReadySeconds = 20.0;
 
 template <typename W> W *place(W *w, const QString &name, int left, int top, int width, int height)
 {
@@ -140,7 +140,13 @@ void frmSMS1::runAlone(void (frmSMS1::*step)(Run &))
     // A break asked for while nothing ran holds for what is started next.
     if (m_breakAsked)
         task.cancel();
+    // The modem's "ready for messages" line may come inside any answer of the run.
+    const int listener = m_link.addLineListener([this, &run](const QString &line) {
+        if (!m_quirks.smsReadyLine.isEmpty() && line.trimmed() == m_quirks.smsReadyLine)
+            run.smsReady = true;
+    });
     (this->*step)(run);
+    m_link.removeLineListener(listener);
 }
 
 void frmSMS1::closeEvent(QCloseEvent *e)
@@ -253,10 +259,20 @@ void frmSMS1::ModelQuery(Run &run)
         return;
     QString answer;
     required(run, QStringLiteral("AT+GMM"), answer);
-    m_link.setPanelText(3, GmmModelName(answer));
+    m_model = GmmModelName(answer);
+    m_link.setPanelText(3, m_model);
 }
 
-void frmSMS1::MakerQuery(Run &run) { echoOnly(run, QStringLiteral("AT+CGMI")); }
+void frmSMS1::MakerQuery(Run &run)
+{
+    if (!mayRun(run))
+        return;
+    QString answer;
+    exchange(run, QStringLiteral("AT+CGMI"), answer);
+    m_quirks = QuirksFor(CgmiMakerName(answer), m_model);
+    if (m_quirks.noCpinr)
+        PinGuard::of(this).knowNoCpinr();
+}
 
 void frmSMS1::ErrModeSet(Run &run) { echoOnly(run, QStringLiteral("AT+CMEE=2")); }
 
@@ -281,7 +297,24 @@ void frmSMS1::PinSend(Run &run)
                                });
 }
 
-void frmSMS1::TextModeSet(Run &run) { echoOnly(run, QStringLiteral("AT+CMGF=1")); }
+void frmSMS1::TextModeSet(Run &run)
+{
+    if (!mayRun(run))
+        return;
+    QString answer;
+    if (exchange(run, QStringLiteral("AT+CMGF=1"), answer) != kStatusError || m_quirks.smsReadyLine.isEmpty())
+        return;
+    // Refused by a module that is still reading its SIM's messages after the PIN: it takes
+    // message commands once it has said so.
+    if (!run.smsReady) {
+        QString note = QStringLiteral("Das Modem nimmt SMS-Befehle erst nach „%1“ an; Varnix wartet bis zu %2 s darauf.\r\n")
+                           .arg(m_quirks.smsReadyLine)
+                           .arg(kSmsReadySeconds);
+        m_link.ShowData(note);
+        WaitForLine(run.task, m_quirks.smsReadyLine, kSmsReadySeconds);
+    }
+    echoOnly(run, QStringLiteral("AT+CMGF=1"));
+}
 
 void frmSMS1::NoticesSet(Run &run)
 {

@@ -1,4 +1,6 @@
 #pragma once
+#include "modem/ModemQuirks.h"
+
 #include <QStringList>
 #include <QWidget>
 
@@ -48,10 +50,12 @@ protected:
     void closeEvent(QCloseEvent *e) override;
 
 private:
-    // One button's work: its modem task, and whether it is the full sequence.
+    // One button's work: its modem task, whether it is the full sequence, and whether the
+    // modem's "ready for messages" line (its quirks) has come during it.
     struct Run {
         ModemTask &task;
         bool sequence = false;
+        bool smsReady = false;
     };
 
     // The full sequence and the single steps.
@@ -87,4 +91,7 @@ private:
 
     ModemLink &m_link;
     bool m_breakAsked = false; // cmdBreak pressed; a full sequence's end forgets it
+    // What the modem named itself (AT+GMM, AT+CGMI) and what the program knows about it.
+    QString m_model;
+    ModemQuirks m_quirks;
 };

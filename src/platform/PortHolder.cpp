@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <algorithm>
+
 #ifdef Q_OS_UNIX
 #include <grp.h>
 #include <pwd.h>
@@ -180,22 +182,37 @@ QString PortAccessText(const QString &group, const QString &user, bool listedInG
         .arg(group, user.isEmpty() ? QStringLiteral("$USER") : user);
 }
 
-QString PortAccessHint(const QString &device)
+QList<qint64> ProcessesNamed(const QString &name, const QString &procRoot)
 {
+    QList<qint64> found;
+    const QDir proc(procRoot);
+    for (const QString &entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        if (isPid && commandName(proc.filePath(entry)) == name)
+            found << pid;
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+DeviceAccess DeviceAccessOf(const QString &device)
+{
+    DeviceAccess access;
 #ifdef Q_OS_UNIX
     struct stat st {};
     if (::stat(QFile::encodeName(device).constData(), &st) != 0)
-        return {};
+        return access;
     const group *g = ::getgrgid(st.st_gid);
     if (!g)
-        return {};
-    const QString groupName = QString::fromLocal8Bit(g->gr_name);
+        return access;
+    access.group = QString::fromLocal8Bit(g->gr_name);
     QStringList members;
     for (char **m = g->gr_mem; m && *m; ++m)
         members << QString::fromLocal8Bit(*m);
     const passwd *pw = ::getpwuid(::getuid());
-    const QString user = pw ? QString::fromLocal8Bit(pw->pw_name) : QString();
-    const bool listed = (pw && pw->pw_gid == st.st_gid) || (!user.isEmpty() && members.contains(user));
+    access.user = pw ? QString::fromLocal8Bit(pw->pw_name) : QString();
+    access.listedInGroup = (pw && pw->pw_gid == st.st_gid) || (!access.user.isEmpty() && members.contains(access.user));
 
     bool has = ::getegid() == st.st_gid;
     const int n = ::getgroups(0, nullptr);
@@ -204,9 +221,15 @@ QString PortAccessHint(const QString &device)
         if (::getgroups(n, groups.data()) == n)
             has = has || groups.contains(st.st_gid);
     }
-    return PortAccessText(groupName, user, listed, has);
+    access.processHasGroup = has;
 #else
     Q_UNUSED(device);
-    return {};
 #endif
+    return access;
+}
+
+QString PortAccessHint(const QString &device)
+{
+    const DeviceAccess a = DeviceAccessOf(device);
+    return PortAccessText(a.group, a.user, a.listedInGroup, a.processHasGroup);
 }

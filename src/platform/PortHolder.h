@@ -30,6 +30,20 @@ QString PortHolderHint(const QString &device, const QString &procRoot = QStringL
 // The sentence from what was found, without looking.
 QString PortHolderText(const QList<PortHolder> &holders, const QList<PortHolder> &unreadable);
 
+// The processes of that command name (/proc/<pid>/comm) running now, by number.
+QList<qint64> ProcessesNamed(const QString &name, const QString &procRoot = QStringLiteral("/proc"));
+
+// Who may open a device: the group it belongs to, this process's user, whether /etc/group lists
+// the user in it, and whether this process already has it (a group joined since the login has
+// not). Empty group when the device cannot be looked at.
+struct DeviceAccess {
+    QString group;
+    QString user;
+    bool listedInGroup = false;
+    bool processHasGroup = false;
+};
+DeviceAccess DeviceAccessOf(const QString &device);
+
 // The sentence for "permission denied": which group the device belongs to and what the user
 // must do to join it; empty when the group is not what keeps the user out.
 QString PortAccessHint(const QString &device);

@@ -232,7 +232,9 @@ private slots:
         CommPort first(std::make_unique<QtSerialBackend>(), [&](int) { return link; });
         CommPort second(std::make_unique<QtSerialBackend>(), [&](int) { return pty.slave; });
         QVERIFY(first.setPortOpen(true));
+        QCOMPARE(first.backend().openFailure(), OpenFailure::None);
         QVERIFY(!second.setPortOpen(true));
+        QCOMPARE(second.backend().openFailure(), OpenFailure::Busy);
         QVERIFY2(second.lastError().startsWith(
                      QStringLiteral("Schnittstelle COM1 (%1) wird bereits benutzt").arg(pty.slave)),
                  qPrintable(second.lastError()));
@@ -241,7 +243,13 @@ private slots:
                  qPrintable(second.lastError()));
         first.setPortOpen(false);
         QVERIFY(second.setPortOpen(true));
+        QCOMPARE(second.backend().openFailure(), OpenFailure::None);
         QVERIFY(!first.setPortOpen(true));
+
+        // A device that is not there says so too.
+        CommPort none(std::make_unique<QtSerialBackend>(), [&](int) { return dir.filePath(QStringLiteral("none")); });
+        QVERIFY(!none.setPortOpen(true));
+        QCOMPARE(none.backend().openFailure(), OpenFailure::Missing);
     }
 };
 

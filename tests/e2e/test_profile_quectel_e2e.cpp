@@ -1,5 +1,5 @@
 // Real time against varnix-modemsim as a Quectel-style LTE module, which keeps messages in "ME":
-// registration, a send and a read cycle of the program as it is.
+// registration, a send and a read cycle.
 #include "ProfileCycle.h"
 
 class TestProfileQuectelE2e : public QObject {

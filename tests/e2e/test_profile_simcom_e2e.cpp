@@ -1,5 +1,5 @@
 // Real time against varnix-modemsim as a SIMCom-style module: registration, a send and a read
-// cycle of the program as it is.
+// cycle.
 #include "ProfileCycle.h"
 
 class TestProfileSimcomE2e : public QObject {

@@ -1,4 +1,5 @@
 #include "modem/ModemAnswers.h"
+#include "modem/Unsolicited.h"
 
 #include <QTest>
 
@@ -10,6 +11,15 @@ namespace {
 QString creg(const QString &answer)
 {
     return QString::number(CregState(answer)) + u' ' + CregCaption(CregState(answer));
+}
+QString bare(const QString &answer)
+{
+    return WithoutUnsolicited(answer);
+}
+// The information lines of an AT+CGMI answer as it came from the line, joined by "|".
+QString info(const QString &answer)
+{
+    return InformationLines(answer, QStringLiteral("AT+CGMI")).join(u'|');
 }
 } // namespace
 
@@ -34,12 +44,26 @@ private slots:
         QTest::newRow("gmm: only OK") << gmm << "\r\nOK\r\n" << "";
         QTest::newRow("gmm: one char before") << gmm << "x\r\n\r\nOK\r\n" << "x";
         QTest::newRow("gmm: error") << gmm << "\r\n+CME ERROR: operation not supported\r\n" << "";
+        // A Huawei stick's reports fall anywhere between the lines of an answer.
+        QTest::newRow("gmm: ^RSSI after the name") << gmm << "\r\nE173\r\n\r\n^RSSI:21\r\n\r\nOK\r\n" << "E173";
+        QTest::newRow("gmm: ^MODE before the name") << gmm << "\r\n^MODE:5,4\r\n\r\nE173\r\n\r\nOK\r\n" << "E173";
+        QTest::newRow("gmm: two reports") << gmm << "\r\n^BOOT:20952548,0,0,0,72\r\n\r\nE173\r\n\r\n^RSSI:9\r\n\r\nOK\r\n"
+                                          << "E173";
+        QTest::newRow("gmm: +QIND after the name") << gmm << "\r\nEC25\r\n\r\n+QIND: SMS DONE\r\n\r\nOK\r\n" << "EC25";
+        QTest::newRow("gmm: echo, report right behind it")
+            << gmm << "AT+GMM\r\n\r\n^RSSI:21\r\n\r\nMC35i\r\n\r\nOK\r\n" << "+GMM\r\n\r\nMC35i";
+        QTest::newRow("gmm: start words") << gmm << "\r\nRDY\r\n\r\nSIM800\r\n\r\nSMS Ready\r\n\r\nOK\r\n" << "SIM800";
+        QTest::newRow("gmm: own prefix kept") << gmm << "\r\n+CGMM: EC25\r\n\r\nOK\r\n" << "+CGMM: EC25";
 
         QTest::newRow("csq") << csq << "\r\n+CSQ: 21,99\r\n\r\nOK\r\n" << "21";
         QTest::newRow("csq: one digit keeps blank") << csq << "\r\n+CSQ: 7,99\r\n\r\nOK\r\n" << " 7";
         QTest::newRow("csq: echo on") << csq << "AT+CSQ\r\n\r\n+CSQ: 15,0\r\n\r\nOK\r\n" << "15";
         QTest::newRow("csq: no comma") << csq << "\r\n+CSQ: 21\r\n\r\nOK\r\n" << "";
         QTest::newRow("csq: comma at position 2") << csq << "5,99" << "";
+        QTest::newRow("csq: ^BOOT before, commas and all")
+            << csq << "\r\n^BOOT:20952548,0,0,0,72\r\n\r\n+CSQ: 17,99\r\n\r\nOK\r\n" << "17";
+        QTest::newRow("csq: ^RSSI after") << csq << "\r\n+CSQ: 17,99\r\n\r\n^RSSI:17\r\n\r\nOK\r\n" << "17";
+        QTest::newRow("csq: +CIEV before") << csq << "\r\n+CIEV: 1,4\r\n\r\n+CSQ: 9,99\r\n\r\nOK\r\n" << " 9";
 
         QTest::newRow("creg 1") << &creg << "\r\n+CREG: 0,1\r\n\r\nOK\r\n" << "1 angemeldet";
         QTest::newRow("creg 2") << &creg << "\r\n+CREG: 0,2\r\n\r\nOK\r\n" << "2 Anmeldung wird versucht";
@@ -53,6 +77,10 @@ private slots:
         QTest::newRow("creg: no comma, digit first") << &creg << "1" << "1 angemeldet";
         QTest::newRow("creg: blank after comma") << &creg << "\r\n+CREG: 0, 1\r\n" << "0 " + none;
         QTest::newRow("creg: comma at the end") << &creg << "+CREG: 0," << "0 " + none;
+        QTest::newRow("creg: ^MODE before is no roaming")
+            << &creg << "\r\n^MODE:5,4\r\n\r\n+CREG: 0,1\r\n\r\nOK\r\n" << "1 angemeldet";
+        QTest::newRow("creg: +QIND before") << &creg << "\r\n+QIND: \"csq\",5,99\r\n\r\n+CREG: 0,2\r\n\r\nOK\r\n"
+                                            << "2 Anmeldung wird versucht";
 
         QTest::newRow("cops") << cops << "\r\n+COPS: 0,0,\"T-Mobile D\"\r\n\r\nOK\r\n" << "T-Mobile D";
         QTest::newRow("cops: comma in name") << cops << "\r\n+COPS: 0,0,\"o2 - de, Test\"\r\n" << "o2 - de, Test";
@@ -61,6 +89,12 @@ private slots:
         QTest::newRow("cops: no comma") << cops << "\r\n+CME ERROR: no network service\r\n" << "Kein Netzbetreiber";
         QTest::newRow("cops: one quote") << cops << "\r\n+COPS: 0,0,\"Vodafone.de\r\nOK\r\n" << "Vodafone.de\r\nOK\r\n";
         QTest::newRow("cops: no quotes") << cops << "\r\n+COPS: 0,2,26202\r\n" << "\r\n+COPS: 0,2,26202\r\n";
+        QTest::newRow("cops: ^MODE before") << cops << "\r\n^MODE:5,4\r\n\r\n+COPS: 0,0,\"E-Plus\"\r\n\r\nOK\r\n"
+                                            << "E-Plus";
+        QTest::newRow("cops: no operator, report with commas")
+            << cops << "\r\n+COPS: 0\r\n\r\n^BOOT:20952548,0,0,0,72\r\n\r\nOK\r\n" << "Kein Netzbetreiber";
+        QTest::newRow("cops: quoted report before") << cops << "\r\n+QIND: \"FOTA\",\"START\"\r\n\r\n+COPS: 0,0,\"o2\"\r\n"
+                                                    << "o2";
 
         QTest::newRow("cpbr: 13 chars") << cpbr << "\r\n+CPBR: 1,\"+491711234567\",145,\"Ich\"\r\n" << "+491711234567";
         QTest::newRow("cpbr: 14 chars") << cpbr << "\r\n+CPBR: 1,\"+4917112345678\",145\r\n" << "+4917112345678";
@@ -71,6 +105,32 @@ private slots:
         QTest::newRow("cpbr: no entry") << cpbr << "\r\nOK\r\n" << "\nOK\r\n";
         QTest::newRow("cpbr: no quotes") << cpbr << "\r\n+CPBR: 1,01711234567,129,\"x\"\r\n" << "171123456";
         QTest::newRow("cpbr: comma right at front") << cpbr << "+CPBR: 1,\",\"x" << ",\"x";
+        QTest::newRow("cpbr: ^BOOT before") << cpbr << "\r\n^BOOT:1,2\r\n\r\n+CPBR: 1,\"+491711234567\",145\r\n"
+                                            << "+491711234567";
+
+        // Taking the reports out leaves the answer as the modem framed it; nothing else goes.
+        QTest::newRow("bare: nothing to take") << &bare << "\r\nE173\r\n\r\nOK\r\n" << "\r\nE173\r\n\r\nOK\r\n";
+        QTest::newRow("bare: error codes stay") << &bare << "\r\n+CME ERROR: 10\r\n" << "\r\n+CME ERROR: 10\r\n";
+        QTest::newRow("bare: +CMS ERROR stays") << &bare << "\r\n+CMS ERROR: 500\r\n" << "\r\n+CMS ERROR: 500\r\n";
+        QTest::newRow("bare: only a report") << &bare << "\r\n^RSSI:3\r\n" << "";
+        QTest::newRow("bare: a report right behind an echo")
+            << &bare << "AT+CSQ\r\n^RSSI:3\r\n\r\nOK\r\n" << "AT+CSQ\r\n\r\nOK\r\n";
+        QTest::newRow("bare: report at the very end") << &bare << "\r\nOK\r\n\r\n+CMTI: \"SM\",3" << "\r\nOK\r\n";
+        QTest::newRow("bare: a word that only looks like one") << &bare << "\r\nRDY2\r\n" << "\r\nRDY2\r\n";
+        QTest::newRow("bare: '+' with no prefix") << &bare << "\r\n+4917012345\r\n" << "\r\n+4917012345\r\n";
+
+        // AT+CGMI as it comes from the line: echo on (nothing turned it off), lone CRs.
+        QTest::newRow("cgmi: echo") << &info << "AT+CGMI\r\r\nSIEMENS\r\n\r\nOK\r\n" << "SIEMENS";
+        QTest::newRow("cgmi: no echo") << &info << "\r\nhuawei\r\n\r\nOK\r\n" << "huawei";
+        QTest::newRow("cgmi: own prefix") << &info << "\r\n+CGMI: Quectel\r\n\r\nOK\r\n" << "Quectel";
+        QTest::newRow("cgmi: reports around") << &info << "AT+CGMI\r\r\n^RSSI:14\r\n\r\nhuawei\r\n\r\n^MODE:5,4\r\nOK\r\n"
+                                              << "huawei";
+        QTest::newRow("cgmi: two lines") << &info << "\r\nSIMCOM_Ltd\r\nSIM800\r\n\r\nOK\r\n" << "SIMCOM_Ltd|SIM800";
+        QTest::newRow("cgmi: error") << &info << "AT+CGMI\r\r\nERROR\r\n" << "";
+        QTest::newRow("cgmi: CME error") << &info << "\r\n+CME ERROR: 4\r\n" << "";
+        QTest::newRow("cgmi: after the result") << &info << "\r\nOK\r\nlate\r\n" << "";
+        QTest::newRow("cgmi: LF only") << &info << "\nFoo Modems Inc.\n\nOK\n" << "Foo Modems Inc.";
+        QTest::newRow("cgmi: nothing") << &info << "" << "";
 
         // AT+CNMI=? as real modems answer it: the notice setting chosen from what is offered.
         const Parser cnmi = &CnmiNoticeCommand;

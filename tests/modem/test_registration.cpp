@@ -94,6 +94,87 @@ private slots:
         QVERIFY2(r.sim->modem().textMode(), qPrintable(r.main->terminalText()));
     }
 
+    // The modem's quirks, learnt from AT+CGMI, shape the run: a Siemens is not asked AT+CPINR; a
+    // SIMCom module refuses AT+CMGF=1 until it has said "SMS Ready", which the run waits for;
+    // the Huawei stick's reports inside the answers change no value read from them.
+    void knownModemsRegister_data()
+    {
+        QTest::addColumn<QByteArray>("profile");
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<int>("textModeCommands"); // AT+CMGF=1 sent this often
+        QTest::addColumn<bool>("asksCpinr");
+        QTest::addColumn<QString>("terminalHas");
+        QTest::newRow("siemens") << QByteArray("siemens") << "MC35i" << 1 << false << "^SYSSTART";
+        QTest::newRow("huawei") << QByteArray("huawei") << "E173" << 1 << true << "^RSSI:21";
+        QTest::newRow("quectel") << QByteArray("quectel") << "EC25" << 1 << true << "+QIND: SMS DONE";
+        // "SMS Ready" comes three seconds after the PIN, inside the quiet second of the refusal.
+        QTest::newRow("simcom") << QByteArray("simcom") << "SIMCOM_SIM800L" << 2 << true
+                                << "ERROR\r\n\r\nCall Ready\r\n\r\nSMS Ready\r\nAT+CMGF=1\r\n\r\nOK";
+    }
+
+    void knownModemsRegister()
+    {
+        QFETCH(QByteArray, profile);
+        QFETCH(QString, model);
+        QFETCH(int, textModeCommands);
+        QFETCH(bool, asksCpinr);
+        QFETCH(QString, terminalHas);
+        modemsim::Config cfg;
+        cfg.profile = profile;
+        cfg.mixEvery = 1; // a Huawei line inside every answer
+        cfg.cregSearchQueries = 1;
+        RegRig r(cfg);
+        r.sim->send(r.sim->modem().powerOn());
+        r.sim->followClock(r.p.clock);
+        r.w->cmdModemOn->click();
+        const QStringList sent = r.commands();
+        QCOMPARE(sent.count(QStringLiteral("AT+CMGF=1")), textModeCommands);
+        QCOMPARE(sent.contains(kPinLeft), asksCpinr);
+        QVERIFY2(r.sim->modem().textMode(), qPrintable(r.main->terminalText()));
+        QCOMPARE(r.w->lblAngemeldet->text(), QStringLiteral("angemeldet"));
+        QCOMPARE(r.main->panelText(3), model);
+        QCOMPARE(r.main->panelText(2), QStringLiteral("Varnix Mobil"));
+        QCOMPARE(r.main->panelText(4), QStringLiteral("Feldstärke: 21"));
+        QVERIFY2(r.main->terminalText().contains(terminalHas), qPrintable(r.main->terminalText()));
+        QCOMPARE(r.p.dialogs.texts(), QStringList());
+    }
+
+    // A SIMCom module that says "SMS Ready" only long after the refusal, or never: the run waits
+    // for it at most 20 s, then tries once more and goes on; no box either way.
+    void aLateReadyLineIsWaitedFor_data()
+    {
+        QTest::addColumn<double>("clockFrom"); // the modem's own clock runs from then on; 0: never
+        QTest::addColumn<bool>("textMode");
+        QTest::newRow("after 15 s") << 15.0 << true;
+        QTest::newRow("never") << 0.0 << false;
+    }
+
+    void aLateReadyLineIsWaitedFor()
+    {
+        QFETCH(double, clockFrom);
+        QFETCH(bool, textMode);
+        modemsim::Config cfg;
+        cfg.profile = "simcom";
+        cfg.cregSearchQueries = 0;
+        RegRig r(cfg);
+        if (clockFrom > 0)
+            r.p.clock.schedule(clockFrom, [&r] { r.sim->followClock(r.p.clock); });
+        r.w->cmdModemOn->click();
+        const QStringList sent = r.commands();
+        QCOMPARE(sent.count(QStringLiteral("AT+CMGF=1")), 2);
+        QCOMPARE(sent.mid(sent.indexOf(QStringLiteral("AT+CMGF=1")) + 1, 2),
+                 (QStringList{"AT+CMGF=1", "AT+CNMI=?"}));
+        QVERIFY(sent.contains(QStringLiteral("AT+COPS?")));
+        QCOMPARE(r.sim->modem().textMode(), textMode);
+        const QString terminal = r.main->terminalText();
+        QVERIFY(terminal.contains(QStringLiteral("Das Modem nimmt SMS-Befehle erst nach „SMS Ready“ an; Varnix wartet "
+                                                 "bis zu 20 s darauf.\r\n")));
+        QCOMPARE(terminal.contains(QLatin1String("SMS Ready\r\nAT+CMGF=1\r\n\r\nOK")), textMode);
+        QCOMPARE(r.p.dialogs.texts(), QStringList());
+        // The wait ends with the line, or after its 20 s.
+        QCOMPARE(r.p.clock.monotonic() > 25, !textMode);
+    }
+
     void breakDuringTheSignalQueryClearsOnlyAfterwards()
     {
         RegRig r;

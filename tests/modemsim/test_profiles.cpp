@@ -138,6 +138,23 @@ private slots:
         QCOMPARE(m.storageUsed("SM"), 0);
     }
 
+    // The SIM800 refuses the message commands from the PIN until it has said "SMS Ready"; what
+    // is no message command works meanwhile.
+    void simcomRefusesMessagesUntilSmsReady()
+    {
+        Modem m = withProfile("simcom");
+        m.powerOn();
+        QCOMPARE(talk(m, "ATE0\rAT+CMEE=2\rAT+CMGF=1\r"), QByteArray("ATE0\r") + kOk + kOk + kOk);
+        QCOMPARE(talk(m, "AT+CPIN=\"1234\"\r"), kOk);
+        QCOMPARE(talk(m, "AT+CMGF=1\r"), QByteArray("\r\nERROR\r\n"));
+        QCOMPARE(talk(m, "AT+CPMS?\r"), QByteArray("\r\nERROR\r\n"));
+        QCOMPARE(talk(m, "AT+CSQ\r"), urc("+CSQ: 21,99") + kOk);
+        QCOMPARE(joined(m.advanceTo(2999)), urc("Call Ready"));
+        QCOMPARE(talk(m, "AT+CMGF=1\r"), QByteArray("\r\nERROR\r\n"));
+        QCOMPARE(joined(m.advanceTo(3000)), urc("SMS Ready"));
+        QCOMPARE(talk(m, "AT+CMGF=1\r"), kOk);
+    }
+
     // Huawei: its own lines come at any moment, and inside every fourth answer.
     void huaweiLines()
     {

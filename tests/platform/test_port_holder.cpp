@@ -181,6 +181,36 @@ private slots:
         QFETCH(QString, text);
         QCOMPARE(PortAccessText(group, user, listed, has), text);
     }
+
+    // ModemManager runs as root: a user sees that it runs, though not what it holds.
+    void processesByName()
+    {
+        QTemporaryDir root;
+        const QString proc = root.filePath(QStringLiteral("proc"));
+        addProcess(proc, 4711, "ModemManager", {});
+        addProcess(proc, 812, "minicom", {});
+        addProcess(proc, 90, "ModemManager", {});
+        addProcess(proc, 91, "ModemManagerX", {});
+        QVERIFY(QDir().mkpath(proc + QStringLiteral("/self")));
+        QCOMPARE(ProcessesNamed(QStringLiteral("ModemManager"), proc), (QList<qint64>{90, 4711}));
+        QCOMPARE(ProcessesNamed(QStringLiteral("gammu"), proc), QList<qint64>());
+        QCOMPARE(ProcessesNamed(QStringLiteral("ModemManager"), root.filePath(QStringLiteral("none"))),
+                 QList<qint64>());
+    }
+
+    // A file of this process's own group: the process has the group, so nothing keeps it out.
+    void accessOfAFileOfOurOwnGroup()
+    {
+        QTemporaryDir dir;
+        QFile f(dir.filePath(QStringLiteral("device")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        const DeviceAccess a = DeviceAccessOf(f.fileName());
+        QVERIFY(!a.group.isEmpty());
+        QVERIFY(!a.user.isEmpty());
+        QVERIFY(a.processHasGroup);
+        QCOMPARE(DeviceAccessOf(dir.filePath(QStringLiteral("missing"))).group, QString());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPortHolder)

@@ -10,15 +10,19 @@ FakeSerialBackend::FakeSerialBackend(Clock &clock) : m_clock(clock) {}
 bool FakeSerialBackend::open(const QString &device, const LineSettings &settings, int hs, QString *error)
 {
     lastDevice = device;
+    setOpenFailure(OpenFailure::None);
     if (missing.contains(device)) {
+        setOpenFailure(OpenFailure::Missing);
         *error = QStringLiteral("nicht vorhanden");
         return false;
     }
     if (busy.contains(device)) {
+        setOpenFailure(OpenFailure::Busy);
         *error = QStringLiteral("wird bereits benutzt");
         return false;
     }
     if (denied.contains(device)) {
+        setOpenFailure(OpenFailure::Denied);
         *error = QStringLiteral("Zugriff verweigert – ist der Benutzer in der Gruppe dialout?");
         return false;
     }

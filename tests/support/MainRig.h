@@ -20,6 +20,10 @@ struct MainRig {
         fake->missing = missing;
         main = std::make_unique<frmAnfang>(std::move(backend));
         main->endProgram = [this] { ++ended; };
+        // No test asks the machine's own serial devices: "Modem suchen" finds none here
+        // unless a test gives it some.
+        main->modemSearch.devices = [] { return QList<ProbeCandidate>(); };
+        main->modemSearch.makePort = [](const QString &) { return std::unique_ptr<SerialBackend>(); };
     }
     CommPort &comm() { return main->comm(); }
     // Puts the simulated modem on the line.

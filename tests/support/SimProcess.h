@@ -45,6 +45,8 @@ struct SimProcess {
     {
         main = std::make_unique<frmAnfang>(std::make_unique<QtSerialBackend>());
         main->endProgram = [] {};
+        // The machine's own serial devices are not asked: only the devices a test names.
+        main->modemSearch.devices = [] { return QList<ProbeCandidate>(); };
         return *main;
     }
     QString outbox() const { return dir.filePath(QStringLiteral("outbox.txt")); }

@@ -1,5 +1,7 @@
 #include "support/SimulatedModem.h"
 
+#include "support/VirtualClock.h"
+
 namespace {
 // A few milliseconds on the wire before the first byte of an answer comes back.
 constexpr double kTurnaround = 0.02;
@@ -20,4 +22,15 @@ void SimulatedModem::send(const QList<modemsim::Chunk> &chunks)
         at += c.delayMs / 1000.0;
         m_port.deliver(c.bytes, at);
     }
+}
+
+void SimulatedModem::followClock(VirtualClock &clock, double step)
+{
+    // Scheduled again at every step for as long as this modem lives.
+    clock.scheduleIn(step, [this, alive = std::weak_ptr<bool>(m_alive), &clock, step] {
+        if (alive.expired())
+            return;
+        send(m_modem.advanceTo(qint64(clock.monotonic() * 1000)));
+        followClock(clock, step);
+    });
 }

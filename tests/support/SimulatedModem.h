@@ -3,6 +3,10 @@
 
 #include "core/Modem.h"
 
+#include <memory>
+
+class VirtualClock;
+
 // The simulated GSM modem behind the in-process fake port: what the program writes goes
 // to the interpreter, its answers come back on the clock with their pauses.
 class SimulatedModem {
@@ -10,8 +14,12 @@ public:
     explicit SimulatedModem(FakeSerialBackend &port, modemsim::Config config = {});
     modemsim::Modem &modem() { return m_modem; }
     void send(const QList<modemsim::Chunk> &chunks);
+    // The modem's own clock follows the virtual clock in steps of `step` seconds, so what a
+    // profile sends by itself (a module's start-up lines) comes as time passes.
+    void followClock(VirtualClock &clock, double step = 0.1);
 
 private:
     FakeSerialBackend &m_port;
     modemsim::Modem m_modem;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/Platform.h"
 #include "support/MemorySettingsStore.h"
+#include "support/RecordingRootRunner.h"
 #include "support/RecordingUrlOpener.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedRegistry.h"
@@ -13,12 +14,14 @@ struct TestPlatform {
         platform::install(&clock, &dialogs, &settings);
         platform::installRegistry(&registry);
         platform::installUrlOpener(&urls);
+        platform::installRootRunner(&root);
     }
     ~TestPlatform()
     {
         platform::install(nullptr, nullptr, nullptr);
         platform::installRegistry(nullptr);
         platform::installUrlOpener(nullptr);
+        platform::installRootRunner(nullptr);
     }
     TestPlatform(const TestPlatform &) = delete;
     TestPlatform &operator=(const TestPlatform &) = delete;
@@ -29,4 +32,6 @@ struct TestPlatform {
     ScriptedRegistry registry;
     // Nor opens a document on the desktop.
     RecordingUrlOpener urls;
+    // Nor runs anything as root.
+    RecordingRootRunner root;
 };

@@ -537,6 +537,8 @@ void Modem::fireEvent()
         break;
     case Event::Line:
         sendUrc(urcText(profileLine(e.line)));
+        if (m_profile && e.line == m_profile->smsReadyLine)
+            m_smsStarting = false;
         break;
     case Event::Periodic:
         if (m_profile && !m_profile->periodicLines.isEmpty()) {
@@ -581,8 +583,10 @@ QList<Chunk> Modem::powerOn()
 // The SIM has just opened: a profile's modem tells so in its own lines.
 void Modem::simOpened()
 {
-    if (m_profile)
-        scheduleLines(m_profile->simReadyLines);
+    if (!m_profile)
+        return;
+    m_smsStarting = !m_profile->smsReadyLine.isEmpty();
+    scheduleLines(m_profile->simReadyLines);
 }
 
 // ---------------------------------------------------------------------------------------------

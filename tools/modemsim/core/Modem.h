@@ -363,6 +363,7 @@ private:
         int cmee = 0;
     } m_stored;
     const Profile *m_profile = nullptr;
+    bool m_smsStarting = false; // the SIM has opened, the profile's SMS ready line has not come yet
     qint64 m_answers = 0; // answers given, for Config::mixEvery
     int m_nextMix = 0;
 

@@ -137,12 +137,25 @@ const Modem::CommandRow *Modem::findCommand(const QByteArray &name)
     return it == std::end(rows) ? nullptr : it;
 }
 
+namespace {
+bool isMessageCommand(const QByteArray &name)
+{
+    static const QByteArrayList names{"+CMGF", "+CMGS", "+CMGR", "+CMGL", "+CMGD", "+CMGW", "+CPMS",
+                                      "+CNMI", "+CSCA", "+CSMP", "+CSDH", "+CSMS"};
+    return names.contains(name);
+}
+} // namespace
+
 // Unknown commands get plain ERROR, and so do known ones in a form they do not take, once the
 // SIM has let them through: a locked SIM refuses a message or phonebook command in any form.
 Modem::Result Modem::execute(const Command &cmd, Info &info)
 {
     const CommandRow *row = findCommand(cmd.name);
     if (!row || (m_profile && m_profile->unknownCommands.contains(cmd.name)))
+        return Result::error();
+    // A module still reading the SIM's message part refuses the message commands (SIM800:
+    // AT+CMGF=1 gives ERROR until "SMS Ready"), their test form included.
+    if (m_smsStarting && isMessageCommand(cmd.name))
         return Result::error();
     if (cmd.form == Form::Test) {
         if (row->test == kAsk)

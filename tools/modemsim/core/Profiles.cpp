@@ -54,13 +54,14 @@ QList<Profile> makeProfiles()
     Profile simcom;
     simcom.name = "simcom";
     simcom.summary = "SIMCom-style module (SIM800): RDY at start, Call Ready and SMS Ready after the "
-                     "PIN, echo on after every ATZ";
+                     "PIN, message commands refused until SMS Ready, echo on after every ATZ";
     simcom.manufacturer = "SIMCOM_Ltd";
     simcom.model = "SIMCOM_SIM800L";
     simcom.revision = "Revision:1418B04SIM800L24";
     simcom.bootLines = {{0, "RDY"}, {0, "+CFUN: 1"}};
     simcom.bootSimState = true;
     simcom.simReadyLines = {{2000, "Call Ready"}, {1000, "SMS Ready"}};
+    simcom.smsReadyLine = "SMS Ready";
     simcom.echoOnReset = true;
     p << simcom;
     return p;

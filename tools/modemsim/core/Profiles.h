@@ -32,6 +32,9 @@ struct Profile {
     int wrongCentreError = 0;   // +CMS ERROR of a send whose service centre is not the network's
     bool echoOnReset = false;   // ATZ turns echo on whatever AT&W stored
     QByteArray storageFullLine; // when a message finds the storage full; %1: the storage
+    // Message commands are refused with plain ERROR from the moment the SIM opens until this
+    // line (one of simReadyLines) has been sent; empty: they work at once.
+    QByteArray smsReadyLine;
 };
 
 // The profiles by name ("siemens", "huawei", "quectel", "simcom"); nothing for another name.
