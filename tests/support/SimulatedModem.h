@@ -10,6 +10,9 @@ public:
     explicit SimulatedModem(FakeSerialBackend &port, modemsim::Config config = {});
     modemsim::Modem &modem() { return m_modem; }
     void send(const QList<modemsim::Chunk> &chunks);
+    // Moves the modem's own clock on by `ms` and sends what fell due then (status reports,
+    // parts that come later): nothing here moves it otherwise.
+    void advance(qint64 ms) { send(m_modem.advanceTo(m_modem.now() + ms)); }
 
 private:
     FakeSerialBackend &m_port;
