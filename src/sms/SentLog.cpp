@@ -16,6 +16,20 @@ std::optional<int> intField(QStringView s, int low, int high)
     return v;
 }
 
+// "yyyy-MM-dd HH:mm:ss": a record cut short in its time is no record.
+bool isTime(QStringView s)
+{
+    if (s.size() != 19)
+        return false;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
+        const bool ok = i == 4 || i == 7 ? c == u'-' : i == 10 ? c == u' ' : i == 13 || i == 16 ? c == u':' : c.isDigit();
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
 SentPart *partOf(SentLog &log, QStringView id, QStringView part)
 {
     const auto i = intField(id, 1, INT_MAX);
@@ -37,7 +51,7 @@ bool applyBegin(SentLog &log, const QList<QStringView> &f)
         return false;
     const auto id = intField(f[1], 1, INT_MAX);
     const auto parts = intField(f[6], 1, kMostParts);
-    if (!id || !parts || log.byId.contains(*id) || (f[5] != u"GSM" && f[5] != u"UCS2") ||
+    if (!id || !parts || log.byId.contains(*id) || !isTime(f[2]) || (f[5] != u"GSM" && f[5] != u"UCS2") ||
         (f[7] != u"0" && f[7] != u"1") || (f[8] != u"text" && f[8] != u"pdu"))
         return false;
     SentMessage m;
@@ -58,7 +72,7 @@ bool applyBegin(SentLog &log, const QList<QStringView> &f)
 bool applyPart(SentLog &log, const QList<QStringView> &f)
 {
     const QChar kind = f[0].front();
-    if (f.size() != (kind == u'T' ? 4 : 5))
+    if (f.size() != (kind == u'T' ? 4 : 5) || !isTime(f[3]))
         return false;
     SentPart *part = partOf(log, f[1], f[2]);
     if (!part)
@@ -89,7 +103,7 @@ bool applyReport(SentLog &log, const QList<QStringView> &f)
     const auto mr = intField(f[4], 0, 255);
     const auto type = intField(f[6], 0, 255);
     const auto st = intField(f[7], 0, 255);
-    if (!mr || !type || !st)
+    if (!mr || !type || !st || !isTime(f[1]))
         return false;
     r.reference = *mr;
     r.recipient = UnescapeSentField(f[5]);
@@ -365,8 +379,8 @@ QString SentPartsText(const SentMessage &m)
         case PartState::NotSent: line += QStringLiteral("nicht gesendet"); break;
         case PartState::Submitting: line += QStringLiteral("ungewiss (Senden nicht zu Ende gekommen)"); break;
         case PartState::Sent: line += QStringLiteral("gesendet (Referenz %1)").arg(p.reference); break;
-        case PartState::Refused: line += QStringLiteral("abgelehnt: ") + p.reason; break;
-        case PartState::Uncertain: line += QStringLiteral("ungewiss: ") + p.reason; break;
+        case PartState::Refused: line += QStringLiteral("nicht gesendet (%1)").arg(p.reason); break;
+        case PartState::Uncertain: line += QStringLiteral("ungewiss (%1)").arg(p.reason); break;
         }
         if (p.reportStatus >= 0)
             line += QStringLiteral(", ") + withTime(ReportStatusText(p.reportStatus), ShownStamp(p.reportTime));
