@@ -24,6 +24,9 @@ private slots:
         QCOMPARE(rows[1][1], QStringLiteral("Grüße 😀"));
         QVERIFY(c.main().terminalText().contains(QLatin1String("+CPMS: \"ME\",0,100")));
         QVERIFY(c.boxes().isEmpty());
+
+        c.todaysMessage();
+        QVERIFY(c.boxes().isEmpty());
     }
 };
 

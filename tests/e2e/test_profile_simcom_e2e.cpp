@@ -23,6 +23,9 @@ private slots:
         QCOMPARE(rows[1][1], QStringLiteral("Grüße 😀"));
         QVERIFY(c.main().terminalText().contains(QLatin1String("+CPMS: \"SM\",0,30")));
         QVERIFY(c.boxes().isEmpty());
+
+        c.todaysMessage();
+        QVERIFY(c.boxes().isEmpty());
     }
 };
 
