@@ -192,8 +192,8 @@ QString CounterText(const OutgoingPlan &plan)
 {
     const QString used = QStringLiteral("%1 Zeichen").arg(plan.used);
     if (plan.tooLong())
-        return QStringLiteral("%1 · %2 · zu lang, höchstens %3").arg(used, partsWord(plan.parts.size()),
-                                                                     partsWord(plan.maxParts));
+        return QStringLiteral("%1 · %2 · %3 · zu lang, höchstens %4")
+            .arg(used, partsWord(plan.parts.size()), codingWord(plan.coding), partsWord(plan.maxParts));
     return QStringLiteral("%1 · noch %2 frei · %3 · %4")
         .arg(used)
         .arg(plan.left)
@@ -204,8 +204,8 @@ QString CounterSpoken(const OutgoingPlan &plan)
 {
     const QString used = QStringLiteral("Länge: %1 Zeichen").arg(plan.used);
     if (plan.tooLong())
-        return QStringLiteral("%1, %2, zu lang, höchstens %3").arg(used, partsWord(plan.parts.size()),
-                                                                   partsWord(plan.maxParts));
+        return QStringLiteral("%1, %2, Kodierung %3, zu lang, höchstens %4")
+            .arg(used, partsWord(plan.parts.size()), codingWord(plan.coding), partsWord(plan.maxParts));
     return QStringLiteral("%1, noch %2 frei, %3, Kodierung %4")
         .arg(used)
         .arg(plan.left)

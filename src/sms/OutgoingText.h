@@ -72,7 +72,8 @@ struct OutgoingPlan {
 OutgoingPlan PlanOutgoing(const QString &typed, bool statusReport, int maxParts = kDefaultMaxParts);
 
 // The counter under the text box, "61 Zeichen · noch 99 frei · 1 Teil · GSM", and what a screen
-// reader says of it, "Länge: 61 Zeichen, noch 99 frei, 1 Teil, Kodierung GSM".
+// reader says of it, "Länge: 61 Zeichen, noch 99 frei, 1 Teil, Kodierung GSM"; for a text too
+// long, "1531 Zeichen · 11 Teile · GSM · zu lang, höchstens 10 Teile".
 QString CounterText(const OutgoingPlan &plan);
 QString CounterSpoken(const OutgoingPlan &plan);
 

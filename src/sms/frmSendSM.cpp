@@ -157,12 +157,19 @@ OutgoingPlan frmSendSM::plan() const
 void frmSendSM::textChanged()
 {
     const OutgoingPlan p = plan();
-    lblTextLang->setText(CounterText(p));
-    lblTextLang->setAccessibleName(CounterSpoken(p));
+    // Rewritten only when it changes: every keystroke comes here, and a new palette or caption
+    // costs a polish and a layout of the window.
+    if (const QString shown = CounterText(p); shown != lblTextLang->text()) {
+        lblTextLang->setText(shown);
+        lblTextLang->setAccessibleName(CounterSpoken(p));
+    }
     // Red only when the text cannot go: more parts than a message may have.
-    QPalette pal = Eingabe->palette();
-    pal.setColor(QPalette::Base, p.tooLong() ? QColor(255, 0, 0) : QColor(255, 255, 255));
-    Eingabe->setPalette(pal);
+    const QColor base = p.tooLong() ? QColor(255, 0, 0) : QColor(255, 255, 255);
+    if (Eingabe->palette().color(QPalette::Base) != base) {
+        QPalette pal = Eingabe->palette();
+        pal.setColor(QPalette::Base, base);
+        Eingabe->setPalette(pal);
+    }
 }
 
 void frmSendSM::say(const QString &text)

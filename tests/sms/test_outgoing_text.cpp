@@ -148,10 +148,10 @@ private slots:
                                  << "Länge: 2 Zeichen, noch 68 frei, 1 Teil, Kodierung Unicode" << false;
         QTest::newRow("ten parts full") << QString(1530, u'a') << 10 << "1530 Zeichen · noch 0 frei · 10 Teile · GSM"
                                         << "Länge: 1530 Zeichen, noch 0 frei, 10 Teile, Kodierung GSM" << false;
-        QTest::newRow("eleven parts") << QString(1531, u'a') << 10 << "1531 Zeichen · 11 Teile · zu lang, höchstens 10 Teile"
-                                      << "Länge: 1531 Zeichen, 11 Teile, zu lang, höchstens 10 Teile" << true;
-        QTest::newRow("one part allowed") << QString(161, u'a') << 1 << "161 Zeichen · 2 Teile · zu lang, höchstens 1 Teil"
-                                          << "Länge: 161 Zeichen, 2 Teile, zu lang, höchstens 1 Teil" << true;
+        QTest::newRow("eleven parts") << QString(1531, u'a') << 10 << "1531 Zeichen · 11 Teile · GSM · zu lang, höchstens 10 Teile"
+                                      << "Länge: 1531 Zeichen, 11 Teile, Kodierung GSM, zu lang, höchstens 10 Teile" << true;
+        QTest::newRow("one part allowed") << QString(161, u'a') << 1 << "161 Zeichen · 2 Teile · GSM · zu lang, höchstens 1 Teil"
+                                          << "Länge: 161 Zeichen, 2 Teile, Kodierung GSM, zu lang, höchstens 1 Teil" << true;
     }
     void counter()
     {

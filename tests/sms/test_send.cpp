@@ -227,10 +227,10 @@ private slots:
                            << "Länge: 0 Zeichen, noch 160 frei, 1 Teil, Kodierung GSM" << false;
         QTest::newRow("emoji") << "Hallo 😀" << "" << "8 Zeichen · noch 62 frei · 1 Teil · Unicode"
                                << "Länge: 8 Zeichen, noch 62 frei, 1 Teil, Kodierung Unicode" << false;
-        QTest::newRow("eleven parts") << QString(1531, u'x') << "" << "1531 Zeichen · 11 Teile · zu lang, höchstens 10 Teile"
-                                      << "Länge: 1531 Zeichen, 11 Teile, zu lang, höchstens 10 Teile" << true;
-        QTest::newRow("two parts allowed") << QString(307, u'x') << "2" << "307 Zeichen · 3 Teile · zu lang, höchstens 2 Teile"
-                                           << "Länge: 307 Zeichen, 3 Teile, zu lang, höchstens 2 Teile" << true;
+        QTest::newRow("eleven parts") << QString(1531, u'x') << "" << "1531 Zeichen · 11 Teile · GSM · zu lang, höchstens 10 Teile"
+                                      << "Länge: 1531 Zeichen, 11 Teile, Kodierung GSM, zu lang, höchstens 10 Teile" << true;
+        QTest::newRow("two parts allowed") << QString(307, u'x') << "2" << "307 Zeichen · 3 Teile · GSM · zu lang, höchstens 2 Teile"
+                                           << "Länge: 307 Zeichen, 3 Teile, Kodierung GSM, zu lang, höchstens 2 Teile" << true;
         QTest::newRow("setting out of range") << QString(1531, u'x') << "999"
                                               << "1531 Zeichen · noch 152 frei · 11 Teile · GSM"
                                               << "Länge: 1531 Zeichen, noch 152 frei, 11 Teile, Kodierung GSM" << false;
