@@ -191,10 +191,11 @@ OutgoingPlan PlanOutgoing(const QString &typed, bool statusReport, int maxParts)
 QString CounterText(const OutgoingPlan &plan)
 {
     const QString used = QStringLiteral("%1 Zeichen").arg(plan.used);
+    // Short lines: the counter shares its row with "Länge:" and "Löschen".
     if (plan.tooLong())
-        return QStringLiteral("%1 · %2 · %3 · zu lang, höchstens %4")
+        return QStringLiteral("%1, %2\n%3, höchstens %4")
             .arg(used, partsWord(plan.parts.size()), codingWord(plan.coding), partsWord(plan.maxParts));
-    return QStringLiteral("%1 · noch %2 frei · %3 · %4")
+    return QStringLiteral("%1, %2 frei\n%3, %4")
         .arg(used)
         .arg(plan.left)
         .arg(partsWord(plan.parts.size()), codingWord(plan.coding));

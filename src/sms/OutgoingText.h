@@ -71,9 +71,10 @@ struct OutgoingPlan {
 // as before, and LF in a coded message, as phones write them.
 OutgoingPlan PlanOutgoing(const QString &typed, bool statusReport, int maxParts = kDefaultMaxParts);
 
-// The counter under the text box, "61 Zeichen · noch 99 frei · 1 Teil · GSM", and what a screen
-// reader says of it, "Länge: 61 Zeichen, noch 99 frei, 1 Teil, Kodierung GSM"; for a text too
-// long, "1531 Zeichen · 11 Teile · GSM · zu lang, höchstens 10 Teile".
+// The counter under the text box in two lines, so that it keeps its height as the figures grow,
+// "61 Zeichen, 99 frei" and "1 Teil, GSM", and what a screen reader says of it, "Länge: 61
+// Zeichen, noch 99 frei, 1 Teil, Kodierung GSM"; for a text too long (the box turns red),
+// "1531 Zeichen, 11 Teile" and "GSM, höchstens 10 Teile".
 QString CounterText(const OutgoingPlan &plan);
 QString CounterSpoken(const OutgoingPlan &plan);
 

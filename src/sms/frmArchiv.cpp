@@ -25,9 +25,9 @@
 namespace {
 
 // Geometry in twips.
-constexpr int kWindowWidth = 9600;
+constexpr int kWindowWidth = 10800;
 constexpr int kWindowHeight = 6600;
-constexpr int kColumnWidth[] = {900, 900, 1500, 1500, 1900};
+constexpr int kColumnWidth[] = {900, 900, 1650, 1500, 2350};
 constexpr int kFixedColumns = 5;
 constexpr int kTextLines = 4;
 
@@ -114,7 +114,9 @@ void frmArchiv::reload()
     sbrMeldung->setToolTip(load.problems.join(u'\n'));
     m_counts = {{}, load.filesRead, load.problems};
     m_names = PhoneNames::fromFolder(folder);
-    m_keep = currentKey();
+    // The row looked at stays; at the first reading the newest, sent or received.
+    const QString keep = currentKey();
+    m_keep = keep;
     m_model->setMessages(std::move(load.messages), m_names);
     // A status report that comes while the window is open shows at once.
     SentStore &store = SentStore::current();
@@ -122,17 +124,16 @@ void frmArchiv::reload()
         if (m_store)
             disconnect(m_store, nullptr, this, nullptr);
         m_store = &store;
-        connect(m_store, &SentStore::changed, this, &frmArchiv::showSent);
+        connect(m_store, &SentStore::changed, this, [this] { showSent(currentKey()); });
     }
-    showSent();
+    showSent(keep);
 }
 
-void frmArchiv::showSent()
+void frmArchiv::showSent(const QString &keep)
 {
     if (!m_store)
         return;
-    if (m_keep.isEmpty())
-        m_keep = currentKey();
+    m_keep = keep;
     m_model->setSent(m_store->log(), m_store->sending(), m_names);
     // The parts of a long message count as the one message they make.
     sbrMeldung->setText(ArchiveStatusText(m_counts, m_model->receivedCount(), m_model->sentCount()));

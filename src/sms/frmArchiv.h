@@ -38,7 +38,8 @@ public:
     QLabel *sbrMeldung = nullptr;
 
 private:
-    void showSent();
+    // The sent messages anew; `keep` the row to stay current ("": the newest).
+    void showSent(const QString &keep);
     QString currentKey() const;
     void search(const QString &query);
     void afterReset();

@@ -142,15 +142,15 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("spoken");
         QTest::addColumn<bool>("tooLong");
-        QTest::newRow("one part") << "Hallo" << 10 << "5 Zeichen · noch 155 frei · 1 Teil · GSM"
+        QTest::newRow("one part") << "Hallo" << 10 << "5 Zeichen, 155 frei\n1 Teil, GSM"
                                   << "Länge: 5 Zeichen, noch 155 frei, 1 Teil, Kodierung GSM" << false;
-        QTest::newRow("Unicode") << kEmoji << 10 << "2 Zeichen · noch 68 frei · 1 Teil · Unicode"
+        QTest::newRow("Unicode") << kEmoji << 10 << "2 Zeichen, 68 frei\n1 Teil, Unicode"
                                  << "Länge: 2 Zeichen, noch 68 frei, 1 Teil, Kodierung Unicode" << false;
-        QTest::newRow("ten parts full") << QString(1530, u'a') << 10 << "1530 Zeichen · noch 0 frei · 10 Teile · GSM"
+        QTest::newRow("ten parts full") << QString(1530, u'a') << 10 << "1530 Zeichen, 0 frei\n10 Teile, GSM"
                                         << "Länge: 1530 Zeichen, noch 0 frei, 10 Teile, Kodierung GSM" << false;
-        QTest::newRow("eleven parts") << QString(1531, u'a') << 10 << "1531 Zeichen · 11 Teile · GSM · zu lang, höchstens 10 Teile"
+        QTest::newRow("eleven parts") << QString(1531, u'a') << 10 << "1531 Zeichen, 11 Teile\nGSM, höchstens 10 Teile"
                                       << "Länge: 1531 Zeichen, 11 Teile, Kodierung GSM, zu lang, höchstens 10 Teile" << true;
-        QTest::newRow("one part allowed") << QString(161, u'a') << 1 << "161 Zeichen · 2 Teile · GSM · zu lang, höchstens 1 Teil"
+        QTest::newRow("one part allowed") << QString(161, u'a') << 1 << "161 Zeichen, 2 Teile\nGSM, höchstens 1 Teil"
                                           << "Länge: 161 Zeichen, 2 Teile, Kodierung GSM, zu lang, höchstens 1 Teil" << true;
     }
     void counter()

@@ -219,20 +219,20 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("spoken");
         QTest::addColumn<bool>("red");
-        QTest::newRow("160") << QString(160, u'x') << "" << "160 Zeichen · noch 0 frei · 1 Teil · GSM"
+        QTest::newRow("160") << QString(160, u'x') << "" << "160 Zeichen, 0 frei\n1 Teil, GSM"
                              << "Länge: 160 Zeichen, noch 0 frei, 1 Teil, Kodierung GSM" << false;
-        QTest::newRow("161") << QString(161, u'x') << "" << "161 Zeichen · noch 145 frei · 2 Teile · GSM"
+        QTest::newRow("161") << QString(161, u'x') << "" << "161 Zeichen, 145 frei\n2 Teile, GSM"
                              << "Länge: 161 Zeichen, noch 145 frei, 2 Teile, Kodierung GSM" << false;
-        QTest::newRow("0") << "" << "" << "0 Zeichen · noch 160 frei · 1 Teil · GSM"
+        QTest::newRow("0") << "" << "" << "0 Zeichen, 160 frei\n1 Teil, GSM"
                            << "Länge: 0 Zeichen, noch 160 frei, 1 Teil, Kodierung GSM" << false;
-        QTest::newRow("emoji") << "Hallo 😀" << "" << "8 Zeichen · noch 62 frei · 1 Teil · Unicode"
+        QTest::newRow("emoji") << "Hallo 😀" << "" << "8 Zeichen, 62 frei\n1 Teil, Unicode"
                                << "Länge: 8 Zeichen, noch 62 frei, 1 Teil, Kodierung Unicode" << false;
-        QTest::newRow("eleven parts") << QString(1531, u'x') << "" << "1531 Zeichen · 11 Teile · GSM · zu lang, höchstens 10 Teile"
+        QTest::newRow("eleven parts") << QString(1531, u'x') << "" << "1531 Zeichen, 11 Teile\nGSM, höchstens 10 Teile"
                                       << "Länge: 1531 Zeichen, 11 Teile, Kodierung GSM, zu lang, höchstens 10 Teile" << true;
-        QTest::newRow("two parts allowed") << QString(307, u'x') << "2" << "307 Zeichen · 3 Teile · GSM · zu lang, höchstens 2 Teile"
+        QTest::newRow("two parts allowed") << QString(307, u'x') << "2" << "307 Zeichen, 3 Teile\nGSM, höchstens 2 Teile"
                                            << "Länge: 307 Zeichen, 3 Teile, Kodierung GSM, zu lang, höchstens 2 Teile" << true;
         QTest::newRow("setting out of range") << QString(1531, u'x') << "999"
-                                              << "1531 Zeichen · noch 152 frei · 11 Teile · GSM"
+                                              << "1531 Zeichen, 152 frei\n11 Teile, GSM"
                                               << "Länge: 1531 Zeichen, noch 152 frei, 11 Teile, Kodierung GSM" << false;
     }
     void counterAndColour()

@@ -99,9 +99,9 @@ private slots:
     void aLongUnicodeMessageGoesPartAfterPart()
     {
         TodayRig r;
-        QCOMPARE(r.w->lblTextLang->text(), QStringLiteral("0 Zeichen · noch 160 frei · 1 Teil · GSM"));
+        QCOMPARE(r.w->lblTextLang->text(), QStringLiteral("0 Zeichen, 160 frei\n1 Teil, GSM"));
         const QList<QByteArray> writes = r.send(kThreeParts);
-        QCOMPARE(r.w->lblTextLang->text(), QStringLiteral("168 Zeichen · noch 33 frei · 3 Teile · Unicode"));
+        QCOMPARE(r.w->lblTextLang->text(), QStringLiteral("168 Zeichen, 33 frei\n3 Teile, Unicode"));
         QCOMPARE(r.w->lblTextLang->accessibleName(),
                  QStringLiteral("Länge: 168 Zeichen, noch 33 frei, 3 Teile, Kodierung Unicode"));
         // 15 octets up to TP-UDL, then 140, 140 and 74 of user data.
