@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <utility>
+
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
@@ -141,7 +143,9 @@ bool SentStore::submitting(int id, int part) { return append(SentPartLine('T', i
 
 bool SentStore::accepted(int id, int part, int reference)
 {
-    return append(SentPartLine('S', id, part, now(), QString::number(reference)));
+    const bool written = append(SentPartLine('S', id, part, now(), QString::number(reference)));
+    settleWaiting();
+    return written;
 }
 
 bool SentStore::refused(int id, int part, const QString &reason) { return append(SentPartLine('F', id, part, now(), reason)); }
@@ -155,16 +159,38 @@ void SentStore::finished(int id)
 {
     if (m_sending == id) {
         m_sending = 0;
+        settleWaiting();
         emit changed();
     }
 }
 
 std::optional<PartRef> SentStore::report(const StatusReport &r)
 {
-    const SentLog &now_ = log();
-    const std::optional<PartRef> match = MatchReport(now_, r);
-    const int id = match ? now_.messages[match->message].id : 0;
+    const std::optional<PartRef> match = MatchReport(log(), r);
+    if (!match && m_sending != 0) {
+        m_waiting.append(r);
+        return std::nullopt;
+    }
+    return record(r, match);
+}
+
+std::optional<PartRef> SentStore::record(const StatusReport &r, const std::optional<PartRef> &match)
+{
+    const SentLog &l = log();
+    const int id = match ? l.messages[match->message].id : 0;
     const int part = match ? int(match->part) + 1 : 0;
     append(SentReportLine(now(), id, part, r));
     return match;
+}
+
+void SentStore::settleWaiting()
+{
+    const QList<StatusReport> waiting = std::exchange(m_waiting, {});
+    for (const StatusReport &r : waiting) {
+        const std::optional<PartRef> match = MatchReport(log(), r);
+        if (match || m_sending == 0)
+            record(r, match);
+        else
+            m_waiting.append(r);
+    }
 }

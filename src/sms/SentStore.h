@@ -36,7 +36,9 @@ public:
     int sending() const { return m_sending; }
 
     // A status report: recorded on the part it belongs to, or kept as one of no known message.
-    // The part when it has one.
+    // The part when it has one. While a send runs, a report that fits no part yet waits until
+    // the send is over: on a fast network it comes inside the very answer whose reference it
+    // names, before that part is on record.
     std::optional<PartRef> report(const StatusReport &r);
 
     // Why the last record could not be written, in German.
@@ -47,6 +49,9 @@ signals:
 
 private:
     bool append(const QString &line);
+    std::optional<PartRef> record(const StatusReport &r, const std::optional<PartRef> &match);
+    // Records the waiting reports that now fit a part; all of them when the send is over.
+    void settleWaiting();
     static QString now();
 
     QString m_path;
@@ -55,5 +60,6 @@ private:
     qint64 m_knownSize = -2;
     QDateTime m_knownModified;
     int m_sending = 0;
+    QList<StatusReport> m_waiting;
     QString m_error;
 };

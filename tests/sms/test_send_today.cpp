@@ -199,6 +199,24 @@ private slots:
         QCOMPARE(SentStateText(r.log().messages[0]), QStringLiteral("zugestellt 06.12.26 23:29:08"));
     }
 
+    // A network that delivers at once: the report follows +CMGS inside the same answer.
+    void aReportInsideItsOwnAnswer()
+    {
+        TodayRig r;
+        r.w->chkBericht->setChecked(true);
+        r.fake->setResponder([&](const QByteArray &b) {
+            QByteArray answer;
+            for (const modemsim::Chunk &c : r.modem().receive(b))
+                answer += c.bytes;
+            if (answer.contains("+CMGS: 1\r\n"))
+                answer += "\r\n+CDS: 6,1,\"+4917012345678\",145,\"24/05/01,12:00:00+08\",\"24/05/01,12:00:01+08\",0\r\n";
+            r.fake->deliver(answer, 0.02);
+        });
+        r.send(QStringLiteral("Hallo"));
+        QCOMPARE(SentStateText(r.log().messages[0]), QStringLiteral("zugestellt 01.05.24 12:00:01"));
+        QVERIFY(r.log().unknown.isEmpty());
+    }
+
     void aReportOfNoMessageIsKeptAsSuch()
     {
         TodayRig r;

@@ -300,6 +300,33 @@ private slots:
         QCOMPARE(store.begin(m), 3);
     }
 
+    // On a fast network the report comes inside the answer that names its reference, before the
+    // part is on record: it waits for the part; one that fits none is kept when the send is over.
+    void aReportBeforeItsPartWaits()
+    {
+        QTemporaryDir dir;
+        SentStore store(dir.path());
+        SentMessage m;
+        m.number = QStringLiteral("+4917012345678");
+        m.report = true;
+        m.parts.resize(2);
+        const int id = store.begin(m);
+        QVERIFY(store.submitting(id, 1));
+        QVERIFY(!store.report(reportOf(5, m.number, 0)));
+        QVERIFY(!store.report(reportOf(77, m.number, 0)));
+        QVERIFY(!readAll(store.path()).contains("\nR\t"));
+        QVERIFY(store.accepted(id, 1, 5));
+        QCOMPARE(store.log().messages[0].parts[0].reportStatus, 0);
+        QVERIFY(store.log().unknown.isEmpty());
+        QVERIFY(store.submitting(id, 2));
+        QVERIFY(store.accepted(id, 2, 6));
+        store.finished(id);
+        const SentLog back = ParseSentLog(readAll(store.path()));
+        QCOMPARE(back.messages[0].parts[0].reportStatus, 0);
+        QCOMPARE(back.unknown.size(), 1);
+        QCOMPARE(back.unknown[0].report.reference, 77);
+    }
+
     void aRecordCutShortStaysOnItsOwnLine()
     {
         QTemporaryDir dir;
