@@ -92,6 +92,19 @@ struct ProfileCycle {
         return out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
     }
 
+    // What "Modem anmelden" leaves behind that a send needs, in three commands instead of a
+    // registration: the PIN given, text mode, reports routed as +CDS. True when all went well.
+    bool readyToSend()
+    {
+        main().setReceiveTimer(false);
+        QString answer;
+        bool ok = true;
+        for (const char *command : {"AT+CPIN=\"1234\"", "AT+CMGF=1", "AT+CNMI=2,1,0,1,0"})
+            ok = Exchange(main(), QString::fromLatin1(command), answer) == 0 && ok;
+        main().setReceiveTimer(true);
+        return ok;
+    }
+
     // "SM senden" to Anna with a status report asked for: what the window says afterwards.
     QString sendToday(const QString &text = kTodayText)
     {

@@ -268,6 +268,19 @@ private slots:
         QVERIFY(r.main->receiveTimer());
     }
 
+    void aModemWithoutPduModeSaysSo()
+    {
+        modemsim::Config cfg;
+        cfg.errorFor = "AT+CMGF=0";
+        TodayRig r(cfg);
+        const QList<QByteArray> writes = r.send(kThreeParts);
+        QCOMPARE(commands(writes), QStringList{"AT+CMGF=0"});
+        QCOMPARE(r.w->lblFortschritt->text(), QStringLiteral("Nicht gesendet: Teil 1 von 3, das Modem nimmt den "
+                                                             "PDU-Modus nicht an (ERROR)."));
+        QCOMPARE(r.log().messages[0].parts[0].state, PartState::Refused);
+        QVERIFY(r.p.dialogs.shown.isEmpty());
+    }
+
     void aPartWithoutAnswerIsUncertain()
     {
         TodayRig r;
