@@ -161,8 +161,8 @@ int check(const QString &folder, const QString &transcript, const QString &outbo
                 ++disagree;
             }
             if ((s == PartState::NotSent || s == PartState::Refused) && out) {
-                std::printf("DISAGREE: %s part %d on record as not sent, the modem took it\n", qPrintable(m.text.left(9)),
-                            i + 1);
+                std::printf("DISAGREE: %s part %d on record as not sent, the modem took it\n",
+                            qPrintable(m.text.left(9)), i + 1);
                 ++disagree;
             }
             if (s == PartState::Submitting || s == PartState::Uncertain) {

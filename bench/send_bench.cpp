@@ -134,9 +134,11 @@ void fiveParts(bench::Report &r, const QString &folder)
         w.Eingabe->setPlainText(text);
         const qint64 at = sizeOf(transcript);
         const Measured m = measure([&] { w.cmdSend->click(); });
-        const bool ok = s.dialogs.shown.isEmpty() && w.lblFortschritt->text().startsWith(QLatin1String("Gesendet in 5 Teilen"));
+        const bool ok =
+            s.dialogs.shown.isEmpty() && w.lblFortschritt->text().startsWith(QLatin1String("Gesendet in 5 Teilen"));
         if (!ok)
-            std::printf("send: %s %s\n", qPrintable(w.lblFortschritt->text()), qPrintable(s.dialogs.texts().join(u'|')));
+            std::printf("send: %s %s\n", qPrintable(w.lblFortschritt->text()),
+                        qPrintable(s.dialogs.texts().join(u'|')));
         report(r, QStringLiteral("send, 5 parts"), m, modemTime(readFrom(transcript, at)), 0, ok);
     }
     delete frmTelNr::Loaded();

@@ -16,7 +16,10 @@ const QChar kCtrlZ(26);
 const QChar kEscape(27);
 const QString kLinkLost = QStringLiteral("Verbindung zum Modem unterbrochen");
 
-bool linkGone(ModemTask &task) { return task.comm().lost() || !task.comm().portOpen(); }
+bool linkGone(ModemTask &task)
+{
+    return task.comm().lost() || !task.comm().portOpen();
+}
 
 // The outcome of one part: its prompt, then its text or PDU.
 struct PartOutcome {
@@ -70,8 +73,7 @@ void sendInTextMode(ModemTask &task, SentStore &store, const SendJob &job, SendR
 {
     QString text = job.plan.text;
     UmlautReplace(text);
-    settle(task, store, result, 1,
-           submitPart(task, QStringLiteral("AT+CMGS=\"%1\"").arg(job.number), text));
+    settle(task, store, result, 1, submitPart(task, QStringLiteral("AT+CMGS=\"%1\"").arg(job.number), text));
 }
 
 void sendInPduMode(ModemTask &task, SentStore &store, const SendJob &job, SendResult &result,

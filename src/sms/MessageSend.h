@@ -20,11 +20,11 @@ struct SendJob {
 };
 
 struct SendResult {
-    int id = 0;            // the message's record; 0 when not even that could be written
-    int parts = 0;         // how many it has
-    QList<int> references; // of the parts the modem took, in order
-    int failedPart = 0;    // the part that did not go (from 1); 0 when all went
-    QString reason;        // why, in German; "" when all went
+    int id = 0;             // the message's record; 0 when not even that could be written
+    int parts = 0;          // how many it has
+    QList<int> references;  // of the parts the modem took, in order
+    int failedPart = 0;     // the part that did not go (from 1); 0 when all went
+    QString reason;         // why, in German; "" when all went
     bool uncertain = false; // no answer after the part went to the modem: it may be out
     bool timedOut = false;  // the modem has stopped answering
     QString recordError;    // a record that could not be written, in German

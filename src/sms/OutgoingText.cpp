@@ -65,9 +65,15 @@ int ucs2Step(QStringView text, qsizetype at)
     return text[at].isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate() ? 2 : 1;
 }
 
-QString partsWord(qsizetype n) { return n == 1 ? QStringLiteral("1 Teil") : QStringLiteral("%1 Teile").arg(n); }
+QString partsWord(qsizetype n)
+{
+    return n == 1 ? QStringLiteral("1 Teil") : QStringLiteral("%1 Teile").arg(n);
+}
 
-QString codingWord(SmsCoding coding) { return coding == SmsCoding::Gsm7 ? QStringLiteral("GSM") : QStringLiteral("Unicode"); }
+QString codingWord(SmsCoding coding)
+{
+    return coding == SmsCoding::Gsm7 ? QStringLiteral("GSM") : QStringLiteral("Unicode");
+}
 
 } // namespace
 
@@ -86,7 +92,10 @@ bool FitsGsmAlphabet(QStringView text)
     return true;
 }
 
-SmsCoding ChooseCoding(QStringView text) { return FitsGsmAlphabet(text) ? SmsCoding::Gsm7 : SmsCoding::Ucs2; }
+SmsCoding ChooseCoding(QStringView text)
+{
+    return FitsGsmAlphabet(text) ? SmsCoding::Gsm7 : SmsCoding::Ucs2;
+}
 
 int CodedLength(QStringView text, SmsCoding coding)
 {

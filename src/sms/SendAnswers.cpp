@@ -70,7 +70,10 @@ constexpr CmsError kCmsErrors[] = {
     {500, "unknown error", "unbekannter Fehler"},
 };
 
-QString simplified(QStringView s) { return s.toString().simplified().toLower(); }
+QString simplified(QStringView s)
+{
+    return s.toString().simplified().toLower();
+}
 
 // The fields behind "<prefix>:", split at the commas outside quotes.
 std::optional<QStringList> fieldsAfter(QStringView line, QLatin1StringView prefix)
@@ -148,10 +151,16 @@ std::optional<QByteArray> octetsOf(QStringView hex)
     return out;
 }
 
-QString twoDigits(int value) { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); }
+QString twoDigits(int value)
+{
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+}
 
 // A semi-octet swapped pair of digits (23.040 9.1.2.3).
-int swapped(uchar o) { return (o & 0x0F) * 10 + (o >> 4); }
+int swapped(uchar o)
+{
+    return (o & 0x0F) * 10 + (o >> 4);
+}
 
 // TP-SCTS and TP-DT (23.040 9.2.3.11): year, month, day, hour, minute, second and the zone in
 // quarter hours, its sign in bit 3 of the swapped octet.
@@ -288,8 +297,9 @@ ReportOutcome ReportOutcomeOf(int status)
 QString ReportStatusText(int status)
 {
     // The reasons of 23.040 9.2.3.15 that a user can do something with.
-    static const char *const kTemporary[] = {"Netz überlastet", "Empfänger beschäftigt", "Empfänger antwortet nicht",
-                                             "Dienst abgelehnt", "Dienstgüte nicht verfügbar", "Fehler beim Empfänger"};
+    static const char *const kTemporary[] = {
+        "Netz überlastet",  "Empfänger beschäftigt",      "Empfänger antwortet nicht",
+        "Dienst abgelehnt", "Dienstgüte nicht verfügbar", "Fehler beim Empfänger"};
     static const char *const kPermanent[] = {"Übertragungsfehler",
                                              "Empfänger kann die Nachricht nicht annehmen",
                                              "vom Empfänger abgewiesen",

@@ -22,12 +22,12 @@ QString SendErrorText(const QString &answer);
 // A status report (23.040 9.2.2.3) as text mode shows it or as read from its PDU.
 struct StatusReport {
     int firstOctet = 0;
-    int reference = -1;  // TP-MR of the message it reports on
-    QString recipient;   // with a leading '+' when the type of number is international
+    int reference = -1; // TP-MR of the message it reports on
+    QString recipient;  // with a leading '+' when the type of number is international
     int typeOfNumber = 0;
-    QString scts;        // when the centre took the message, "yy/MM/dd,hh:mm:ss+zz"
+    QString scts;          // when the centre took the message, "yy/MM/dd,hh:mm:ss+zz"
     QString dischargeTime; // when it was delivered, or last tried
-    int status = -1;     // TP-ST
+    int status = -1;       // TP-ST
     bool operator==(const StatusReport &) const = default;
 };
 

@@ -23,7 +23,10 @@ bool isTime(QStringView s)
         return false;
     for (qsizetype i = 0; i < s.size(); ++i) {
         const QChar c = s[i];
-        const bool ok = i == 4 || i == 7 ? c == u'-' : i == 10 ? c == u' ' : i == 13 || i == 16 ? c == u':' : c.isDigit();
+        const bool ok = i == 4 || i == 7     ? c == u'-'
+                        : i == 10            ? c == u' '
+                        : i == 13 || i == 16 ? c == u':'
+                                             : c.isDigit();
         if (!ok)
             return false;
     }
@@ -122,7 +125,10 @@ bool applyReport(SentLog &log, const QList<QStringView> &f)
     return true;
 }
 
-QString partsWord(qsizetype n) { return n == 1 ? QStringLiteral("1 Teil") : QStringLiteral("%1 Teilen").arg(n); }
+QString partsWord(qsizetype n)
+{
+    return n == 1 ? QStringLiteral("1 Teil") : QStringLiteral("%1 Teilen").arg(n);
+}
 
 // The latest report time of the parts, as shown.
 QString latestReportTime(const SentMessage &m)
@@ -353,13 +359,13 @@ QString SentStateText(const SentMessage &m, bool sending)
         return withTime(QStringLiteral("ausstehend"), latestReportTime(m));
     case MessageState::Failed: {
         const bool refused = count([](const SentPart &p) { return p.state == PartState::Refused; }) > 0;
-        return refused ? QStringLiteral("fehlgeschlagen") : withTime(QStringLiteral("fehlgeschlagen"), latestReportTime(m));
+        return refused ? QStringLiteral("fehlgeschlagen")
+                       : withTime(QStringLiteral("fehlgeschlagen"), latestReportTime(m));
     }
     case MessageState::Interrupted: {
         const qsizetype sent = count([](const SentPart &p) { return p.state == PartState::Sent; });
-        const qsizetype unsure = count([](const SentPart &p) {
-            return p.state == PartState::Submitting || p.state == PartState::Uncertain;
-        });
+        const qsizetype unsure = count(
+            [](const SentPart &p) { return p.state == PartState::Submitting || p.state == PartState::Uncertain; });
         QString text = QStringLiteral("unterbrochen: %1 von %2 gesendet").arg(sent).arg(partsWord(total));
         if (unsure > 0)
             text += QStringLiteral(", %1 ungewiss").arg(unsure);
@@ -376,11 +382,21 @@ QString SentPartsText(const SentMessage &m)
         const SentPart &p = m.parts[i];
         QString line = QStringLiteral("Teil %1: ").arg(i + 1);
         switch (p.state) {
-        case PartState::NotSent: line += QStringLiteral("nicht gesendet"); break;
-        case PartState::Submitting: line += QStringLiteral("ungewiss (Senden nicht zu Ende gekommen)"); break;
-        case PartState::Sent: line += QStringLiteral("gesendet (Referenz %1)").arg(p.reference); break;
-        case PartState::Refused: line += QStringLiteral("nicht gesendet (%1)").arg(p.reason); break;
-        case PartState::Uncertain: line += QStringLiteral("ungewiss (%1)").arg(p.reason); break;
+        case PartState::NotSent:
+            line += QStringLiteral("nicht gesendet");
+            break;
+        case PartState::Submitting:
+            line += QStringLiteral("ungewiss (Senden nicht zu Ende gekommen)");
+            break;
+        case PartState::Sent:
+            line += QStringLiteral("gesendet (Referenz %1)").arg(p.reference);
+            break;
+        case PartState::Refused:
+            line += QStringLiteral("nicht gesendet (%1)").arg(p.reason);
+            break;
+        case PartState::Uncertain:
+            line += QStringLiteral("ungewiss (%1)").arg(p.reason);
+            break;
         }
         if (p.reportStatus >= 0)
             line += QStringLiteral(", ") + withTime(ReportStatusText(p.reportStatus), ShownStamp(p.reportTime));

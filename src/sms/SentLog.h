@@ -38,7 +38,7 @@ enum class PartState {
     Submitting, // handed over, no answer recorded
     Sent,       // +CMGS answered
     Refused,
-    Uncertain,  // no answer came
+    Uncertain, // no answer came
 };
 
 struct SentPart {

@@ -73,7 +73,10 @@ SentStore::SentStore(const QString &folder, QObject *parent)
 {
 }
 
-QString SentStore::now() { return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+QString SentStore::now()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
 
 const SentLog &SentStore::log()
 {
@@ -96,7 +99,8 @@ bool SentStore::append(const QString &line)
     m_error.clear();
     const QString shown = QDir::toNativeSeparators(m_path);
     const auto fail = [&](const QString &why) {
-        m_error = QStringLiteral("Die Datei der gesendeten Nachrichten %1 kann nicht geschrieben werden: %2").arg(shown, why);
+        m_error =
+            QStringLiteral("Die Datei der gesendeten Nachrichten %1 kann nicht geschrieben werden: %2").arg(shown, why);
         // Known for this run at least.
         ApplySentLine(m_log, line);
         emit changed();
@@ -139,7 +143,10 @@ int SentStore::begin(SentMessage message)
     return message.id;
 }
 
-bool SentStore::submitting(int id, int part) { return append(SentPartLine('T', id, part, now())); }
+bool SentStore::submitting(int id, int part)
+{
+    return append(SentPartLine('T', id, part, now()));
+}
 
 bool SentStore::accepted(int id, int part, int reference)
 {
@@ -148,7 +155,10 @@ bool SentStore::accepted(int id, int part, int reference)
     return written;
 }
 
-bool SentStore::refused(int id, int part, const QString &reason) { return append(SentPartLine('F', id, part, now(), reason)); }
+bool SentStore::refused(int id, int part, const QString &reason)
+{
+    return append(SentPartLine('F', id, part, now(), reason));
+}
 
 bool SentStore::uncertain(int id, int part, const QString &reason)
 {

@@ -53,8 +53,8 @@ QByteArray DestinationField(const QString &number)
     return field;
 }
 
-QList<SubmitPdu> BuildSubmitPdus(const QString &number, SmsCoding coding, const QStringList &pieces,
-                                 bool statusReport, int reference)
+QList<SubmitPdu> BuildSubmitPdus(const QString &number, SmsCoding coding, const QStringList &pieces, bool statusReport,
+                                 int reference)
 {
     QList<SubmitPdu> pdus;
     const int total = int(pieces.size());

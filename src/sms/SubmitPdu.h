@@ -34,5 +34,5 @@ struct SubmitPdu {
 
 // One PDU per piece, in order. `statusReport` sets TP-SRR; `reference` (0..255) ties the parts
 // of a long message together.
-QList<SubmitPdu> BuildSubmitPdus(const QString &number, SmsCoding coding, const QStringList &pieces,
-                                 bool statusReport, int reference);
+QList<SubmitPdu> BuildSubmitPdus(const QString &number, SmsCoding coding, const QStringList &pieces, bool statusReport,
+                                 int reference);

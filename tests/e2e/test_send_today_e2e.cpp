@@ -89,7 +89,8 @@ private slots:
         QCOMPARE(texts, QStringList{kTodayText});
         QVERIFY2(output.contains(QLatin1String("Remote number        : \"+4917099999999\"")), qPrintable(output));
         QVERIFY2(output.contains(QLatin1String("Coding               : Unicode")), qPrintable(output));
-        QVERIFY2(output.contains(QRegularExpression(QStringLiteral("ID \\(8 bit\\) \\d+, 3 parts"))), qPrintable(output));
+        QVERIFY2(output.contains(QRegularExpression(QStringLiteral("ID \\(8 bit\\) \\d+, 3 parts"))),
+                 qPrintable(output));
         QVERIFY(c.boxes().isEmpty());
     }
 

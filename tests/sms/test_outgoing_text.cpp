@@ -60,16 +60,16 @@ private slots:
         QTest::newRow("160 septets: one") << QString(160, u'a') << QList<int>{160} << "";
         QTest::newRow("161 septets: two") << QString(161, u'a') << QList<int>{153, 8} << "a";
         QTest::newRow("three parts, the last one septet") << QString(307, u'a') << QList<int>{153, 153, 1} << "a";
-        QTest::newRow("an escape pair is never cut") << QString(152, u'a') + "€" + QString(10, u'b')
-                                                     << QList<int>{152, 12} << "€";
-        QTest::newRow("extension character fills the part") << QString(151, u'a') + "€" + QString(10, u'b')
-                                                            << QList<int>{153, 10} << "b";
+        QTest::newRow("an escape pair is never cut")
+            << QString(152, u'a') + "€" + QString(10, u'b') << QList<int>{152, 12} << "€";
+        QTest::newRow("extension character fills the part")
+            << QString(151, u'a') + "€" + QString(10, u'b') << QList<int>{153, 10} << "b";
         QTest::newRow("70 units: one") << QString(70, u'ж') << QList<int>{70} << "";
         QTest::newRow("71 units: two") << QString(71, u'ж') << QList<int>{67, 4} << "ж";
-        QTest::newRow("a surrogate pair is never cut") << QString(66, u'ж') + kEmoji + QString(10, u'ж')
-                                                       << QList<int>{66, 12} << kEmoji;
-        QTest::newRow("emoji fills the part") << QString(65, u'ж') + kEmoji + QString(10, u'ж')
-                                              << QList<int>{67, 10} << "ж";
+        QTest::newRow("a surrogate pair is never cut")
+            << QString(66, u'ж') + kEmoji + QString(10, u'ж') << QList<int>{66, 12} << kEmoji;
+        QTest::newRow("emoji fills the part")
+            << QString(65, u'ж') + kEmoji + QString(10, u'ж') << QList<int>{67, 10} << "ж";
         QTest::newRow("empty: one empty piece") << "" << QList<int>{0} << "";
     }
     void split()
@@ -96,12 +96,12 @@ private slots:
         QTest::addColumn<int>("left");
         QTest::addColumn<QString>("text");
         QTest::newRow("plain: text mode") << "Hallo" << false << true << true << 1 << 5 << 155 << "Hallo";
-        QTest::newRow("the seven letters: text mode") << "Grüße aus Köln" << false << true << true << 1 << 14 << 146
-                                                      << "Grüße aus Köln";
-        QTest::newRow("blanks trimmed, line break CR LF") << "  Zeile 1\nZeile 2  " << false << true << true << 1 << 16
-                                                           << 144 << "Zeile 1\r\nZeile 2";
-        QTest::newRow("brackets: text mode, two septets each") << "a[b]" << false << true << true << 1 << 6 << 154
-                                                               << "a[b]";
+        QTest::newRow("the seven letters: text mode")
+            << "Grüße aus Köln" << false << true << true << 1 << 14 << 146 << "Grüße aus Köln";
+        QTest::newRow("blanks trimmed, line break CR LF")
+            << "  Zeile 1\nZeile 2  " << false << true << true << 1 << 16 << 144 << "Zeile 1\r\nZeile 2";
+        QTest::newRow("brackets: text mode, two septets each")
+            << "a[b]" << false << true << true << 1 << 6 << 154 << "a[b]";
         QTest::newRow("a report: PDU mode") << "Hallo" << true << false << true << 1 << 5 << 155 << "Hallo";
         QTest::newRow("é: coded here") << "Café" << false << false << true << 1 << 4 << 156 << "Café";
         QTest::newRow("€: coded here") << "Preis 5 €" << false << false << true << 1 << 10 << 150 << "Preis 5 €";
@@ -111,8 +111,8 @@ private slots:
         QTest::newRow("161: two parts") << QString(161, u'x') << false << false << true << 2 << 161 << 145
                                         << QString(161, u'x');
         // CR LF would make it 162 septets in text mode; coded, the line break is one LF.
-        QTest::newRow("line break decides the route") << QString(159, u'a') + "\nb" << false << false << true << 2
-                                                       << 161 << 145 << QString(159, u'a') + "\nb";
+        QTest::newRow("line break decides the route")
+            << QString(159, u'a') + "\nb" << false << false << true << 2 << 161 << 145 << QString(159, u'a') + "\nb";
         QTest::newRow("empty: text mode") << "" << false << true << true << 1 << 0 << 160 << "";
     }
     void plan()
@@ -149,9 +149,11 @@ private slots:
         QTest::newRow("ten parts full") << QString(1530, u'a') << 10 << "1530 Zeichen, 0 frei\n10 Teile, GSM"
                                         << "Länge: 1530 Zeichen, noch 0 frei, 10 Teile, Kodierung GSM" << false;
         QTest::newRow("eleven parts") << QString(1531, u'a') << 10 << "1531 Zeichen, 11 Teile\nGSM, höchstens 10 Teile"
-                                      << "Länge: 1531 Zeichen, 11 Teile, Kodierung GSM, zu lang, höchstens 10 Teile" << true;
-        QTest::newRow("one part allowed") << QString(161, u'a') << 1 << "161 Zeichen, 2 Teile\nGSM, höchstens 1 Teil"
-                                          << "Länge: 161 Zeichen, 2 Teile, Kodierung GSM, zu lang, höchstens 1 Teil" << true;
+                                      << "Länge: 1531 Zeichen, 11 Teile, Kodierung GSM, zu lang, höchstens 10 Teile"
+                                      << true;
+        QTest::newRow("one part allowed")
+            << QString(161, u'a') << 1 << "161 Zeichen, 2 Teile\nGSM, höchstens 1 Teil"
+            << "Länge: 161 Zeichen, 2 Teile, Kodierung GSM, zu lang, höchstens 1 Teil" << true;
     }
     void counter()
     {
@@ -172,16 +174,23 @@ private slots:
         QTest::addColumn<QString>("why");
         const QString nothing = QStringLiteral(" Es wurde nichts gesendet.");
         QTest::newRow("fine") << "Hallo " + kEmoji << "";
-        QTest::newRow("line breaks are fine") << "a\r\nb\nc" << "";
-        QTest::newRow("TAB") << "Hallo\tWelt" << "Der Text enthält einen Tabulator an Stelle 6; so ein Zeichen "
-                                                 "überträgt keine SMS." + nothing;
-        QTest::newRow("bell") << "\aHallo" << "Der Text enthält ein Steuerzeichen (Code 7) an Stelle 1; so ein Zeichen "
-                                              "überträgt keine SMS." + nothing;
-        QTest::newRow("C1 control") << QString("ab") + QChar(0x85) << "Der Text enthält ein Steuerzeichen (Code 133) an "
-                                                                      "Stelle 3; so ein Zeichen überträgt keine SMS."
-                                                                          + nothing;
+        QTest::newRow("line breaks are fine") << "a\r\nb\nc"
+                                              << "";
+        QTest::newRow("TAB") << "Hallo\tWelt"
+                             << "Der Text enthält einen Tabulator an Stelle 6; so ein Zeichen "
+                                "überträgt keine SMS." +
+                                    nothing;
+        QTest::newRow("bell") << "\aHallo"
+                              << "Der Text enthält ein Steuerzeichen (Code 7) an Stelle 1; so ein Zeichen "
+                                 "überträgt keine SMS." +
+                                     nothing;
+        QTest::newRow("C1 control") << QString("ab") + QChar(0x85)
+                                    << "Der Text enthält ein Steuerzeichen (Code 133) an "
+                                       "Stelle 3; so ein Zeichen überträgt keine SMS." +
+                                           nothing;
         const QString half = QStringLiteral("Der Text enthält an Stelle 3 ein halbes Unicode-Zeichen (ein Teil eines "
-                                            "Zeichenpaars ohne den anderen). Bitte dieses Zeichen löschen.") + nothing;
+                                            "Zeichenpaars ohne den anderen). Bitte dieses Zeichen löschen.") +
+                             nothing;
         QTest::newRow("lone high surrogate") << QString("ab") + QChar(0xD83D) + "c" << half;
         QTest::newRow("lone high surrogate at the end") << QString("ab") + QChar(0xD83D) << half;
         QTest::newRow("lone low surrogate") << QString("ab") + QChar(0xDE00) << half;
@@ -189,7 +198,8 @@ private slots:
         QTest::newRow("10,000 characters") << QString(10000, u'a')
                                            << "Der Text ist zu lang: 10000 Zeichen ergäben 66 Teile, möglich sind "
                                               "höchstens 10 Teile (1530 Zeichen im GSM-Alphabet, 670 mit "
-                                              "Unicode-Zeichen)." + nothing;
+                                              "Unicode-Zeichen)." +
+                                                  nothing;
     }
     void refusedTexts()
     {
@@ -202,17 +212,26 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("number");
-        QTest::newRow("international") << "+4917012345678" << "+4917012345678";
-        QTest::newRow("as people write it") << "+49 (170) 123-45/67" << "+491701234567";
-        QTest::newRow("00 stays") << "0049 151 999" << "0049151999";
-        QTest::newRow("national") << "01761234567" << "01761234567";
+        QTest::newRow("international") << "+4917012345678"
+                                       << "+4917012345678";
+        QTest::newRow("as people write it") << "+49 (170) 123-45/67"
+                                            << "+491701234567";
+        QTest::newRow("00 stays") << "0049 151 999"
+                                  << "0049151999";
+        QTest::newRow("national") << "01761234567"
+                                  << "01761234567";
         QTest::newRow("20 digits") << "+" + QString(20, u'1') << "+" + QString(20, u'1');
         QTest::newRow("21 digits") << QString(21, u'1') << "";
-        QTest::newRow("letters") << "+49abc" << "";
-        QTest::newRow("plus alone") << "+" << "";
-        QTest::newRow("plus inside") << "49+170" << "";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("other digits") << "٠١٧٠" << "";
+        QTest::newRow("letters") << "+49abc"
+                                 << "";
+        QTest::newRow("plus alone") << "+"
+                                    << "";
+        QTest::newRow("plus inside") << "49+170"
+                                     << "";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("other digits") << "٠١٧٠"
+                                      << "";
     }
     void dialledNumber()
     {
@@ -230,18 +249,18 @@ private slots:
         QTest::addColumn<QList<int>>("lengths");
         // 23.040 9.2.2.2: SCA 00, first octet (31: SUBMIT, relative validity, status report),
         // MR 00, DA 0D 91 (13 digits, international), PID 00, DCS 00, VP A7, UDL 05, the septets.
-        QTest::newRow("hello, report asked") << "+4917099999999" << "hello" << true
-                                             << QStringList{"0031000D91947190999999F90000A705E8329BFD06"}
-                                             << QList<int>{20};
-        QTest::newRow("hello") << "+4917099999999" << "hello" << false
-                               << QStringList{"0011000D91947190999999F90000A705E8329BFD06"} << QList<int>{20};
+        QTest::newRow("hello, report asked")
+            << "+4917099999999"
+            << "hello" << true << QStringList{"0031000D91947190999999F90000A705E8329BFD06"} << QList<int>{20};
+        QTest::newRow("hello") << "+4917099999999"
+                               << "hello" << false << QStringList{"0011000D91947190999999F90000A705E8329BFD06"}
+                               << QList<int>{20};
         // A national number (type 129), UCS2 (DCS 08): the emoji's two units.
-        QTest::newRow("emoji to a national number") << "0171234" << kEmoji << false
-                                                    << QStringList{"0011000781101732F40008A704D83DDE00"}
-                                                    << QList<int>{16};
+        QTest::newRow("emoji to a national number")
+            << "0171234" << kEmoji << false << QStringList{"0011000781101732F40008A704D83DDE00"} << QList<int>{16};
         // € is the escape 1B and 65, packed 9B 32; an odd count of digits ends in F.
-        QTest::newRow("euro sign") << "+491" << "€" << false << QStringList{"001100039194F10000A7029B32"}
-                                   << QList<int>{12};
+        QTest::newRow("euro sign") << "+491"
+                                   << "€" << false << QStringList{"001100039194F10000A7029B32"} << QList<int>{12};
     }
     void submitPdus()
     {
@@ -270,10 +289,11 @@ private slots:
         QTest::addColumn<QString>("firstPartStart"); // first octet ... UDL UDH and the first octet behind
         QTest::newRow("7-bit: UDL 160, one fill bit, 'a' as C2")
             << QString(200, u'a') << "0051000D91947190999999F90000A7A00500032A0201C2";
-        QTest::newRow("UCS2: UDL 140") << QString(100, u'ж') + kEmoji << "0051000D91947190999999F90008A78C0500032A02010436";
+        QTest::newRow("UCS2: UDL 140") << QString(100, u'ж') + kEmoji
+                                       << "0051000D91947190999999F90008A78C0500032A02010436";
         // The first part holds 152 septets: UDL 7 + 152 = 9F.
-        QTest::newRow("escape pairs across the parts")
-            << QString(152, u'x') + "€" + QString(200, u'y') + "[]" << "0051000D91947190999999F90000A79F0500032A0301F0";
+        QTest::newRow("escape pairs across the parts") << QString(152, u'x') + "€" + QString(200, u'y') + "[]"
+                                                       << "0051000D91947190999999F90000A79F0500032A0301F0";
     }
     void longMessageParts()
     {

@@ -56,17 +56,22 @@ private slots:
     {
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("text");
-        QTest::newRow("number") << "\r\n+CMS ERROR: 42\r\n" << "Netz überlastet (+CMS ERROR: 42)";
+        QTest::newRow("number") << "\r\n+CMS ERROR: 42\r\n"
+                                << "Netz überlastet (+CMS ERROR: 42)";
         QTest::newRow("verbose") << "\r\n+CMS ERROR: invalid text mode parameter\r\n"
                                  << "ungültige Angabe im Textmodus, Text zu lang oder Zeichen nicht erlaubt (+CMS "
                                     "ERROR: invalid text mode parameter)";
         QTest::newRow("verbose, other case and blanks") << "\r\n+CMS ERROR: SMSC  Address unknown \r\n"
                                                         << "Nummer der Kurzmitteilungszentrale unbekannt (+CMS ERROR: "
                                                            "SMSC  Address unknown)";
-        QTest::newRow("unknown number") << "\r\n+CMS ERROR: 4711\r\n" << "+CMS ERROR: 4711";
-        QTest::newRow("plain ERROR") << "\r\nERROR\r\n" << "ERROR";
-        QTest::newRow("+CME ERROR as it is") << "\r\n+CME ERROR: 11\r\n" << "+CME ERROR: 11";
-        QTest::newRow("no error") << "\r\n+CMGS: 1\r\n\r\nOK\r\n" << "";
+        QTest::newRow("unknown number") << "\r\n+CMS ERROR: 4711\r\n"
+                                        << "+CMS ERROR: 4711";
+        QTest::newRow("plain ERROR") << "\r\nERROR\r\n"
+                                     << "ERROR";
+        QTest::newRow("+CME ERROR as it is") << "\r\n+CME ERROR: 11\r\n"
+                                             << "+CME ERROR: 11";
+        QTest::newRow("no error") << "\r\n+CMGS: 1\r\n\r\nOK\r\n"
+                                  << "";
     }
     void sendErrorText()
     {
@@ -92,30 +97,28 @@ private slots:
         QTest::newRow("type 145 without the plus") << "+CDS: 6,2,\"4917099999999\",145,\"26/12/06,23:29:15+00\","
                                                       "\"26/12/06,23:29:16+00\",0"
                                                    << false << true << sim;
-        QTest::newRow("national, failed") << "+CDS: 6,17,\"01701234567\",129,\"24/05/01,12:00:00+08\","
-                                             "\"24/05/01,12:00:05+08\",64"
-                                          << false << true
-                                          << report(17, "01701234567", 129, "24/05/01,12:00:00+08",
-                                                    "24/05/01,12:00:05+08", 64);
+        QTest::newRow("national, failed")
+            << "+CDS: 6,17,\"01701234567\",129,\"24/05/01,12:00:00+08\","
+               "\"24/05/01,12:00:05+08\",64"
+            << false << true << report(17, "01701234567", 129, "24/05/01,12:00:00+08", "24/05/01,12:00:05+08", 64);
         QTest::newRow("no recipient") << "+CDS: 6,17,,,\"24/05/01,12:00:00+08\",\"24/05/01,12:00:05+08\",0" << false
-                                      << true
-                                      << report(17, "", 0, "24/05/01,12:00:00+08", "24/05/01,12:00:05+08", 0);
+                                      << true << report(17, "", 0, "24/05/01,12:00:00+08", "24/05/01,12:00:05+08", 0);
         QTest::newRow("+CMGR from SR") << "+CMGR: \"REC UNREAD\",6,2,\"+4917099999999\",145,\"26/12/06,23:29:15+00\","
                                           "\"26/12/06,23:29:16+00\",0"
                                        << true << true << sim;
         QTest::newRow("+CMGL from SR") << "+CMGL: 1,\"REC READ\",6,2,\"+4917099999999\",145,\"26/12/06,23:29:15+00\","
                                           "\"26/12/06,23:29:16+00\",0"
                                        << true << true << sim;
-        QTest::newRow("a received message is none") << "+CMGR: \"REC UNREAD\",\"+4917012345678\",,\"24/05/01,12:30:05+08\""
-                                                     << true << false << StatusReport{};
+        QTest::newRow("a received message is none")
+            << "+CMGR: \"REC UNREAD\",\"+4917012345678\",,\"24/05/01,12:30:05+08\"" << true << false << StatusReport{};
         QTest::newRow("the PDU form is none") << "+CDS: 26" << false << false << StatusReport{};
         QTest::newRow("reference beyond an octet") << "+CDS: 6,300,\"+49\",145,\"26/12/06,23:29:15+00\","
                                                       "\"26/12/06,23:29:16+00\",0"
                                                    << false << false << StatusReport{};
         QTest::newRow("no status") << "+CDS: 6,2,\"+49\",145,\"26/12/06,23:29:15+00\",\"26/12/06,23:29:16+00\","
                                    << false << false << StatusReport{};
-        QTest::newRow("time stamp without time") << "+CDS: 6,2,\"+49\",145,\"26/12/06\",\"26/12/06,23:29:16+00\",0"
-                                                 << false << false << StatusReport{};
+        QTest::newRow("time stamp without time")
+            << "+CDS: 6,2,\"+49\",145,\"26/12/06\",\"26/12/06,23:29:16+00\",0" << false << false << StatusReport{};
         QTest::newRow("unclosed quote") << "+CDS: 6,2,\"+49,145,\"26/12/06,23:29:15+00\",\"26/12/06,23:29:16+00\",0"
                                         << false << false << StatusReport{};
         QTest::newRow("in the middle of a text") << "Hallo +CDS: 6,2,\"+4917099999999\",145,\"26/12/06,23:29:15+00\","
@@ -157,8 +160,8 @@ private slots:
         QTest::addColumn<int>("length");
         QTest::addColumn<bool>("valid");
         QTest::addColumn<StatusReport>("report");
-        const StatusReport sim = report(1, QStringLiteral("+4917099999999"), 0x91, "26/12/06,23:29:07+00",
-                                        "26/12/06,23:29:08+00", 0);
+        const StatusReport sim =
+            report(1, QStringLiteral("+4917099999999"), 0x91, "26/12/06,23:29:07+00", "26/12/06,23:29:08+00", 0);
         QTest::newRow("with the centre") << kSca + kReport << 26 << true << sim;
         QTest::newRow("lower case") << (kSca + kReport).toLower() << 26 << true << sim;
         QTest::newRow("length not known") << kSca + kReport << -1 << true << sim;
@@ -168,8 +171,8 @@ private slots:
         QTest::newRow("failed, zone west")
             << "0006250A8110325476986221603292700062216032928088" + QStringLiteral("46") << 24 << true
             << report(0x25, "0123456789", 0x81, "26/12/06,23:29:07+00", "26/12/06,23:29:08-08", 0x46);
-        QTest::newRow("a DELIVER is no report") << "0004010D91947190999999F9622160329270006221603292800000" << 26 << false
-                                                << StatusReport{};
+        QTest::newRow("a DELIVER is no report")
+            << "0004010D91947190999999F9622160329270006221603292800000" << 26 << false << StatusReport{};
         QTest::newRow("cut short") << kSca + kReport.left(40) << 26 << false << StatusReport{};
         QTest::newRow("odd digit count") << kSca + kReport + "0" << 26 << false << StatusReport{};
         QTest::newRow("not hex") << kSca + kReport.left(20) + "ZZ" + kReport.mid(22) << 26 << false << StatusReport{};
@@ -197,15 +200,17 @@ private slots:
         QTest::newRow("forwarded") << 0x01 << int(ReportOutcome::Delivered)
                                    << "zugestellt (weitergegeben, Zustellung unbestätigt)";
         QTest::newRow("centre specific, completed") << 0x1F << int(ReportOutcome::Delivered) << "zugestellt";
-        QTest::newRow("congestion, still trying") << 0x20 << int(ReportOutcome::Pending) << "ausstehend (Netz überlastet)";
-        QTest::newRow("busy, still trying") << 0x21 << int(ReportOutcome::Pending) << "ausstehend (Empfänger beschäftigt)";
+        QTest::newRow("congestion, still trying")
+            << 0x20 << int(ReportOutcome::Pending) << "ausstehend (Netz überlastet)";
+        QTest::newRow("busy, still trying")
+            << 0x21 << int(ReportOutcome::Pending) << "ausstehend (Empfänger beschäftigt)";
         QTest::newRow("reserved, still trying") << 0x30 << int(ReportOutcome::Pending) << "ausstehend";
-        QTest::newRow("incompatible destination") << 0x41 << int(ReportOutcome::Failed)
-                                                  << "fehlgeschlagen (Empfänger kann die Nachricht nicht annehmen)";
-        QTest::newRow("validity expired") << 0x46 << int(ReportOutcome::Failed)
-                                          << "fehlgeschlagen (Gültigkeitsdauer abgelaufen)";
-        QTest::newRow("no response, given up") << 0x62 << int(ReportOutcome::Failed)
-                                               << "fehlgeschlagen (Empfänger antwortet nicht)";
+        QTest::newRow("incompatible destination")
+            << 0x41 << int(ReportOutcome::Failed) << "fehlgeschlagen (Empfänger kann die Nachricht nicht annehmen)";
+        QTest::newRow("validity expired")
+            << 0x46 << int(ReportOutcome::Failed) << "fehlgeschlagen (Gültigkeitsdauer abgelaufen)";
+        QTest::newRow("no response, given up")
+            << 0x62 << int(ReportOutcome::Failed) << "fehlgeschlagen (Empfänger antwortet nicht)";
         QTest::newRow("last of the range") << 0x7F << int(ReportOutcome::Failed) << "fehlgeschlagen";
         QTest::newRow("beyond the ranges") << 0x80 << int(ReportOutcome::Failed) << "fehlgeschlagen";
     }
@@ -223,16 +228,26 @@ private slots:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<bool>("same");
-        QTest::newRow("equal") << "+4917012345678" << "+4917012345678" << true;
-        QTest::newRow("+ and 00") << "+4917012345678" << "004917012345678" << true;
-        QTest::newRow("international and national") << "+4917012345678" << "017012345678" << true;
-        QTest::newRow("national and international") << "017012345678" << "+4917012345678" << true;
-        QTest::newRow("one digit apart") << "+4917012345678" << "+4917012345679" << false;
-        QTest::newRow("other country") << "+4917012345678" << "+3317012345678" << false;
-        QTest::newRow("national too short to tell") << "01234" << "+491234" << false;
-        QTest::newRow("no trunk prefix") << "17012345678" << "+4917012345678" << false;
-        QTest::newRow("empty") << "" << "+49" << false;
-        QTest::newRow("both empty") << "" << "" << false;
+        QTest::newRow("equal") << "+4917012345678"
+                               << "+4917012345678" << true;
+        QTest::newRow("+ and 00") << "+4917012345678"
+                                  << "004917012345678" << true;
+        QTest::newRow("international and national") << "+4917012345678"
+                                                    << "017012345678" << true;
+        QTest::newRow("national and international") << "017012345678"
+                                                    << "+4917012345678" << true;
+        QTest::newRow("one digit apart") << "+4917012345678"
+                                         << "+4917012345679" << false;
+        QTest::newRow("other country") << "+4917012345678"
+                                       << "+3317012345678" << false;
+        QTest::newRow("national too short to tell") << "01234"
+                                                    << "+491234" << false;
+        QTest::newRow("no trunk prefix") << "17012345678"
+                                         << "+4917012345678" << false;
+        QTest::newRow("empty") << ""
+                               << "+49" << false;
+        QTest::newRow("both empty") << ""
+                                    << "" << false;
     }
     void sameRecipient()
     {

@@ -138,7 +138,9 @@ private slots:
     {
         TodayRig r;
         const QList<QByteArray> writes = r.send(QStringLiteral("Grüße aus Köln"));
-        QCOMPARE(writes, (QList<QByteArray>{"AT+CMGS=\"+4917012345678\"", "Gr\xFE\xFD" "e aus K\xFC" "ln\x1A"}));
+        QCOMPARE(writes, (QList<QByteArray>{"AT+CMGS=\"+4917012345678\"", "Gr\xFE\xFD"
+                                                                          "e aus K\xFC"
+                                                                          "ln\x1A"}));
         QCOMPARE(r.w->lblFortschritt->text(), QStringLiteral("Gesendet (Referenz 1)."));
         QCOMPARE(r.log().messages[0].route, SendRoute::TextMode);
         QCOMPARE(r.log().messages[0].text, QStringLiteral("Grüße aus Köln"));
@@ -209,7 +211,8 @@ private slots:
             for (const modemsim::Chunk &c : r.modem().receive(b))
                 answer += c.bytes;
             if (answer.contains("+CMGS: 1\r\n"))
-                answer += "\r\n+CDS: 6,1,\"+4917012345678\",145,\"24/05/01,12:00:00+08\",\"24/05/01,12:00:01+08\",0\r\n";
+                answer +=
+                    "\r\n+CDS: 6,1,\"+4917012345678\",145,\"24/05/01,12:00:00+08\",\"24/05/01,12:00:01+08\",0\r\n";
             r.fake->deliver(answer, 0.02);
         });
         r.send(QStringLiteral("Hallo"));
@@ -298,7 +301,8 @@ private slots:
         QCOMPARE(r.w->lblFortschritt->text(), QStringLiteral("Ungewiss, ob gesendet: Teil 2 von 3, keine Antwort vom "
                                                              "Modem. Teil 1 ist gesendet."));
         QCOMPARE(r.log().messages[0].parts[1].state, PartState::Uncertain);
-        QCOMPARE(SentStateText(r.log().messages[0]), QStringLiteral("unterbrochen: 1 von 3 Teilen gesendet, 1 ungewiss"));
+        QCOMPARE(SentStateText(r.log().messages[0]),
+                 QStringLiteral("unterbrochen: 1 von 3 Teilen gesendet, 1 ungewiss"));
     }
 
     void aPulledCableEndsTheSend()
@@ -343,20 +347,26 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("box");
         const QString nothing = QStringLiteral(" Es wurde nichts gesendet.");
-        QTest::newRow("not a number") << "Anna" << "Hallo"
+        QTest::newRow("not a number") << "Anna"
+                                      << "Hallo"
                                       << "„Anna“ ist keine Telefonnummer: erlaubt sind Ziffern, am Anfang ein +, "
-                                         "dazwischen Leerzeichen und - / ( )." + nothing;
-        QTest::newRow("no number") << "  " << "Hallo" << "Bitte die Telefonnummer des Empfängers eingeben." + nothing;
+                                         "dazwischen Leerzeichen und - / ( )." +
+                                             nothing;
+        QTest::newRow("no number") << "  "
+                                   << "Hallo"
+                                   << "Bitte die Telefonnummer des Empfängers eingeben." + nothing;
         QTest::newRow("10,000 characters") << kAnna << QString(10000, u'a')
                                            << "Der Text ist zu lang: 10000 Zeichen ergäben 66 Teile, möglich sind "
                                               "höchstens 10 Teile (1530 Zeichen im GSM-Alphabet, 670 mit "
-                                              "Unicode-Zeichen)." + nothing;
+                                              "Unicode-Zeichen)." +
+                                                  nothing;
         QTest::newRow("lone surrogate") << kAnna << QString("ab") + QChar(0xD83D)
                                         << "Der Text enthält an Stelle 3 ein halbes Unicode-Zeichen (ein Teil eines "
-                                           "Zeichenpaars ohne den anderen). Bitte dieses Zeichen löschen." + nothing;
+                                           "Zeichenpaars ohne den anderen). Bitte dieses Zeichen löschen." +
+                                               nothing;
         QTest::newRow("TAB") << kAnna << "a\tb"
-                             << "Der Text enthält einen Tabulator an Stelle 2; so ein Zeichen überträgt keine SMS."
-                                    + nothing;
+                             << "Der Text enthält einen Tabulator an Stelle 2; so ein Zeichen überträgt keine SMS." +
+                                    nothing;
         QTest::newRow("Ctrl-Z in a Unicode text") << kAnna << kEmoji + QChar(26) << kUnsafeBodyMessage;
         QTest::newRow("ESC in a long text") << kAnna << QString(200, u'a') + QChar(27) << kUnsafeBodyMessage;
     }

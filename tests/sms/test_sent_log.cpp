@@ -92,17 +92,22 @@ private slots:
             << "Teil 1: gesendet (Referenz 4), zugestellt 01.05.24 12:00:09\nTeil 2: gesendet (Referenz 5), zugestellt "
                "01.05.24 12:00:20\nTeil 3: gesendet (Referenz 6), zugestellt 01.05.24 12:00:09";
         QTest::newRow("two of three delivered") << QStringList{three, allSent, reportLine(1, 1, 0), reportLine(1, 2, 0)}
-                                                << "gesendet, 2 von 3 Teilen zugestellt" << "";
+                                                << "gesendet, 2 von 3 Teilen zugestellt"
+                                                << "";
         QTest::newRow("one part pending") << QStringList{three, allSent, reportLine(1, 1, 0), reportLine(1, 2, 0x21)}
-                                          << "ausstehend 01.05.24 12:00:09" << "";
+                                          << "ausstehend 01.05.24 12:00:09"
+                                          << "";
         QTest::newRow("one part failed") << QStringList{three, allSent, reportLine(1, 1, 0), reportLine(1, 2, 0x46)}
-                                         << "fehlgeschlagen 01.05.24 12:00:09" << "";
-        QTest::newRow("pending, then delivered") << QStringList{begin(1, to, 1, true), sent(1, 1, 4), reportLine(1, 1, 0x20),
-                                                                reportLine(1, 1, 0)}
-                                                 << "zugestellt 01.05.24 12:00:09" << "";
+                                         << "fehlgeschlagen 01.05.24 12:00:09"
+                                         << "";
+        QTest::newRow("pending, then delivered")
+            << QStringList{begin(1, to, 1, true), sent(1, 1, 4), reportLine(1, 1, 0x20), reportLine(1, 1, 0)}
+            << "zugestellt 01.05.24 12:00:09"
+            << "";
         QTest::newRow("a late pending does not undo delivered")
             << QStringList{begin(1, to, 1, true), sent(1, 1, 4), reportLine(1, 1, 0), reportLine(1, 1, 0x20)}
-            << "zugestellt 01.05.24 12:00:09" << "";
+            << "zugestellt 01.05.24 12:00:09"
+            << "";
         QTest::newRow("refused part")
             << QStringList{three, sent(1, 1, 4), SentPartLine('T', 1, 2, kAt),
                            SentPartLine('F', 1, 2, kAt, "abgelehnt: Netz überlastet (+CMS ERROR: 42)")}
@@ -112,11 +117,12 @@ private slots:
         QTest::newRow("cut off while a part went out")
             << QStringList{three, sent(1, 1, 4), SentPartLine('T', 1, 2, kAt)}
             << "unterbrochen: 1 von 3 Teilen gesendet, 1 ungewiss"
-            << "Teil 1: gesendet (Referenz 4)\nTeil 2: ungewiss (Senden nicht zu Ende gekommen)\nTeil 3: nicht gesendet";
-        QTest::newRow("no answer to a part")
-            << QStringList{three, sent(1, 1, 4), SentPartLine('T', 1, 2, kAt),
-                           SentPartLine('U', 1, 2, kAt, "keine Antwort vom Modem")}
-            << "unterbrochen: 1 von 3 Teilen gesendet, 1 ungewiss" << "";
+            << "Teil 1: gesendet (Referenz 4)\nTeil 2: ungewiss (Senden nicht zu Ende gekommen)\nTeil 3: nicht "
+               "gesendet";
+        QTest::newRow("no answer to a part") << QStringList{three, sent(1, 1, 4), SentPartLine('T', 1, 2, kAt),
+                                                            SentPartLine('U', 1, 2, kAt, "keine Antwort vom Modem")}
+                                             << "unterbrochen: 1 von 3 Teilen gesendet, 1 ungewiss"
+                                             << "";
         QTest::newRow("cut off before the first part") << QStringList{three} << "unterbrochen: 0 von 3 Teilen gesendet"
                                                        << "";
     }
@@ -225,10 +231,10 @@ private slots:
         QFETCH(int, message);
         QFETCH(int, part);
         const QString anna = QStringLiteral("+4917012345678");
-        const SentLog log = parse({begin(1, anna, 1, true), sent(1, 1, 10), begin(2, anna, 1, false), sent(2, 1, 11),
-                                   begin(3, "017612345678", 2, true), sent(3, 1, 12), sent(3, 2, 13),
-                                   begin(4, anna, 1, true), sent(4, 1, 10), begin(5, "+4915199999999", 1, true),
-                                   SentPartLine('T', 5, 1, kAt)});
+        const SentLog log =
+            parse({begin(1, anna, 1, true), sent(1, 1, 10), begin(2, anna, 1, false), sent(2, 1, 11),
+                   begin(3, "017612345678", 2, true), sent(3, 1, 12), sent(3, 2, 13), begin(4, anna, 1, true),
+                   sent(4, 1, 10), begin(5, "+4915199999999", 1, true), SentPartLine('T', 5, 1, kAt)});
         QCOMPARE(log.badLines, 0);
         const std::optional<PartRef> ref = MatchReport(log, report);
         QCOMPARE(ref ? int(ref->message) : -1, message);
@@ -355,8 +361,10 @@ private slots:
         SentMessage m;
         m.parts.resize(1);
         QCOMPARE(store.begin(m), 0);
-        QVERIFY2(store.error().startsWith(QStringLiteral("Die Datei der gesendeten Nachrichten ")), qPrintable(store.error()));
-        QVERIFY(store.error().endsWith(QStringLiteral("kann nicht geschrieben werden: sie ist keine gewöhnliche Datei.")));
+        QVERIFY2(store.error().startsWith(QStringLiteral("Die Datei der gesendeten Nachrichten ")),
+                 qPrintable(store.error()));
+        QVERIFY(
+            store.error().endsWith(QStringLiteral("kann nicht geschrieben werden: sie ist keine gewöhnliche Datei.")));
         QVERIFY(!store.submitting(1, 1));
     }
 };
