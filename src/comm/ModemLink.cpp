@@ -1,5 +1,7 @@
 #include "comm/ModemLink.h"
 
+#include <utility>
+
 void ModemLink::holdReceiveTimer()
 {
     if (m_timerHolds++ == 0)
@@ -25,7 +27,15 @@ void ModemLink::modemSent(const QString &text)
 {
     if (m_lineListeners.isEmpty())
         return;
-    for (QString line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+    // A line read in two pieces (the terminal's timer took the first) is told once it is whole.
+    // What never gets a line end (the prompt "> ") is not kept, nor anything overlong.
+    QString all = std::exchange(m_partialLine, QString()) + text;
+    const qsizetype end = all.lastIndexOf(QLatin1Char('\n'));
+    const QString rest = all.mid(end + 1);
+    if (rest.size() <= kPartialLineLimit && !rest.trimmed().isEmpty() && !rest.trimmed().startsWith(QLatin1Char('>')))
+        m_partialLine = rest;
+    all.truncate(end + 1);
+    for (QString line : all.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         while (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         if (line.isEmpty())

@@ -48,6 +48,9 @@ private:
     int m_timerHolds = 0;
     QMap<int, LineListener> m_lineListeners;
     int m_nextListener = 1;
+    // The start of a line whose end has not come yet.
+    QString m_partialLine;
+    static constexpr qsizetype kPartialLineLimit = 1024;
 };
 
 // Holds the receive timer off for as long as it lives (or until released).

@@ -11,6 +11,7 @@
 #include "platform/PortMap.h"
 #include "platform/Twips.h"
 #include "platform/WorkFolder.h"
+#include "sms/DeliveryReports.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -100,6 +101,7 @@ frmAnfang::frmAnfang(std::unique_ptr<SerialBackend> backend, QWidget *parent)
             ReceiveLoop();
     });
     m_comm.setLostHandler([this] { PortLost(); });
+    new DeliveryReports(*this, this);
 
     load();
     Timer1.start();
@@ -432,6 +434,7 @@ void frmAnfang::ReceiveLoop()
     do {
         imgLes->move(imgLes->x(), imgLes->y() != high ? high : low);
         const QString data = m_comm.input();
+        modemSent(data);
         tick += optDisplay[1]->isChecked() ? AsciiView(data) : data;
     } while (m_comm.inBufferCount() > 0 && clock.monotonic() - started < kTickReadSeconds);
     if (!tick.isEmpty())

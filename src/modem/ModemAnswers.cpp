@@ -169,11 +169,14 @@ QString CnmiNoticeCommand(const QString &testAnswer)
     if (mode < 0)
         return {};
     QString command = QStringLiteral("AT+CNMI=%1,1").arg(mode);
-    // The fields behind are sent only as far as each offers its 0.
+    // The fields behind are sent only as far as each offers its value: 0, but <ds> 1, the status
+    // reports routed to the program as +CDS, where offered.
     for (qsizetype i = 2; i < std::min<qsizetype>(lists.size(), 5); ++i) {
-        if (!offeredValues(lists.at(i)).contains(0))
+        const QList<int> offered = offeredValues(lists.at(i));
+        const int value = i == 3 && offered.contains(1) ? 1 : 0;
+        if (!offered.contains(value))
             break;
-        command += QStringLiteral(",0");
+        command += QStringLiteral(",%1").arg(value);
     }
     return command;
 }

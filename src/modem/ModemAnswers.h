@@ -44,7 +44,8 @@ QString CpbrOwnNumber(const QString &answer);
 // AT+CNMI=? -> +CNMI: (<mode>s),(<mt>s),(<bm>s),(<ds>s),(<bfr>s), each a list such as (0-3) or
 // (0,1,2). The AT+CNMI command that has the modem announce every stored message with
 // +CMTI: "<mem>",<index> (27.005 3.4.1): mt 1; mode 2 (held while an answer is under way, then
-// sent), else 1 or 3; bm 0 and ds 0 where offered; bfr 0 (flush what was held) where offered.
+// sent), else 1 or 3; bm 0 where offered; ds 1 (status reports as +CDS) where offered, else 0;
+// bfr 0 (flush what was held) where offered.
 // Empty when the modem offers no mode or no mt 1: it cannot announce, and polling does the work.
 QString CnmiNoticeCommand(const QString &testAnswer);
 

@@ -16,6 +16,10 @@ inline constexpr SettingKey MainTop{"Settings", "MainTop", "1000"};
 inline constexpr SettingKey MainWidth{"Settings", "MainWidth", "11250"};
 inline constexpr SettingKey MainHeight{"Settings", "MainHeight", "7000"};
 inline constexpr SettingKey MyDir{"Settings", "MyDir", ""};
+// "SM senden": a status report is asked for with every message ("1"), and how many parts a
+// long message may have at most (1 to 255).
+inline constexpr SettingKey DeliveryReport{"Einstellungen", "Empfangsbestätigung", "0"};
+inline constexpr SettingKey MaxParts{"Einstellungen", "SMS-Teile höchstens", "10"};
 inline constexpr SettingKey PollInterval{"Settings", "0", ""};
 // A command run for every received message (see ReceiveHook); "" runs none.
 inline constexpr SettingKey ReceiveHook{"Settings", "BeiEmpfang", ""};

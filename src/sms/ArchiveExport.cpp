@@ -40,10 +40,10 @@ QByteArray headerText(const QString &text)
 
 QByteArray ArchiveCsv(const QList<ExportedSms> &messages)
 {
-    QByteArray out = "\xEF\xBB\xBF\"Datum\",\"Uhrzeit\",\"Telefonnr.\",\"Name\",\"Text\"\r\n";
+    QByteArray out = "\xEF\xBB\xBF\"Datum\",\"Uhrzeit\",\"Telefonnr.\",\"Name\",\"Status\",\"Text\"\r\n";
     for (const ExportedSms &m : messages) {
         out += csvField(m.date, false) + ',' + csvField(m.time, false) + ',' + csvField(m.number, true) + ',' +
-               csvField(m.name, false) + ',' + csvField(m.text, false) + "\r\n";
+               csvField(m.name, false) + ',' + csvField(m.state, false) + ',' + csvField(m.text, false) + "\r\n";
     }
     return out;
 }
@@ -61,9 +61,13 @@ QByteArray ArchiveMbox(const QList<ExportedSms> &messages)
             envelope = QStringLiteral("unbekannt");
         out += "From " + envelope.toUtf8() + ' ' +
                QLocale::c().toString(m.stamp, QStringLiteral("ddd MMM d HH:mm:ss yyyy")).toLatin1() + '\n';
-        out += "From: " + headerText(sender) + '\n';
+        const bool received = m.state.isEmpty() || m.state == u"empfangen";
+        out += (received ? "From: " : "To: ") + headerText(sender) + '\n';
         out += "Date: " + mailDate(m.stamp) + '\n';
-        out += "Subject: " + headerText(QStringLiteral("SMS von ") + (m.name.isEmpty() ? m.number : m.name)) + '\n';
+        out += "Subject: " +
+               headerText((received ? QStringLiteral("SMS von ") : QStringLiteral("SMS an ")) +
+                          (m.name.isEmpty() ? m.number : m.name) + (received ? QString() : u" (" + m.state + u')')) +
+               '\n';
         out += "MIME-Version: 1.0\nContent-Type: text/plain; charset=UTF-8\nContent-Transfer-Encoding: 8bit\n\n";
         QString body = m.text;
         body.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
@@ -81,6 +85,7 @@ QByteArray ArchiveJson(const QList<ExportedSms> &messages)
                                 {QStringLiteral("uhrzeit"), m.time},
                                 {QStringLiteral("telefonnr"), m.number},
                                 {QStringLiteral("name"), m.name},
+                                {QStringLiteral("status"), m.state},
                                 {QStringLiteral("text"), m.text}});
     }
     return QJsonDocument(rows).toJson(QJsonDocument::Indented);

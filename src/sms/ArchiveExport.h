@@ -12,22 +12,25 @@ struct ExportedSms {
     QString time; // HH:MM:SS
     QString number;
     QString name; // from the phone list; "" when unknown
+    QString state; // "empfangen", or a sent message's: "gesendet", "zugestellt ..." and so on
     QString text;
     QDateTime stamp; // the service centre's time stamp, without its zone
 };
 
 // UTF-8 with a byte order mark (so a spreadsheet takes it as UTF-8), a header row
-// "Datum,Uhrzeit,Telefonnr.,Name,Text", comma-separated, every field in double quotes with a
+// "Datum,Uhrzeit,Telefonnr.,Name,Status,Text", comma-separated, every field in double quotes with a
 // quote doubled, CR LF between rows; a line break inside a text stays inside its field.
 // A field that a spreadsheet would take for a formula (=, +, -, @ first) is written with a
 // leading apostrophe, except a phone number, which stays as it is.
 QByteArray ArchiveCsv(const QList<ExportedSms> &messages);
 
-// One mail per message (RFC 4155 mbox): "From " line, From, Date, Subject and a UTF-8 body; a
+// One mail per message (RFC 4155 mbox): "From " line, From (To for a sent one), Date, Subject and
+// a UTF-8 body; a
 // body line beginning with "From " (after any '>') gets one more '>'.
 QByteArray ArchiveMbox(const QList<ExportedSms> &messages);
 
-// As JSON for scripts: an array of objects {"datum", "uhrzeit", "telefonnr", "name", "text"}.
+// As JSON for scripts: an array of objects {"datum", "uhrzeit", "telefonnr", "name", "status",
+// "text"}.
 QByteArray ArchiveJson(const QList<ExportedSms> &messages);
 
 // Writes CSV, or mbox for a name ending in ".mbox", as the whole new content of `path`. False

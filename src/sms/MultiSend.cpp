@@ -1,8 +1,5 @@
 #include "sms/MultiSend.h"
 
-#include "modem/ModemCommand.h"
-#include "sms/ReceiveAnswers.h"
-
 #include <QStringList>
 
 #include <algorithm>
@@ -26,21 +23,6 @@ QString joined(const QList<SendOutcome> &outcomes, SendState state, bool withRea
 QString MultiSendProgress(int number, int total)
 {
     return QStringLiteral("Nachricht %1 von %2 …").arg(number).arg(total);
-}
-
-QString CmgsFailure(const QString &answer, qint16 status, bool prompted)
-{
-    if (status == kStatusTimeout)
-        return QStringLiteral("keine Antwort vom Modem");
-    const QString error = ErrorLine(answer);
-    if (!error.isEmpty())
-        return QStringLiteral("abgelehnt: ") + error;
-    if (!prompted)
-        return QStringLiteral("keine Eingabeaufforderung vom Modem");
-    // Text mode: the reference number of the accepted message, then OK.
-    if (answer.contains(QLatin1String("+CMGS:")) || status == kStatusOk)
-        return {};
-    return QStringLiteral("keine Bestätigung vom Modem");
 }
 
 QStringList NationalNumbers(const QList<Recipient> &to)

@@ -23,11 +23,6 @@ struct SendOutcome {
 // "Nachricht 2 von 5 …"
 QString MultiSendProgress(int number, int total);
 
-// Why a message did not go, or "" when it did. `answer` is the modem's answer (with the
-// terminal's CR LF line ends) to AT+CMGS when `prompted` is false, else its final answer to the
-// text:  +CMGS: <mr> CR LF CR LF OK, or ERROR / +CMS ERROR: <err>.
-QString CmgsFailure(const QString &answer, qint16 status, bool prompted);
-
 // The numbers that begin neither with "00" nor with "+", as lines "Name (Nummer)".
 QStringList NationalNumbers(const QList<Recipient> &to);
 

@@ -297,7 +297,7 @@ QString ErrorLine(const QString &answer)
 bool IsUnsolicitedLine(QStringView line)
 {
     static const QRegularExpression notice(QStringLiteral(
-        "^(?:\\+CMTI: ?\"[A-Z]{2}\", ?\\d+|\\+CDSI: ?\"[A-Z]{2}\", ?\\d+|\\+CIEV: ?\\d+, ?\\d+|\\+QIND: ?.*|"
+        "^(?:\\+CMTI: ?\"[A-Z]{2}\", ?\\d+|\\+CDSI: ?\"[A-Z]{2}\", ?\\d+|\\+CDS: ?\\d+,\\d+,.*|\\+CIEV: ?\\d+, ?\\d+|\\+QIND: ?.*|"
         "\\^(?:RSSI|BOOT|MODE|SRVST|SIMST|HCSQ|DSFLOWRPT|SMMEMFULL|SYSSTART|CEND|CONN|ORIG|CONF|RFSWITCH|NWTIME)\\b.*|"
         "RING|RDY|Call Ready|SMS Ready|\\+CFUN: ?\\d+|\\+CPIN: ?READY)$"));
     return notice.match(line.toString()).hasMatch();

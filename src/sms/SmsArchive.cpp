@@ -339,12 +339,14 @@ ArchiveLoad LoadSmsArchive(const QString &folder)
     return load;
 }
 
-QString ArchiveStatusText(const ArchiveLoad &load, qsizetype messages)
+QString ArchiveStatusText(const ArchiveLoad &load, qsizetype messages, qsizetype sent)
 {
     const qsizetype n = messages >= 0 ? messages : load.messages.size();
     QString text = (n == 1 ? QStringLiteral("1 Nachricht") : QStringLiteral("%1 Nachrichten").arg(n))
                    + (load.filesRead == 1 ? QStringLiteral(" aus 1 SMS-Datei")
                                           : QStringLiteral(" aus %1 SMS-Dateien").arg(load.filesRead));
+    if (sent > 0)
+        text += sent == 1 ? QStringLiteral(", 1 gesendet") : QStringLiteral(", %1 gesendet").arg(sent);
     if (load.problems.isEmpty())
         return text;
     text += QStringLiteral(". Übersprungen: ") + load.problems.mid(0, kProblemsShown).join(QStringLiteral("; "));

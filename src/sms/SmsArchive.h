@@ -96,8 +96,8 @@ ArchiveLoad LoadSmsArchive(const QString &folder);
 
 // The line for the window's status bar: how much was read and what was left out.
 // `messages`: how many messages the records make (the parts of a long one are one); -1 counts
-// the records.
-QString ArchiveStatusText(const ArchiveLoad &load, qsizetype messages = -1);
+// the records. `sent`: the rows of sent messages beside them.
+QString ArchiveStatusText(const ArchiveLoad &load, qsizetype messages = -1, qsizetype sent = 0);
 
 // The search: every word of `query` must occur, in any letter case, in the number, the name
 // or the text. An empty query matches everything.

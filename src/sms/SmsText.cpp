@@ -408,6 +408,17 @@ QString WithoutLoneSurrogates(const QString &text)
     return out;
 }
 
+char16_t GsmDefaultCharacter(int septet) { return septet >= 0 && septet < 128 ? kGsmDefault[septet] : 0; }
+
+char16_t GsmExtensionCharacter(int septet)
+{
+    for (const Extension &e : kGsmExtension) {
+        if (e.septet == septet)
+            return e.ch;
+    }
+    return 0;
+}
+
 QString ShownText(const DecodedSms &sms)
 {
     QString shown;

@@ -63,3 +63,9 @@ bool IsSeptetCoding(int dcs);
 
 // `text` with every lone surrogate replaced by U+FFFD, for display.
 QString WithoutLoneSurrogates(const QString &text);
+
+// The tables the decoder reads by, for the coder of outgoing texts: the default alphabet's
+// character of a septet (0..127), and the extension table's character of the septet behind an
+// escape, 0 where the table has none (23.038 6.2.1, 6.2.1.1).
+char16_t GsmDefaultCharacter(int septet);
+char16_t GsmExtensionCharacter(int septet);

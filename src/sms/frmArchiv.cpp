@@ -8,6 +8,7 @@
 #include "platform/WorkFolder.h"
 #include "sms/ArchiveModel.h"
 #include "sms/PhoneNames.h"
+#include "sms/SentStore.h"
 #include "sms/SmsArchive.h"
 
 #include <QHBoxLayout>
@@ -22,12 +23,16 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 // Geometry in twips.
-constexpr int kWindowWidth = 9600;
+constexpr int kWindowWidth = 10800;
 constexpr int kWindowHeight = 6600;
-constexpr int kColumnWidth[] = {900, 900, 1800, 1800};
+constexpr int kColumnWidth[] = {900, 900, 1650, 1500, 2350};
+constexpr int kFixedColumns = 5;
 constexpr int kTextLines = 4;
 
 } // namespace
@@ -59,7 +64,7 @@ frmArchiv::frmArchiv(QWidget *parent) : QWidget(parent)
     grdArchiv->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     grdArchiv->horizontalHeader()->setStretchLastSection(true);
     grdArchiv->horizontalHeader()->setHighlightSections(false);
-    for (int c = 0; c < 4; ++c)
+    for (int c = 0; c < kFixedColumns; ++c)
         grdArchiv->setColumnWidth(c, twips::toPx(kColumnWidth[c]));
 
     txtNachricht = Named(new QPlainTextEdit(this), QStringLiteral("txtNachricht"), QStringLiteral("Nachrichtentext"));
@@ -114,10 +119,37 @@ void frmArchiv::reload()
     const QString folder = platform::workFolder();
     ArchiveLoad load = LoadSmsArchive(folder);
     sbrMeldung->setToolTip(load.problems.join(u'\n'));
-    const ArchiveLoad counts{{}, load.filesRead, load.problems};
-    m_model->setMessages(std::move(load.messages), PhoneNames::fromFolder(folder));
+    m_counts = {{}, load.filesRead, load.problems};
+    m_names = PhoneNames::fromFolder(folder);
+    // The row looked at stays; at the first reading the newest, sent or received.
+    const QString keep = currentKey();
+    m_keep = keep;
+    m_model->setMessages(std::move(load.messages), m_names);
+    // A status report that comes while the window is open shows at once.
+    SentStore &store = SentStore::current();
+    if (m_store != &store) {
+        if (m_store)
+            disconnect(m_store, nullptr, this, nullptr);
+        m_store = &store;
+        connect(m_store, &SentStore::changed, this, [this] { showSent(currentKey()); });
+    }
+    showSent(keep);
+}
+
+void frmArchiv::showSent(const QString &keep)
+{
+    if (!m_store)
+        return;
+    m_keep = keep;
+    m_model->setSent(m_store->log(), m_store->sending(), m_names);
     // The parts of a long message count as the one message they make.
-    sbrMeldung->setText(ArchiveStatusText(counts, m_model->total()));
+    sbrMeldung->setText(ArchiveStatusText(m_counts, m_model->receivedCount(), m_model->sentCount()));
+}
+
+QString frmArchiv::currentKey() const
+{
+    const QModelIndex current = grdArchiv->currentIndex();
+    return current.isValid() ? m_model->key(current.row()) : QString();
 }
 
 void frmArchiv::search(const QString &query) { m_model->setQuery(query); }
@@ -147,9 +179,11 @@ void frmArchiv::exportShown()
 void frmArchiv::afterReset()
 {
     showCount();
-    // The newest match is the one looked for most often.
+    // The row looked at stays when the rows are filled again; otherwise the newest match, the
+    // one looked for most often.
+    const int kept = m_keep.isEmpty() ? -1 : m_model->rowOf(std::exchange(m_keep, QString()));
     if (m_model->rowCount() > 0)
-        grdArchiv->setCurrentIndex(m_model->index(0, 0));
+        grdArchiv->setCurrentIndex(m_model->index(std::max(kept, 0), 0));
     else
         showCurrent();
 }

@@ -8,9 +8,11 @@
 #include "platform/HeaderGrid.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
+#include "sms/MessageSend.h"
+#include "sms/SentStore.h"
 #include "text/AtInput.h"
-#include "text/StringUtil.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -28,15 +30,13 @@
 
 namespace {
 
-// Trims the blank (32) only: line breaks at the ends belong to the text.
-QString trimBlanks(const QString &s)
+const QString kNothingSent = QStringLiteral(" Es wurde nichts gesendet.");
+
+int storedMaxParts()
 {
-    qsizetype b = 0, e = s.size();
-    while (b < e && s[b] == QLatin1Char(' '))
-        ++b;
-    while (e > b && s[e - 1] == QLatin1Char(' '))
-        --e;
-    return s.mid(b, e - b);
+    bool ok = false;
+    const int n = platform::settings().get(keys::MaxParts).toInt(&ok);
+    return ok ? std::clamp(n, 1, kMostParts) : kDefaultMaxParts;
 }
 
 } // namespace
@@ -54,9 +54,10 @@ frmSendSM::frmSendSM(ModemLink &link, QWidget *parent) : QWidget(parent), m_link
     Eingabe->setTabChangesFocus(true);
     Label3->setBuddy(Eingabe);
     Label2 = Named(new QLabel(QStringLiteral("Länge:"), Frame3D3), QStringLiteral("Label2"));
-    lblTextLang = Named(new QLabel(QStringLiteral("0"), Frame3D3), QStringLiteral("lblTextLang"),
-                        QStringLiteral("Textlänge"));
-    lblTextLang->setMinimumWidth(40);
+    // Its accessible name is rewritten with the count (textChanged).
+    lblTextLang = Named(new QLabel(Frame3D3), QStringLiteral("lblTextLang"));
+    lblTextLang->setWordWrap(true);
+    Label2->setBuddy(Eingabe);
     cmdDelete = Named(new QPushButton(QStringLiteral("&Löschen"), Frame3D3), QStringLiteral("cmdDelete"));
     cmdNext = Named(new QPushButton(QStringLiteral("> Weiter"), Frame3D3), QStringLiteral("cmdNext"));
     cmdBack = Named(new QPushButton(QStringLiteral("< Zurück"), Frame3D3), QStringLiteral("cmdBack"));
@@ -75,7 +76,11 @@ frmSendSM::frmSendSM(ModemLink &link, QWidget *parent) : QWidget(parent), m_link
     cmdSend = Named(new QPushButton(QStringLiteral("&Senden"), Frame3D3), QStringLiteral("cmdSend"));
     cmdAbbruch = Named(new QPushButton(QStringLiteral("&Abbrechen"), Frame3D3), QStringLiteral("cmdAbbruch"));
     cmdAbbruch->hide();
+    chkBericht = Named(new QCheckBox(QStringLiteral("&Empfangsbestätigung anfordern"), Frame3D3),
+                       QStringLiteral("chkBericht"));
+    chkBericht->setChecked(platform::settings().get(keys::DeliveryReport) == QLatin1String("1"));
     lblFortschritt = Named(new QLabel(Frame3D3), QStringLiteral("lblFortschritt"));
+    lblFortschritt->setWordWrap(true);
     lstTelNrZiel = Named(new QListWidget(this), QStringLiteral("lstTelNrZiel"), QStringLiteral("Rufnummern"));
     lstTelNrZiel->hide();
 
@@ -87,8 +92,7 @@ frmSendSM::frmSendSM(ModemLink &link, QWidget *parent) : QWidget(parent), m_link
     auto *lengthRow = new QHBoxLayout;
     lengthRow->setSpacing(6);
     lengthRow->addWidget(Label2);
-    lengthRow->addWidget(lblTextLang);
-    lengthRow->addStretch();
+    lengthRow->addWidget(lblTextLang, 1);
     lengthRow->addWidget(cmdDelete);
     grid->addLayout(lengthRow, 2, 0, 1, 3);
     grid->addWidget(cmdBack, 3, 0);
@@ -100,6 +104,7 @@ frmSendSM::frmSendSM(ModemLink &link, QWidget *parent) : QWidget(parent), m_link
     auto *numberCol = new QVBoxLayout;
     numberCol->addWidget(txtZielNr);
     numberCol->addWidget(cmdAdrList);
+    numberCol->addWidget(chkBericht);
     grid->addLayout(numberCol, 2, 4);
     auto *sendRow = new QHBoxLayout;
     sendRow->addWidget(cmdSend, 1);
@@ -117,6 +122,10 @@ frmSendSM::frmSendSM(ModemLink &link, QWidget *parent) : QWidget(parent), m_link
     outer->addWidget(Frame3D3);
 
     connect(Eingabe, &QPlainTextEdit::textChanged, this, &frmSendSM::textChanged);
+    connect(chkBericht, &QCheckBox::toggled, this, [this](bool on) {
+        platform::settings().set(keys::DeliveryReport, on ? QStringLiteral("1") : QStringLiteral("0"));
+        textChanged();
+    });
     connect(cmdDelete, &QPushButton::clicked, Eingabe, &QPlainTextEdit::clear);
     connect(cmdNext, &QPushButton::clicked, this, [this] { showRecipients(true); });
     connect(cmdBack, &QPushButton::clicked, this, [this] { showRecipients(false); });
@@ -140,27 +149,40 @@ frmSendSM::frmSendSM(ModemLink &link, QWidget *parent) : QWidget(parent), m_link
     showRecipients(false);
 }
 
-QString frmSendSM::messageText() const
+OutgoingPlan frmSendSM::plan() const
 {
-    QString text = Eingabe->toPlainText();
-    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    return text;
+    return PlanOutgoing(Eingabe->toPlainText(), chkBericht->isChecked(), storedMaxParts());
 }
 
 void frmSendSM::textChanged()
 {
-    const qsizetype n = messageText().size();
-    lblTextLang->setText(QString::number(n));
-    QPalette pal = Eingabe->palette();
-    pal.setColor(QPalette::Base, n <= kSmsLength ? QColor(255, 255, 255) : QColor(255, 0, 0));
-    Eingabe->setPalette(pal);
+    const OutgoingPlan p = plan();
+    // Rewritten only when it changes: every keystroke comes here, and a new palette or caption
+    // costs a polish and a layout of the window.
+    if (const QString shown = CounterText(p); shown != lblTextLang->text()) {
+        lblTextLang->setText(shown);
+        lblTextLang->setAccessibleName(CounterSpoken(p));
+    }
+    // Red only when the text cannot go: more parts than a message may have.
+    const QColor base = p.tooLong() ? QColor(255, 0, 0) : QColor(255, 255, 255);
+    if (Eingabe->palette().color(QPalette::Base) != base) {
+        QPalette pal = Eingabe->palette();
+        pal.setColor(QPalette::Base, base);
+        Eingabe->setPalette(pal);
+    }
+}
+
+void frmSendSM::say(const QString &text)
+{
+    lblFortschritt->setText(text);
+    lblFortschritt->setAccessibleName(text);
 }
 
 void frmSendSM::showRecipients(bool on)
 {
     for (QWidget *w : {static_cast<QWidget *>(cmdAdrList), static_cast<QWidget *>(lstEmpf),
                        static_cast<QWidget *>(Label1), static_cast<QWidget *>(txtZielNr),
-                       static_cast<QWidget *>(cmdSend)})
+                       static_cast<QWidget *>(cmdSend), static_cast<QWidget *>(chkBericht)})
         w->setVisible(on);
 }
 
@@ -232,7 +254,7 @@ void frmSendSM::cmdSend_Click()
         send(task);
 }
 
-bool frmSendSM::refusedInput(const QStringList &numbers, const QString &text)
+bool frmSendSM::refusedInput(const QStringList &numbers, const QString &text, const OutgoingPlan &plan)
 {
     auto &ui = platform::dialogs();
     for (const QString &number : numbers) {
@@ -245,16 +267,11 @@ bool frmSendSM::refusedInput(const QStringList &numbers, const QString &text)
         ui.message(kUnsafeBodyMessage);
         return true;
     }
+    if (const QString why = TextRefusal(text, plan); !why.isEmpty()) {
+        ui.message(why);
+        return true;
+    }
     return false;
-}
-
-bool frmSendSM::submit(ModemTask &task, const QString &number, const QString &text, ModemTask::Reply &reply)
-{
-    reply = task.exchange(QStringLiteral("AT+CMGS=\"%1\"").arg(number));
-    if (!reply.answer.contains(QLatin1Char('>')))
-        return false;
-    task.send(text + QChar(26));
-    return true;
 }
 
 void frmSendSM::send(ModemTask &task)
@@ -262,20 +279,34 @@ void frmSendSM::send(ModemTask &task)
     auto &ui = platform::dialogs();
     if (!PortIsOpen(m_link))
         return;
-    const QString number = txtZielNr->text();
-    QString text = messageText();
-    if (refusedInput({number}, text))
+    const QString typed = txtZielNr->text();
+    const QString text = Eingabe->toPlainText();
+    const OutgoingPlan p = plan();
+    if (refusedInput({typed}, text, p))
         return;
+    const QString number = DialledNumber(typed);
+    if (number.isEmpty()) {
+        ui.message(typed.trimmed().isEmpty()
+                       ? QStringLiteral("Bitte die Telefonnummer des Empfängers eingeben.") + kNothingSent
+                       : QStringLiteral("„%1“ ist keine Telefonnummer: erlaubt sind Ziffern, am Anfang ein +, "
+                                        "dazwischen Leerzeichen und - / ( ).")
+                                 .arg(typed) +
+                             kNothingSent);
+        return;
+    }
     if (!number.startsWith(QLatin1String("00")) && !number.startsWith(QLatin1Char('+'))
         && ui.message(QStringLiteral("Telefonnummer am Anfang falsch! \r\nTrotzdem senden?"), MsgButtons::YesNo)
                == MsgAnswer::No)
         return;
 
-    UmlautReplace(text);
-    text = trimBlanks(text);
-    // Only the prompt decides; the final answer (+CMGS or an error) comes with the next tick.
-    ModemTask::Reply reply;
-    submit(task, number, text, reply);
+    const QList<Recipient> picked = selectedRecipients();
+    SendJob job{number, picked.size() == 1 && picked.first().number == typed ? picked.first().name : QString(), p,
+                chkBericht->isChecked()};
+    const SendResult result = SendMessage(task, SentStore::current(), job, [this](int part, int total) {
+        if (total > 1)
+            say(QStringLiteral("Teil %1 von %2 wird gesendet …").arg(part).arg(total));
+    });
+    say(SendResultText(result, job.statusReport));
 }
 
 void frmSendSM::sendToSeveral(ModemTask &task, const QList<Recipient> &to)
@@ -286,9 +317,20 @@ void frmSendSM::sendToSeveral(ModemTask &task, const QList<Recipient> &to)
     QStringList numbers;
     for (const Recipient &r : to)
         numbers.append(r.number);
-    QString text = messageText();
-    if (refusedInput(numbers, text))
+    const QString text = Eingabe->toPlainText();
+    const OutgoingPlan p = plan();
+    if (refusedInput(numbers, text, p))
         return;
+    QStringList noNumber;
+    for (const Recipient &r : to) {
+        if (DialledNumber(r.number).isEmpty())
+            noNumber.append(QStringLiteral("%1 (%2)").arg(r.label(), r.number));
+    }
+    if (!noNumber.isEmpty()) {
+        ui.message(QStringLiteral("Diese Einträge haben keine gültige Telefonnummer:\r\n") +
+                   noNumber.join(QStringLiteral("\r\n")) + QStringLiteral("\r\nEs wurde nichts gesendet."));
+        return;
+    }
     const QStringList national = NationalNumbers(to);
     if (!national.isEmpty()
         && ui.message(QStringLiteral("Diese Nummern beginnen weder mit 00 noch mit +:\r\n") + national.join(QStringLiteral("\r\n"))
@@ -296,8 +338,6 @@ void frmSendSM::sendToSeveral(ModemTask &task, const QList<Recipient> &to)
                       MsgButtons::YesNo)
                == MsgAnswer::No)
         return;
-    UmlautReplace(text);
-    text = trimBlanks(text);
 
     cmdAbbruch->show();
     QList<SendOutcome> outcomes;
@@ -312,22 +352,27 @@ void frmSendSM::sendToSeveral(ModemTask &task, const QList<Recipient> &to)
             outcomes.append(outcome);
             continue;
         }
-        lblFortschritt->setText(MultiSendProgress(i + 1, int(to.size())));
-        ModemTask::Reply reply;
-        const bool prompted = submit(task, to.at(i).number, text, reply);
-        // Unlike a single send, the next AT+CMGS must not go out before this answer.
-        if (prompted)
-            reply = task.answer();
-        // Pulled out: the main window has said so; the summary names it for this message.
-        outcome.reason = m_link.comm().lost() ? QStringLiteral("Verbindung zum Modem unterbrochen")
-                                              : CmgsFailure(reply.answer, reply.status, prompted);
-        outcome.state = outcome.reason.isEmpty() ? SendState::Sent : SendState::Failed;
+        const QString progress = MultiSendProgress(i + 1, int(to.size()));
+        say(progress);
+        // Each name its own message, one after the other: the next AT+CMGS waits for this answer.
+        const SendJob job{DialledNumber(to.at(i).number), to.at(i).name, p, chkBericht->isChecked()};
+        const SendResult result = SendMessage(task, SentStore::current(), job, [&](int part, int total) {
+            if (total > 1)
+                say(QStringLiteral("%1 Teil %2 von %3").arg(progress).arg(part).arg(total));
+        });
+        outcome.state = result.ok() ? SendState::Sent : SendState::Failed;
+        if (!result.ok())
+            outcome.reason = result.parts > 1 ? QStringLiteral("Teil %1 von %2: %3")
+                                                    .arg(result.failedPart)
+                                                    .arg(result.parts)
+                                                    .arg(result.reason)
+                                              : result.reason;
         // A modem that has fallen silent (or gone) would only collect a time-out for every name.
-        modemSilent = reply.status == kStatusTimeout;
+        modemSilent = result.timedOut || m_link.comm().lost();
         outcomes.append(outcome);
     }
     cmdAbbruch->hide();
-    lblFortschritt->clear();
+    say(QString());
     const bool allSent = std::all_of(outcomes.begin(), outcomes.end(),
                                      [](const SendOutcome &o) { return o.state == SendState::Sent; });
     ui.message(MultiSendSummary(outcomes, brokenOff), MsgButtons::Ok,

@@ -211,12 +211,12 @@ private slots:
         python.start(QStringLiteral("python3"),
                      {QStringLiteral("-c"), QStringLiteral("import csv,sys\n"
                                                           "rows=list(csv.reader(open(sys.argv[1],encoding='utf-8-sig',newline='')))\n"
-                                                          "print(len(rows)); print(rows[0]); print(rows[3][4]); print(rows[2][4]); print(rows[1][4])"),
+                                                          "print(len(rows)); print(rows[0]); print(rows[3][5]); print(rows[2][5]); print(rows[1][4:])"),
                       csv});
         QVERIFY(python.waitForFinished(10000));
         QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()),
-                 QStringLiteral("4\n['Datum', 'Uhrzeit', 'Telefonnr.', 'Name', 'Text']\nGrüße aus Köln\nBis gleich 😀\n"
-                                "Drittens, \"zitiert\"\n"));
+                 QStringLiteral("4\n['Datum', 'Uhrzeit', 'Telefonnr.', 'Name', 'Status', 'Text']\nGrüße aus Köln\nBis gleich 😀\n"
+                                "['empfangen', 'Drittens, \"zitiert\"']\n"));
         const QString mbox = r.path(QStringLiteral("alle.mbox"));
         QCOMPARE(again({"export", "--mbox", mbox, "--ordner", r.dir.path()}), int(kExitOk));
         const QByteArray box = r.read(QStringLiteral("alle.mbox"));

@@ -32,14 +32,19 @@ private slots:
         QCOMPARE(rows[1][1], QStringLiteral("Grüße 😀"));
         QVERIFY(c.main().terminalText().contains(QLatin1String("+CPMS: \"SM\",0,30")));
 
+        // The stick's own lines inside the answers of a send in PDU mode.
+        c.todaysMessage();
+        const QByteArray outbox = "+4917099999999\tHallo Anna\n+4917099999999\t" + kTodayText.toUtf8() + "\tpdu 3\n";
+
         // Through another service centre than the network's the stick refuses to send
-        // (+CMS ERROR: 500); the program shows the answer in the terminal only.
+        // (+CMS ERROR: 500); the send window says why, in German.
         c.main().setReceiveTimer(false);
         QString answer;
         Exchange(c.main(), QStringLiteral("AT+CSCA=\"+491722270333\""), answer);
         c.main().setReceiveTimer(true);
-        QCOMPARE(c.send(QStringLiteral("Noch einmal")), QByteArray("+4917099999999\tHallo Anna\n"));
+        QCOMPARE(c.send(QStringLiteral("Noch einmal")), outbox);
         QVERIFY(c.main().terminalText().contains(QLatin1String("+CMS ERROR: unknown error")));
+        QCOMPARE(c.lastSaid, QStringLiteral("Nicht gesendet: abgelehnt: unbekannter Fehler (+CMS ERROR: unknown error)."));
         c.longMessageAcrossTwoCycles();
         if (QTest::currentTestFailed())
             return;

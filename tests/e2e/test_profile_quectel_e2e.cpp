@@ -27,6 +27,9 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         QVERIFY(c.boxes().isEmpty());
+
+        c.todaysMessage();
+        QVERIFY(c.boxes().isEmpty());
     }
 };
 

@@ -30,6 +30,9 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         QVERIFY(c.boxes().isEmpty());
+
+        c.todaysMessage();
+        QVERIFY(c.boxes().isEmpty());
     }
 };
 

@@ -1,7 +1,8 @@
 // Every text the user types that ends up on the command line, fed with the bytes that could end
 // a quoted parameter, end the line, chain a command, send or cancel a message. Whatever the
 // window does with it (refuse it or send it), the modem must receive one command per line and
-// never the AT+CMGD smuggled in (in a message's text it is only text).
+// never the AT+CMGD smuggled in (in a message's text it is only text). A Unicode or a long text
+// goes in PDU mode: its PDUs are hex digits, whatever the text holds.
 #include "../support/MainRig.h"
 
 #include "modem/frmSMS1.h"
@@ -17,7 +18,10 @@
 
 namespace {
 
-enum class Field { Pin, ServiceCentre, Recipient, MessageText, BookName, BookNumber };
+enum class Field { Pin, ServiceCentre, Recipient, MessageText, UnicodeText, LongText, BookName, BookNumber };
+
+bool codedText(Field f) { return f == Field::UnicodeText || f == Field::LongText; }
+bool messageText(Field f) { return f == Field::MessageText || codedText(f); }
 
 struct InjectionRig : MainRig {
     QTemporaryDir dir;
@@ -55,10 +59,12 @@ struct InjectionRig : MainRig {
             break;
         }
         case Field::Recipient:
-        case Field::MessageText: {
+        case Field::MessageText:
+        case Field::UnicodeText:
+        case Field::LongText: {
             frmSendSM w(*main);
             w.txtZielNr->setText(field == Field::Recipient ? value : QStringLiteral("+4917012345678"));
-            w.Eingabe->setPlainText(field == Field::MessageText ? value : QStringLiteral("Hallo"));
+            w.Eingabe->setPlainText(messageText(field) ? value : QStringLiteral("Hallo"));
             w.cmdSend->click();
             break;
         }
@@ -117,6 +123,8 @@ QString fieldValue(Field field, const QString &payload)
     case Field::ServiceCentre: return QStringLiteral("+4917107") + payload + QStringLiteral("60000");
     case Field::Recipient: return QStringLiteral("+491701") + payload + QStringLiteral("2345678");
     case Field::MessageText: return QStringLiteral("Hallo") + payload + QStringLiteral("Welt");
+    case Field::UnicodeText: return QStringLiteral("Hallo") + payload + QStringLiteral("Welt 😀");
+    case Field::LongText: return QStringLiteral("Hallo") + payload + QStringLiteral("Welt ") + QString(200, u'x');
     case Field::BookName: return QStringLiteral("Hans") + payload + QStringLiteral("Meier");
     case Field::BookNumber: return QStringLiteral("0171") + payload + QStringLiteral("23");
     }
@@ -134,6 +142,8 @@ private slots:
         QTest::addColumn<QString>("payload");
         // What the modem is to receive of the message text; empty: the input is refused.
         QTest::addColumn<QByteArray>("sentText");
+        // What arrives of a text sent in PDU mode (the simulator joins the parts).
+        QTest::addColumn<QString>("arrived");
         const QList<QPair<const char *, QString>> payloads = {
             {"quote", QStringLiteral("\"")},
             {"semicolon", QStringLiteral(";")},
@@ -146,18 +156,22 @@ private slots:
         const QList<QPair<const char *, Field>> fields = {
             {"PIN", Field::Pin},           {"service centre", Field::ServiceCentre},
             {"recipient", Field::Recipient}, {"message text", Field::MessageText},
+            {"Unicode text", Field::UnicodeText}, {"long text", Field::LongText},
             {"phonebook name", Field::BookName}, {"phonebook number", Field::BookNumber},
         };
         for (const auto &[fieldName, field] : fields) {
             for (const auto &[payloadName, payload] : payloads) {
                 QByteArray sent;
+                QString arrived;
                 // Inside the text after the prompt only Ctrl-Z and ESC mean something to the
-                // modem; a quote, a semicolon or a line break is text like any other.
-                if (field == Field::MessageText && payload != QChar(26) && payload != QChar(27)) {
-                    const bool lineBreak = payload == u'\r' || payload == u'\n';
+                // modem; a quote, a semicolon or a line break is text like any other. Neither
+                // is let through into a message, though, whichever way it goes.
+                const bool lineBreak = payload == u'\r' || payload == u'\n';
+                if (field == Field::MessageText && payload != QChar(26) && payload != QChar(27))
                     sent = "Hallo" + (lineBreak ? QByteArray("\r\n") : payload.toLatin1()) + "Welt";
-                }
-                QTest::addRow("%s: %s", fieldName, payloadName) << int(field) << payload << sent;
+                if (codedText(field) && payload != QChar(26) && payload != QChar(27))
+                    arrived = fieldValue(field, lineBreak ? QStringLiteral("\n") : payload);
+                QTest::addRow("%s: %s", fieldName, payloadName) << int(field) << payload << sent << arrived;
             }
         }
     }
@@ -166,6 +180,7 @@ private slots:
         QFETCH(int, field);
         QFETCH(QString, payload);
         QFETCH(QByteArray, sentText);
+        QFETCH(QString, arrived);
         InjectionRig r;
         const modemsim::Modem &modem = r.sim->modem();
         r.enter(Field(field), fieldValue(Field(field), payload));
@@ -182,16 +197,23 @@ private slots:
         for (const QByteArray &body : wire.bodies) {
             QVERIFY(body.endsWith('\x1A'));
             QCOMPARE(body.count('\x1A') + body.count('\x1B'), 1);
+            if (codedText(Field(field)))
+                QVERIFY2(QRegularExpression(QStringLiteral("^[0-9A-F]+\x1a$")).match(QString::fromLatin1(body)).hasMatch(),
+                         body.constData());
         }
         // The message text either went out whole, as one message, or not at all.
-        if (sentText.isEmpty()) {
+        if (!arrived.isEmpty()) {
+            QCOMPARE(modem.arrivals().size(), 1);
+            QCOMPARE(modem.arrivals()[0].text, arrived);
+        } else if (sentText.isEmpty()) {
             QVERIFY(modem.outbox().isEmpty());
+            QVERIFY(modem.arrivals().isEmpty());
         } else {
             QCOMPARE(modem.outbox().size(), 1);
             QCOMPARE(modem.outbox()[0].text, sentText);
         }
         // A refused input is said so; nothing of it reached the line.
-        if (Field(field) != Field::MessageText || sentText.isEmpty()) {
+        if (!messageText(Field(field)) || (sentText.isEmpty() && arrived.isEmpty())) {
             QVERIFY(!r.p.dialogs.shown.isEmpty());
             QVERIFY(!written.contains(fieldValue(Field(field), payload).toLatin1()));
         }

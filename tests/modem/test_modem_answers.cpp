@@ -134,11 +134,15 @@ private slots:
 
         // AT+CNMI=? as real modems answer it: the notice setting chosen from what is offered.
         const Parser cnmi = &CnmiNoticeCommand;
+        // Status reports come as +CDS (<ds> 1) where the modem offers it.
         QTest::newRow("cnmi: all offered") << cnmi << "\r\n+CNMI: (0-3),(0-3),(0-3),(0-2),(0,1)\r\n\r\nOK\r\n"
-                                           << "AT+CNMI=2,1,0,0,0";
+                                           << "AT+CNMI=2,1,0,1,0";
         QTest::newRow("cnmi: lists by commas, spaces") << cnmi << "+CNMI: (0,1,2), (0,1,2,3), (0,2), (0,1,2), (0,1)\r\n"
-                                                      << "AT+CNMI=2,1,0,0,0";
-        QTest::newRow("cnmi: no mode 2, no bfr") << cnmi << "+CNMI: (0,1,3),(0,1),(0),(0,1)\r\n" << "AT+CNMI=1,1,0,0";
+                                                      << "AT+CNMI=2,1,0,1,0";
+        QTest::newRow("cnmi: reports only stored") << cnmi << "+CNMI: (0-2),(0-3),(0),(0,2),(0,1)\r\n"
+                                                   << "AT+CNMI=2,1,0,0,0";
+        QTest::newRow("cnmi: ds 1 only") << cnmi << "+CNMI: (0-2),(0-3),(0),(1),(0,1)\r\n" << "AT+CNMI=2,1,0,1,0";
+        QTest::newRow("cnmi: no mode 2, no bfr") << cnmi << "+CNMI: (0,1,3),(0,1),(0),(0,1)\r\n" << "AT+CNMI=1,1,0,1";
         QTest::newRow("cnmi: only mode 3") << cnmi << "+CNMI: (3),(1),(0),(0),(0)\r\n" << "AT+CNMI=3,1,0,0,0";
         QTest::newRow("cnmi: bm without 0 stops the fields") << cnmi << "+CNMI: (1-2),(1),(2),(0),(0)\r\n" << "AT+CNMI=2,1";
         QTest::newRow("cnmi: two lists only") << cnmi << "+CNMI: (0-2),(0-2)\r\n" << "AT+CNMI=2,1";

@@ -51,7 +51,7 @@ const QString kPinState = QStringLiteral("AT+CPIN?");
 const QString kPinLeft = QStringLiteral("AT+CPINR=\"SIM PIN\"");
 const QStringList kFullSequence = {"AT",       "AT E0",   "AT+GMM",  "AT+CGMI",          "AT+CMEE=2",
                                    "AT+CSQ",   kPinState, kPinLeft, "AT+CPIN=\"1234\"", "AT+CMGF=1",
-                                   "AT+CNMI=?", "AT+CNMI=2,1,0,0,0"};
+                                   "AT+CNMI=?", "AT+CNMI=2,1,0,1,0"};
 
 // A whole run on a network found after `searches` AT+CREG? queries.
 QStringList fullRun(int searches)
@@ -394,7 +394,7 @@ private slots:
         QTest::newRow("AT+COPS") << QByteArray("AT+COPS") << all << QStringList{};
         // A modem that cannot announce new messages is polled: the run goes on without the setting.
         QStringList withoutNotices = all;
-        withoutNotices.removeAll(QStringLiteral("AT+CNMI=2,1,0,0,0"));
+        withoutNotices.removeAll(QStringLiteral("AT+CNMI=2,1,0,1,0"));
         QTest::newRow("AT+CNMI") << QByteArray("AT+CNMI") << withoutNotices << QStringList{};
     }
     void onlyErrorsToTheFirstStepsBreakTheRunOff()

@@ -295,8 +295,8 @@ private slots:
                 cells << w->grdArchiv->model()->index(r, c).data().toString();
             return cells;
         };
-        QCOMPARE(row(0), (QStringList{"02.06.24", "08:00:00", "+4915198765432", "", "Grüße aus Köln / Zeile 2"}));
-        QCOMPARE(row(1), (QStringList{"01.05.24", "12:30:05", "+4917012345678", "Anna", "Treffen am Bahnhof"}));
+        QCOMPARE(row(0), (QStringList{"02.06.24", "08:00:00", "+4915198765432", "", "empfangen", "Grüße aus Köln / Zeile 2"}));
+        QCOMPARE(row(1), (QStringList{"01.05.24", "12:30:05", "+4917012345678", "Anna", "empfangen", "Treffen am Bahnhof"}));
         QCOMPARE(w->txtNachricht->toPlainText(), QStringLiteral("Grüße aus Köln\nZeile 2"));
 
         w->txtSuche->setText(QStringLiteral("bahnhof"));

@@ -121,10 +121,10 @@ private slots:
         QCOMPARE(r.sim->modem().outbox().size(), 1);
         QCOMPARE(r.sim->modem().outbox()[0].number, QByteArray("+4917012345678"));
         QCOMPARE(r.sim->modem().outbox()[0].text, QByteArray("Gr\xFE\xFD" "e aus K\xFC" "ln, \xFD!"));
-        // The final answer stays for the terminal's next tick.
-        r.p.clock.advance(0.5);
-        r.main->ReceiveLoop();
-        QVERIFY(r.main->terminalText().contains(QLatin1String("+CMGS:")));
+        // The send waits for the final answer and says it in the window, and so to a screen reader.
+        QVERIFY(r.main->terminalText().contains(QLatin1String("+CMGS: 1")));
+        QCOMPARE(r.w->lblFortschritt->text(), QStringLiteral("Gesendet (Referenz 1)."));
+        QCOMPARE(r.w->lblFortschritt->accessibleName(), QStringLiteral("Gesendet (Referenz 1)."));
     }
 
     void nationalNumberAsksFirst_data()
@@ -211,21 +211,43 @@ private slots:
         QVERIFY(r.main->receiveTimer());
     }
 
-    void lengthLabelAndColour_data()
+    // The counter says what the text takes as it is typed; red only when it cannot go.
+    void counterAndColour_data()
     {
-        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("maxParts"); // the setting; "" for none
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("spoken");
         QTest::addColumn<bool>("red");
-        QTest::newRow("160") << 160 << false;
-        QTest::newRow("161") << 161 << true;
-        QTest::newRow("0") << 0 << false;
+        QTest::newRow("160") << QString(160, u'x') << "" << "160 Zeichen, 0 frei\n1 Teil, GSM"
+                             << "Länge: 160 Zeichen, noch 0 frei, 1 Teil, Kodierung GSM" << false;
+        QTest::newRow("161") << QString(161, u'x') << "" << "161 Zeichen, 145 frei\n2 Teile, GSM"
+                             << "Länge: 161 Zeichen, noch 145 frei, 2 Teile, Kodierung GSM" << false;
+        QTest::newRow("0") << "" << "" << "0 Zeichen, 160 frei\n1 Teil, GSM"
+                           << "Länge: 0 Zeichen, noch 160 frei, 1 Teil, Kodierung GSM" << false;
+        QTest::newRow("emoji") << "Hallo 😀" << "" << "8 Zeichen, 62 frei\n1 Teil, Unicode"
+                               << "Länge: 8 Zeichen, noch 62 frei, 1 Teil, Kodierung Unicode" << false;
+        QTest::newRow("eleven parts") << QString(1531, u'x') << "" << "1531 Zeichen, 11 Teile\nGSM, höchstens 10 Teile"
+                                      << "Länge: 1531 Zeichen, 11 Teile, Kodierung GSM, zu lang, höchstens 10 Teile" << true;
+        QTest::newRow("two parts allowed") << QString(307, u'x') << "2" << "307 Zeichen, 3 Teile\nGSM, höchstens 2 Teile"
+                                           << "Länge: 307 Zeichen, 3 Teile, Kodierung GSM, zu lang, höchstens 2 Teile" << true;
+        QTest::newRow("setting out of range") << QString(1531, u'x') << "999"
+                                              << "1531 Zeichen, 152 frei\n11 Teile, GSM"
+                                              << "Länge: 1531 Zeichen, noch 152 frei, 11 Teile, Kodierung GSM" << false;
     }
-    void lengthLabelAndColour()
+    void counterAndColour()
     {
-        QFETCH(int, length);
+        QFETCH(QString, text);
+        QFETCH(QString, maxParts);
+        QFETCH(QString, shown);
+        QFETCH(QString, spoken);
         QFETCH(bool, red);
         SendRig r;
-        r.w->Eingabe->setPlainText(QString(length, QLatin1Char('x')));
-        QCOMPARE(r.w->lblTextLang->text(), QString::number(length));
+        if (!maxParts.isEmpty())
+            r.p.settings.set(keys::MaxParts, maxParts);
+        r.w->Eingabe->setPlainText(text);
+        QCOMPARE(r.w->lblTextLang->text(), shown);
+        QCOMPARE(r.w->lblTextLang->accessibleName(), spoken);
         const QColor base = r.w->Eingabe->palette().color(QPalette::Base);
         QCOMPARE(base, red ? QColor(255, 0, 0) : QColor(255, 255, 255));
     }

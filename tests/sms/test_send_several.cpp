@@ -2,6 +2,7 @@
 
 #include "modem/ModemCommand.h"
 #include "phonelist/frmTelNr.h"
+#include "sms/MessageSend.h"
 #include "sms/MultiSend.h"
 #include "sms/frmSendSM.h"
 #include "text/AtInput.h"
@@ -91,10 +92,20 @@ private slots:
         QTest::addColumn<bool>("prompted");
         QTest::addColumn<QString>("reason");
         QTest::newRow("sent") << "\r\n+CMGS: 7\r\n\r\nOK\r\n" << int(kStatusOk) << true << "";
+        QTest::newRow("sent, with the centre's time") << "\r\n+CMGS: 12,\"24/05/01,12:30:05+08\"\r\n\r\nOK\r\n"
+                                                      << int(kStatusOk) << true << "";
         QTest::newRow("no prompt, error") << "\r\n+CMS ERROR: 305\r\n" << int(kStatusError) << false
-                                          << "abgelehnt: +CMS ERROR: 305";
+                                          << "abgelehnt: ungültige Angabe im Textmodus, Text zu lang oder Zeichen "
+                                             "nicht erlaubt (+CMS ERROR: 305)";
         QTest::newRow("rejected after the text") << "\r\n+CMS ERROR: SMSC address unknown\r\n" << int(kStatusError)
-                                                 << true << "abgelehnt: +CMS ERROR: SMSC address unknown";
+                                                 << true
+                                                 << "abgelehnt: Nummer der Kurzmitteilungszentrale unbekannt (+CMS "
+                                                    "ERROR: SMSC address unknown)";
+        QTest::newRow("an error nobody knows") << "\r\n+CMS ERROR: 4711\r\n" << int(kStatusError) << true
+                                               << "abgelehnt: +CMS ERROR: 4711";
+        // OK alone is no sign that the message went: 27.005 answers a send with its reference.
+        QTest::newRow("OK without a reference") << "\r\nOK\r\n" << int(kStatusOk) << true
+                                                << "keine Bestätigung vom Modem";
         QTest::newRow("time-out") << "" << int(kStatusTimeout) << true << "keine Antwort vom Modem";
         QTest::newRow("no prompt, no error") << "\r\nOK\r\n" << int(kStatusOk) << false
                                              << "keine Eingabeaufforderung vom Modem";
@@ -167,6 +178,7 @@ private slots:
     void aFaultyNumberModemOrTextIsReported_data()
     {
         QTest::addColumn<bool>("silent");
+        QTest::addColumn<QByteArray>("errorFor");
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("wire");
@@ -174,22 +186,28 @@ private slots:
         QTest::addColumn<QStringList>("dialogs");
         QTest::addColumn<int>("icon");
         const QByteArray anna("AT+CMGS=\"+4917012345678\"\r"), zora("AT+CMGS=\"0049151999\"\r"), body("Treffen um 18 Uhr\x1A");
-        QTest::newRow("refused number") << false << QStringList{"Anna", "Falsch", "Zora"} << "Treffen um 18 Uhr"
-                                        << anna + body + "AT+CMGS=\"+49abc\"\r" + zora + body << 2
-                                        << QStringList{"2 von 3 Nachrichten gesendet.\r\nGesendet an: Anna, Zora\r\n"
-                                                       "Fehlgeschlagen: Falsch (abgelehnt: ERROR)"}
+        QTest::newRow("no number") << false << QByteArray() << QStringList{"Anna", "Falsch", "Zora"}
+                                   << "Treffen um 18 Uhr" << QByteArray() << 0
+                                   << QStringList{"Diese Einträge haben keine gültige Telefonnummer:\r\nFalsch "
+                                                  "(+49abc)\r\nEs wurde nichts gesendet."}
+                                   << -1;
+        QTest::newRow("refused number") << false << QByteArray("AT+CMGS=\"0049") << QStringList{"Anna", "Zora"}
+                                        << "Treffen um 18 Uhr" << anna + body + zora << 1
+                                        << QStringList{"1 von 2 Nachrichten gesendet.\r\nGesendet an: Anna\r\n"
+                                                       "Fehlgeschlagen: Zora (abgelehnt: ERROR)"}
                                         << int(MsgIcon::Exclamation);
-        QTest::newRow("silent modem") << true << QStringList{"Anna", "Zora"} << "Treffen um 18 Uhr" << anna << 0
+        QTest::newRow("silent modem") << true << QByteArray() << QStringList{"Anna", "Zora"} << "Treffen um 18 Uhr" << anna << 0
                                       << QStringList{kNoAnswer, "0 von 2 Nachrichten gesendet.\r\n"
                                                                       "Fehlgeschlagen: Anna (keine Antwort vom Modem)\r\n"
                                                                       "Nicht gesendet: Zora (nicht versucht)"}
                                       << -1;
-        QTest::newRow("unsafe text") << false << QStringList{"Anna", "Zora"} << "Hallo\x1A" << QByteArray() << 0
+        QTest::newRow("unsafe text") << false << QByteArray() << QStringList{"Anna", "Zora"} << "Hallo\x1A" << QByteArray() << 0
                                      << QStringList{kRefusedText} << -1;
     }
     void aFaultyNumberModemOrTextIsReported()
     {
         QFETCH(bool, silent);
+        QFETCH(QByteArray, errorFor);
         QFETCH(QStringList, names);
         QFETCH(QString, text);
         QFETCH(QByteArray, wire);
@@ -198,6 +216,7 @@ private slots:
         QFETCH(int, icon);
         modemsim::Config cfg;
         cfg.silent = silent;
+        cfg.errorFor = errorFor;
         SeveralRig r(cfg);
         r.select(names);
         r.w->Eingabe->setPlainText(text);

@@ -17,6 +17,9 @@ public:
     // The modem's own clock follows the virtual clock in steps of `step` seconds, so what a
     // profile sends by itself (a module's start-up lines) comes as time passes.
     void followClock(VirtualClock &clock, double step = 0.1);
+    // Moves the modem's own clock on by `ms` and sends what fell due then (status reports,
+    // parts that come later): nothing here moves it otherwise.
+    void advance(qint64 ms) { send(m_modem.advanceTo(m_modem.now() + ms)); }
 
 private:
     FakeSerialBackend &m_port;

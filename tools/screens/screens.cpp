@@ -12,6 +12,7 @@
 #include "sms/frmListe.h"
 #include "sms/frmSendSM.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -135,6 +136,18 @@ int main(int argc, char *argv[])
     saveShot(send, out, QStringLiteral("frmSendSM-recipients"));
     send->Eingabe->setPlainText(QString(170, QLatin1Char('x')));
     saveShot(send, out, QStringLiteral("frmSendSM-long"));
+    // A message of today: Unicode in three parts with a status report asked for, what the window
+    // says after it went, and the reports that make it delivered in the archive.
+    send->Eingabe->setPlainText(QStringLiteral("Grüße aus Köln 😀 Wir sind gut angekommen, das Hotel liegt direkt "
+                                               "am Rhein. Morgen geht es weiter nach Bonn, am Sonntag sind wir "
+                                               "zurück. Привет от Ани!"));
+    send->chkBericht->setChecked(true);
+    saveShot(send, out, QStringLiteral("frmSendSM-today"));
+    send->cmdSend->click();
+    saveShot(send, out, QStringLiteral("frmSendSM-today-sent"));
+    send->chkBericht->setChecked(false);
+    r.sim->advance(6000);
+    r.main->ReceiveLoop();
     frmTelNr &tel = frmTelNr::Instance(r.main.get());
     QTimer::singleShot(300, [&] {
         tel.grab().save(QDir(out).filePath(QStringLiteral("frmTelNr.png")));
