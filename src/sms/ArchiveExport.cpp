@@ -66,7 +66,7 @@ QByteArray ArchiveMbox(const QList<ExportedSms> &messages)
         out += "Date: " + mailDate(m.stamp) + '\n';
         out += "Subject: " +
                headerText((received ? QStringLiteral("SMS von ") : QStringLiteral("SMS an ")) +
-                          (m.name.isEmpty() ? m.number : m.name) + (received ? QString() : u" (" + m.state + u')')) +
+                          (m.name.isEmpty() ? m.number : m.name) + (received ? QString() : QStringLiteral(" (") + m.state + u')')) +
                '\n';
         out += "MIME-Version: 1.0\nContent-Type: text/plain; charset=UTF-8\nContent-Transfer-Encoding: 8bit\n\n";
         QString body = m.text;
