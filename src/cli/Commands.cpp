@@ -9,7 +9,13 @@
 #include "platform/Platform.h"
 #include "platform/SettingsStore.h"
 #include "platform/WorkFolder.h"
+#include "phonelist/PhoneListFile.h"
+#include "phonelist/PhoneListFormat.h"
 #include "sms/ArchiveExport.h"
+#include "sms/MessageSend.h"
+#include "sms/OutgoingText.h"
+#include "sms/SentStore.h"
+#include "text/AtInput.h"
 #include "sms/ArchiveModel.h"
 #include "sms/PhoneNames.h"
 #include "sms/ReadCycle.h"
@@ -57,7 +63,11 @@ QList<ExportedSms> archiveRows(const QString &folder, ConsoleIo &io)
     for (const QString &problem : std::as_const(load.problems))
         io.err << problem << '\n';
     ArchiveModel model;
-    model.setMessages(std::move(load.messages), PhoneNames::fromFolder(folder));
+    const PhoneNames names = PhoneNames::fromFolder(folder);
+    model.setMessages(std::move(load.messages), names);
+    // The sent messages with their states, as the archive window shows them.
+    SentStore sent(folder);
+    model.setSent(sent.log(), 0, names);
     return model.shownRows();
 }
 
@@ -72,6 +82,9 @@ int list(const CommandLine &c, ConsoleIo &io)
         io.out << m.date << ' ' << m.time << ' ' << m.number;
         if (!m.name.isEmpty())
             io.out << " (" << m.name << ')';
+        // A sent message says so, with its state.
+        if (!m.state.isEmpty() && m.state != u"empfangen")
+            io.out << " [" << m.state << ']';
         io.out << ": " << oneLine(m.text) << '\n';
     }
     return kExitOk;
@@ -248,6 +261,91 @@ int receive(const CommandLine &c, ConsoleLink &link, ConsoleIo &io)
     return kExitModem;
 }
 
+// A recipient as given: a number, or a name of the phone list (letter case aside).
+struct Recipient {
+    QString given;
+    QString number;
+    QString name;
+};
+
+QList<Recipient> recipients(const CommandLine &c)
+{
+    QStringList lines;
+    PhoneListReadFile(QDir(folderOf(c)).filePath(kPhoneListFileName), lines);
+    QList<PhoneRow> rows;
+    for (const QString &line : PhoneListUsableSorted(lines))
+        rows.append(PhoneListSplit(line));
+    QList<Recipient> out;
+    for (const QString &given : c.numbers) {
+        const auto row = std::find_if(rows.begin(), rows.end(), [&](const PhoneRow &r) {
+            return r.name.trimmed().compare(given.trimmed(), Qt::CaseInsensitive) == 0;
+        });
+        out.append(row != rows.end() ? Recipient{given, row->number.trimmed(), row->name.trimmed()}
+                                     : Recipient{given, given, QString()});
+    }
+    return out;
+}
+
+int maxParts()
+{
+    bool ok = false;
+    const int n = platform::settings().get(keys::MaxParts).toInt(&ok);
+    return ok ? std::clamp(n, 1, kMostParts) : kDefaultMaxParts;
+}
+
+// Everything is checked before anything goes to the modem: the text, then every number.
+bool sendable(const CommandLine &c, const QString &text, const OutgoingPlan &plan, QList<Recipient> &to, ConsoleIo &io)
+{
+    if (!IsSafeMessageBody(text)) {
+        io.err << kUnsafeBodyMessage << '\n';
+        return false;
+    }
+    if (const QString why = TextRefusal(text, plan); !why.isEmpty()) {
+        io.err << why << '\n';
+        return false;
+    }
+    to = recipients(c);
+    for (Recipient &r : to) {
+        const QString dialled = IsSafeQuotedParameter(r.number) ? DialledNumber(r.number) : QString();
+        if (dialled.isEmpty()) {
+            io.err << QStringLiteral("„%1“ ist keine Telefonnummer und kein Name der Telefonliste. Es wurde nichts gesendet.\n")
+                          .arg(r.given);
+            return false;
+        }
+        r.number = dialled;
+    }
+    return true;
+}
+
+int send(const CommandLine &c, ConsoleLink &link, ConsoleIo &io, const OutgoingPlan &plan, const QList<Recipient> &to)
+{
+    ModemTask task(link, nullptr, kTaskTitle, ModemTask::Busy::Quiet);
+    QString sim;
+    if (!unlockSim(c, task, io, &sim))
+        return kExitModem;
+    // A plain text goes in text mode, and the PDU route comes back to it.
+    if (ask(task, QStringLiteral("AT+CMGF=1")).status != kStatusOk) {
+        io.err << QStringLiteral("Das Modem an %1 nimmt den Textmodus nicht an (AT+CMGF=1).\n").arg(link.comm().device());
+        return kExitModem;
+    }
+    SentStore store(folderOf(c));
+    int rc = kExitOk;
+    for (const Recipient &r : to) {
+        const SendResult result = SendMessage(task, store, SendJob{r.number, r.name, plan, c.report});
+        io.out << r.number << (r.name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(r.name)) << ": "
+               << SendResultText(result, c.report) << '\n';
+        io.out.flush();
+        if (!result.recordError.isEmpty())
+            io.err << result.recordError << '\n';
+        if (!result.ok())
+            rc = kExitModem;
+        // A modem that has stopped answering takes no more.
+        if (result.timedOut || !link.comm().portOpen())
+            break;
+    }
+    return rc;
+}
+
 } // namespace
 
 int RunCommand(const CommandLine &c, std::unique_ptr<SerialBackend> backend, ConsoleIo &io)
@@ -277,6 +375,22 @@ int RunCommand(const CommandLine &c, ConsoleLink &link, ConsoleIo &io)
     default:
         break;
     }
+    // A text or number that cannot go is refused before the port is even opened.
+    QString text;
+    OutgoingPlan plan;
+    QList<Recipient> to;
+    if (c.command == Command::Send) {
+        text = c.text;
+        if (text == u"-") {
+            text = QString::fromUtf8(io.readInput ? io.readInput() : QByteArray());
+            // The line end an echo or a here-document puts behind the text is not the text's.
+            if (text.endsWith(u'\n'))
+                text.chop(1);
+        }
+        plan = PlanOutgoing(text, c.report, maxParts());
+        if (!sendable(c, text, plan, to, io))
+            return kExitInput;
+    }
     if (!openPort(c, link, io))
         return kExitPort;
     switch (c.command) {
@@ -284,8 +398,9 @@ int RunCommand(const CommandLine &c, ConsoleLink &link, ConsoleIo &io)
         return modem(c, link, io);
     case Command::Receive:
         return receive(c, link, io);
+    case Command::Send:
+        return send(c, link, io, plan, to);
     default:
-        io.err << QStringLiteral("Dieser Befehl geht noch nicht.\n");
         return kExitUsage;
     }
 }

@@ -34,10 +34,11 @@ struct CommandRig {
         smsrun::setCurrentFile({});
     }
     modemsim::Modem &modem() { return sim->modem(); }
+    QByteArray input; // standard input
     int run(QStringList args)
     {
         QTextStream o(&out), e(&err);
-        ConsoleIo io{o, e, [] { return QByteArray(); }};
+        ConsoleIo io{o, e, [this] { return input; }};
         const CommandLine c = ParseCommandLine(args);
         link = std::make_unique<ConsoleLink>(std::move(backend), c.device);
         return RunCommand(c, *link, io);
@@ -186,6 +187,53 @@ private slots:
         r.fake->busy.insert(QStringLiteral("/dev/ttyUSB2"));
         QCOMPARE(r.run({"empfangen", "--geraet", "/dev/ttyUSB2", "--ordner", r.dir.path()}), int(kExitPort));
         QVERIFY2(r.err.contains(QLatin1String("/dev/ttyUSB2")), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty());
+    }
+
+
+    // "varnix senden": the window's rules without the window. A long Unicode text to a name of
+    // the phone list and a number arrives at the far end exactly as typed, in PDU mode.
+    void sendReachesTheFarEndAsTyped()
+    {
+        CommandRig r;
+        r.modem().receive("AT+CMGF=1\r");
+        QFile list(r.path(QStringLiteral("phone.lst")));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write("Anna;+4917099999999\r\n");
+        list.close();
+        const QString text = QStringLiteral("Grüße aus İstanbul 😀 ") + QString(150, QChar(0x0436));
+        r.input = text.toUtf8() + '\n';
+        QCOMPARE(r.run({"senden", "--ordner", r.dir.path(), "anna", "0171 234-56", "-"}), int(kExitOk));
+        const QList<modemsim::Arrival> &got = r.modem().arrivals();
+        QCOMPARE(got.size(), 2);
+        QCOMPARE(got[0].number, QByteArray("+4917099999999"));
+        QCOMPARE(got[0].text, text);
+        QCOMPARE(got[0].parts, 3);
+        QCOMPARE(got[1].number, QByteArray("017123456"));
+        QVERIFY2(r.out.startsWith(QStringLiteral("+4917099999999 (Anna): Gesendet in 3 Teilen")), qPrintable(r.out));
+        QVERIFY(QFile::exists(r.path(QStringLiteral("gesendet.txt"))));
+    }
+
+    // Refused before the port is opened: nothing reaches the modem.
+    void sendRefusesBeforeAnythingGoesOut_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("Ctrl-Z in the text") << QStringList{"senden", "0171", "Hallo\x1A" "AT+CMGD=1"} << "";
+        QTest::newRow("no number, no name") << QStringList{"senden", "Bernd", "Hallo"}
+                                            << "„Bernd“ ist keine Telefonnummer und kein Name der Telefonliste.";
+        QTest::newRow("quote in the number") << QStringList{"senden", "0171\",\"0", "Hallo"} << "ist keine Telefonnummer";
+        QTest::newRow("half an emoji") << QStringList{"senden", "0171", QString(QChar(0xD83D))} << "";
+        QTest::newRow("too long") << QStringList{"senden", "0171", QString(10000, u'x')} << "";
+    }
+    void sendRefusesBeforeAnythingGoesOut()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, said);
+        CommandRig r;
+        QCOMPARE(r.run(args << "--ordner" << r.dir.path()), int(kExitInput));
+        QVERIFY2(r.err.contains(said) && !r.err.isEmpty(), qPrintable(r.err));
+        QVERIFY(r.fake->written().isEmpty());
         QVERIFY(r.out.isEmpty());
     }
 
