@@ -1,6 +1,7 @@
 #pragma once
 #include "comm/SerialBackend.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QSerialPort>
 #include <QTimer>
@@ -34,6 +35,7 @@ private:
     QSocketNotifier *readNotifier();
     QSerialPort m_port;
     QTimer m_readHold;
+    QElapsedTimer m_sinceRead;
     QPointer<QSocketNotifier> m_readNotifier;
     bool m_lost = false;
     QString m_lossReason; // not yet reported
