@@ -294,15 +294,6 @@ QString ErrorLine(const QString &answer)
     return {};
 }
 
-bool IsUnsolicitedLine(QStringView line)
-{
-    static const QRegularExpression notice(QStringLiteral(
-        "^(?:\\+CMTI: ?\"[A-Z]{2}\", ?\\d+|\\+CDSI: ?\"[A-Z]{2}\", ?\\d+|\\+CIEV: ?\\d+, ?\\d+|\\+QIND: ?.*|"
-        "\\^(?:RSSI|BOOT|MODE|SRVST|SIMST|HCSQ|DSFLOWRPT|SMMEMFULL|SYSSTART|CEND|CONN|ORIG|CONF|RFSWITCH|NWTIME)\\b.*|"
-        "RING|RDY|Call Ready|SMS Ready|\\+CFUN: ?\\d+|\\+CPIN: ?READY)$"));
-    return notice.match(line.toString()).hasMatch();
-}
-
 DeliverDetails CmgrDeliverDetails(const QString &header)
 {
     // <oa>,<alpha>,<scts>,<tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length>
@@ -350,4 +341,56 @@ QString NoticeStorage(QStringView line)
     static const QRegularExpression notice(QStringLiteral("^\\+CMTI: ?\"([A-Z]{2})\", ?\\d+\\s*$"));
     const QRegularExpressionMatch m = notice.match(line.toString());
     return m.hasMatch() ? m.captured(1) : QString();
+}
+
+AnswerEnd CmgrAnswerEnd(QStringView sent, QStringView received)
+{
+    // The header line: "+CMGR:" at the start of a line, as far as its CR LF.
+    qsizetype at = -1;
+    for (qsizetype from = 0; (from = received.indexOf(kCmgrMarker, from)) >= 0; ++from) {
+        if (from == 0 || received.at(from - 1) == u'\n' || received.at(from - 1) == u'\r') {
+            at = from;
+            break;
+        }
+    }
+    if (at < 0)
+        return FinalResultEnd(sent, received);
+    const qsizetype headerEnd = received.indexOf(u"\r\n", at);
+    if (headerEnd < 0)
+        return {};
+    const QStringView header = received.mid(at, headerEnd - at);
+    const qsizetype comma = header.indexOf(u',');
+    if (comma < 0)
+        return {};
+    const qsizetype n = CsdhDataChars(CmgrDeliverDetails(header.mid(comma + 1).toString()));
+    if (n < 0)
+        return {};
+    // The data begins right behind the header line, or behind notices that came first; its
+    // length decides before a line is taken for a notice (a text may be "RING").
+    for (qsizetype start = headerEnd + 2; start + n <= received.size();) {
+        const QStringView tail = received.mid(start + n);
+        if (tail.startsWith(u"\r\n")) {
+            // Behind the data: its line end, empty lines and notices, then OK. What has come of
+            // that so far (a last line may be half there) says to wait for the rest.
+            const AnswerEnd end = FinalResultEnd(sent, tail);
+            QList<QStringView> lines = (end.whole ? tail.left(end.finalAt) : tail).split(u"\r\n");
+            if (!end.whole)
+                lines.removeLast();
+            const bool closing = std::all_of(lines.cbegin(), lines.cend(), [](QStringView line) {
+                return line.isEmpty() || IsUnsolicitedLine(line);
+            });
+            if (closing && !end.whole)
+                return {};
+            if (closing && tail.mid(end.finalAt).startsWith(u"OK\r"))
+                return {true, start + n + end.length, start + n + end.finalAt};
+        }
+        const qsizetype lineEnd = received.indexOf(u"\r\n", start);
+        if (lineEnd < 0)
+            break;
+        const QStringView line = received.mid(start, lineEnd - start);
+        if (!line.isEmpty() && !IsUnsolicitedLine(line))
+            break;
+        start = lineEnd + 2;
+    }
+    return {};
 }
