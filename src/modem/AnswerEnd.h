@@ -48,7 +48,7 @@ bool IsUnsolicitedLine(QStringView line);
 bool IsFinalResultCode(QStringView line, bool lineEndIsCr);
 
 // How long the line must stay quiet behind a final result code before the answer ends: 20 ms,
-// or 20 character times on a slower line than 9600 bit/s (at most the quiet second). A modem
+// or 20 character times where those take longer (below 10000 bit/s; at most the quiet second). A modem
 // that sends a notice, or the LF behind a CR, right after its result code sends it with no pause
 // of its own, and a USB modem hands its bytes over in frames of a millisecond; the program's wait
 // looks at the port every 20 ms anyway, so a shorter time would end nothing sooner.

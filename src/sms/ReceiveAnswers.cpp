@@ -370,18 +370,12 @@ AnswerEnd CmgrAnswerEnd(QStringView sent, QStringView received)
     for (qsizetype start = headerEnd + 2; start + n <= received.size();) {
         const QStringView tail = received.mid(start + n);
         if (tail.startsWith(u"\r\n")) {
-            // Behind the data: its line end, empty lines and notices, then OK. What has come of
-            // that so far (a last line may be half there) says to wait for the rest.
+            // Behind the data: its line end, empty lines and notices, then the final result code.
             const AnswerEnd end = FinalResultEnd(sent, tail);
-            QList<QStringView> lines = (end.whole ? tail.left(end.finalAt) : tail).split(u"\r\n");
-            if (!end.whole)
-                lines.removeLast();
-            const bool closing = std::all_of(lines.cbegin(), lines.cend(), [](QStringView line) {
-                return line.isEmpty() || IsUnsolicitedLine(line);
-            });
-            if (closing && !end.whole)
-                return {};
-            if (closing && tail.mid(end.finalAt).startsWith(u"OK\r"))
+            const QList<QStringView> lines = tail.left(std::max<qsizetype>(end.finalAt, 0)).split(u"\r\n");
+            if (end.whole && std::all_of(lines.cbegin(), lines.cend(), [](QStringView line) {
+                    return line.isEmpty() || IsUnsolicitedLine(line);
+                }))
                 return {true, start + n + end.length, start + n + end.finalAt};
         }
         const qsizetype lineEnd = received.indexOf(u"\r\n", start);
