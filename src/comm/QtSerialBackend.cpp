@@ -30,6 +30,8 @@ namespace {
 constexpr double kReadHoldMaxMs = 80;
 constexpr double kReadHoldMinMs = 2;
 constexpr qint64 kLineBuffer = 4096;
+// How long after a write reads are not held: an answer's pieces come within it.
+constexpr qint64 kAnswerWatchMs = 1000;
 
 QString openFailure(const QString &device, const QSerialPort &port)
 {
@@ -85,6 +87,8 @@ QSocketNotifier *QtSerialBackend::readNotifier()
 
 void QtSerialBackend::holdReads()
 {
+    if (m_sinceWrite.isValid() && m_sinceWrite.elapsed() < kAnswerWatchMs)
+        return;
     if (QSocketNotifier *n = readNotifier()) {
         n->setEnabled(false);
         if (!m_readHold.isActive()) {
@@ -259,6 +263,12 @@ bool QtSerialBackend::write(const QByteArray &bytes, QString *error)
         return false;
     }
     m_port.flush();
+    // A command written expects its answer, which comes in a few pieces (the echo first): for
+    // a while each piece wakes the waiting exchange at once instead of at the end of a hold.
+    m_sinceWrite.start();
+    m_readHold.stop();
+    if (QSocketNotifier *n = readNotifier())
+        n->setEnabled(true);
     return true;
 }
 

@@ -36,6 +36,7 @@ private:
     QSerialPort m_port;
     QTimer m_readHold;
     QElapsedTimer m_sinceRead;
+    QElapsedTimer m_sinceWrite;
     QPointer<QSocketNotifier> m_readNotifier;
     bool m_lost = false;
     QString m_lossReason; // not yet reported

@@ -162,8 +162,8 @@ AnswerEnd FinalResultEnd(QStringView sent, QStringView received)
 
 double FinalResultSettleSeconds(int baud)
 {
-    constexpr double kSettle = 0.02;
-    constexpr double kCharacters = 20;
+    constexpr double kSettle = 0.015;
+    constexpr double kCharacters = 10;
     // 10 bits a character: start bit, 8 data bits, stop bit.
     if (baud <= 0)
         return kSettle;

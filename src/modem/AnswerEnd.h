@@ -47,9 +47,10 @@ bool IsUnsolicitedLine(QStringView line);
 // A verbose final result code, or a numeric one (`lineEndIsCr`: the line ended in a CR alone).
 bool IsFinalResultCode(QStringView line, bool lineEndIsCr);
 
-// How long the line must stay quiet behind a final result code before the answer ends: 20 ms,
-// or 20 character times where those take longer (below 10000 bit/s; at most the quiet second). A modem
-// that sends a notice, or the LF behind a CR, right after its result code sends it with no pause
-// of its own, and a USB modem hands its bytes over in frames of a millisecond; the program's wait
-// looks at the port every 20 ms anyway, so a shorter time would end nothing sooner.
+// How long the line must stay quiet behind a final result code before the answer ends: 15 ms,
+// or 10 character times where those take longer (below 6667 bit/s; at most the quiet second).
+// A modem that sends a notice, or the LF behind a CR, right after its result code sends it with
+// no pause of its own, and a USB modem hands its bytes over in frames of a millisecond. The wait
+// looks at a quiet port every 20 ms, so in practice the answer ends at the first look 15 to
+// 20 ms after its last byte.
 double FinalResultSettleSeconds(int baud);

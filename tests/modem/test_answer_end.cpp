@@ -117,12 +117,13 @@ private slots:
     {
         QTest::addColumn<int>("baud");
         QTest::addColumn<double>("seconds");
-        QTest::newRow("4000000") << 4000000 << 0.02;
-        QTest::newRow("19200") << 19200 << 0.02;
-        QTest::newRow("9600: 20 characters") << 9600 << 200.0 / 9600;
-        QTest::newRow("2400") << 2400 << 200.0 / 2400;
-        QTest::newRow("110: at most the quiet second") << 110 << 1.0;
-        QTest::newRow("unknown") << 0 << 0.02;
+        QTest::newRow("4000000") << 4000000 << 0.015;
+        QTest::newRow("9600") << 9600 << 0.015;
+        QTest::newRow("4800: 10 characters") << 4800 << 100.0 / 4800;
+        QTest::newRow("2400") << 2400 << 100.0 / 2400;
+        QTest::newRow("110") << 110 << 100.0 / 110;
+        QTest::newRow("50: at most the quiet second") << 50 << 1.0;
+        QTest::newRow("unknown") << 0 << 0.015;
     }
     void settleTime()
     {
