@@ -13,6 +13,7 @@
 
 #include "modem/frmSMS1.h"
 #include "simbook/frmSimList.h"
+#include "sms/SmsDataFile.h"
 #include "sms/frmListe.h"
 
 #include <QPushButton>
@@ -159,6 +160,7 @@ void runPass(bench::Report &r, const QString &only, bool fast)
                   writeLines(files.filePath(QStringLiteral("messages.tsv")), messages), QStringLiteral("--transcript"),
                   transcript});
     s.settings.set(keys::FastAnswers, fast ? QStringLiteral("True") : QStringLiteral("False"));
+    smsrun::setCurrentFile({}); // the SMS file of an earlier pass is gone with its folder
     WholeSecondClock clock(s.clock);
     platform::install(&clock, &s.dialogs, &s.settings);
     const QString before = QDir::currentPath();
