@@ -44,7 +44,10 @@ QList<Line> splitLines(QStringView text)
     return lines;
 }
 
-QStringView textOf(QStringView text, const Line &l) { return text.mid(l.start, l.end - l.start); }
+QStringView textOf(QStringView text, const Line &l)
+{
+    return text.mid(l.start, l.end - l.start);
+}
 
 // Lines whose next lines are a message's text (27.005 3.4.1, 3.4.3, 3.4.4).
 bool opensMessageText(QStringView line)
