@@ -5,6 +5,9 @@
 
 #include <QFileInfo>
 #include <QSocketNotifier>
+
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 #ifndef Q_OS_WIN
@@ -15,12 +18,20 @@
 
 namespace {
 
-// At 256000 bit/s, the fastest speed offered, the line discipline's 4 KB input buffer fills in
-// 160 ms. Reading every 80 ms while data flows takes at most half of it each time (what the
-// buffer cannot take waits in the driver's flip buffers, it is not dropped), and wakes the
-// program 12 times a second instead of once for every piece the driver hands over (about
-// 100 times a second). An exchange reads the port itself and never waits for the hold.
-constexpr int kReadHoldMs = 80;
+// While data flows, reads are held back a little so that pieces gather in the driver instead of
+// waking the program one by one (a UART driver hands on about 100 a second). The line
+// discipline's input buffer holds 4 KB and one read takes at most that much; what it cannot take
+// waits in the driver's flip buffers (64 KB), and past those a real line loses it. So the hold
+// follows the rate data comes at: long enough for 2 KB, half the buffer, to gather. That is
+// 80 ms at 256000 bit/s and 5 ms at 4,000,000. The rate is taken from the reads themselves,
+// not from the speed set: a USB modem keeps no nominal speed (it delivers as fast as the bus).
+// A read that found the buffer full only gives a lower bound, so the hold then at least halves.
+// An exchange reads the port itself and never waits for the hold.
+constexpr double kReadHoldMaxMs = 80;
+constexpr double kReadHoldMinMs = 2;
+constexpr qint64 kLineBuffer = 4096;
+// How long after a write reads are not held: an answer's pieces come within it.
+constexpr qint64 kAnswerWatchMs = 1000;
 
 QString openFailureText(const QString &device, const QSerialPort &port, OpenFailure &kind)
 {
@@ -59,7 +70,8 @@ QtSerialBackend::QtSerialBackend()
 {
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
                      [this](QSerialPort::SerialPortError e) { onError(e); });
-    m_readHold.setInterval(kReadHoldMs);
+    m_readHold.setSingleShot(true);
+    m_readHold.setInterval(int(kReadHoldMaxMs));
     QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] { holdReads(); });
     QObject::connect(&m_readHold, &QTimer::timeout, &m_port, [this] { resumeReads(); });
 }
@@ -79,10 +91,14 @@ QSocketNotifier *QtSerialBackend::readNotifier()
 
 void QtSerialBackend::holdReads()
 {
+    if (m_sinceWrite.isValid() && m_sinceWrite.elapsed() < kAnswerWatchMs)
+        return;
     if (QSocketNotifier *n = readNotifier()) {
         n->setEnabled(false);
-        if (!m_readHold.isActive())
+        if (!m_readHold.isActive()) {
+            m_sinceRead.start();
             m_readHold.start();
+        }
     }
 }
 
@@ -91,11 +107,24 @@ void QtSerialBackend::resumeReads()
     // What gathered meanwhile comes in now, and the timer reads again after the next pause;
     // with nothing there the notifier watches for the next character. Reading the port also
     // turns the notifier on again, so an exchange never waits for the hold.
+    const qint64 before = isOpen() ? m_port.bytesAvailable() : 0;
+    const double elapsedMs = m_sinceRead.isValid() ? m_sinceRead.nsecsElapsed() / 1e6 : kReadHoldMaxMs;
     if (!isOpen() || !m_port.waitForReadyRead(0)) {
-        m_readHold.stop();
         if (QSocketNotifier *n = isOpen() ? readNotifier() : nullptr)
             n->setEnabled(true);
+        return;
     }
+    const qint64 got = m_port.bytesAvailable() - before;
+    if (got > 0) {
+        double hold = double(kLineBuffer / 2) * std::max(elapsedMs, 0.1) / double(got);
+        if (got >= kLineBuffer - 1)
+            hold = std::min(hold, m_readHold.interval() / 2.0);
+        m_readHold.setInterval(int(std::lround(std::clamp(hold, kReadHoldMinMs, kReadHoldMaxMs))));
+    }
+    if (QSocketNotifier *n = readNotifier())
+        n->setEnabled(false); // reading turned it on
+    m_sinceRead.start();
+    m_readHold.start();
 }
 
 bool QtSerialBackend::hungUp() const
@@ -244,6 +273,12 @@ bool QtSerialBackend::write(const QByteArray &bytes, QString *error)
         return false;
     }
     m_port.flush();
+    // A command written expects its answer, which comes in a few pieces (the echo first): for
+    // a while each piece wakes the waiting exchange at once instead of at the end of a hold.
+    m_sinceWrite.start();
+    m_readHold.stop();
+    if (QSocketNotifier *n = readNotifier())
+        n->setEnabled(true);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "comm/SerialBackend.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QSerialPort>
 #include <QTimer>
@@ -34,6 +35,8 @@ private:
     QSocketNotifier *readNotifier();
     QSerialPort m_port;
     QTimer m_readHold;
+    QElapsedTimer m_sinceRead;
+    QElapsedTimer m_sinceWrite;
     QPointer<QSocketNotifier> m_readNotifier;
     bool m_lost = false;
     QString m_lossReason; // not yet reported

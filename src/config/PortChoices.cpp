@@ -6,8 +6,12 @@ namespace portchoices {
 
 const QStringList &speeds()
 {
-    static const QStringList list{"110",   "300",   "600",   "1200",  "2400",  "4800",   "9600",   "14400",
-                                  "19200", "28800", "38400", "56000", "57600", "115200", "128000", "256000"};
+    // From 230400 on the speeds USB modems and adapters run at; the baud-rate scan tries only
+    // the first twelve.
+    static const QStringList list{"110",    "300",    "600",    "1200",    "2400",    "4800",    "9600",
+                                  "14400",  "19200",  "28800",  "38400",   "56000",   "57600",   "115200",
+                                  "128000", "230400", "256000", "460800",  "921600",  "1000000", "2000000",
+                                  "3000000", "4000000"};
     return list;
 }
 

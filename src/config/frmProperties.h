@@ -8,6 +8,7 @@
 
 class ModemLink;
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -16,8 +17,9 @@ class QRadioButton;
 class QTabWidget;
 
 // "COM-Anschluß-Einstellungen": port number and the device it reaches, line settings, flow
-// control and echo, applied to the port and stored by OK; a test of which of COM1 to COM16
-// can be opened. OK hides the dialog and keeps its choices; Cancel and the close box
+// control and echo, applied to the port and stored by OK, and whether the modem's answers end
+// at their final result code ("Schnelle Modemantworten", stored by OK, used from the next piece
+// of modem work on); a test of which of COM1 to COM16 can be opened. OK hides the dialog and keeps its choices; Cancel and the close box
 // discard it, so the next showing starts afresh.
 inline const QString kPropertiesTitle = QStringLiteral("COM-Anschluß-Einstellungen");
 
@@ -50,6 +52,7 @@ public:
     QComboBox *cboStopBits = nullptr;
     QRadioButton *optEcho[2] = {};
     QRadioButton *optFlow[4] = {};
+    QCheckBox *chkFastAnswers = nullptr;
     QLabel *lblDefault = nullptr;
     QLabel *lblComNr = nullptr;
     QPushButton *cmdTest = nullptr;
@@ -71,6 +74,7 @@ private:
     void cmdTest_Click();
     // The stored line settings, or the port's own where none are stored, and its flow control.
     void showSettingsInUse();
+    void showStoredFastAnswers();
     void refused(const QString &text);
     void setDeviceChoices(const QList<SerialDevice> &devices);
     void portChosen(int index);

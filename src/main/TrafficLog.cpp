@@ -24,7 +24,7 @@ void TrafficLog::open(std::unique_ptr<QIODevice> device, const QString &name)
     m_name = name;
 }
 
-bool TrafficLog::write(const QString &text, QString *error)
+bool TrafficLog::write(QStringView text, QString *error)
 {
     hold(text);
     return flush(error);
@@ -32,7 +32,7 @@ bool TrafficLog::write(const QString &text, QString *error)
 
 bool TrafficLog::retry(QString *error) { return flush(error); }
 
-void TrafficLog::hold(const QString &text) { m_pending += codepage::encode(text); }
+void TrafficLog::hold(QStringView text) { m_pending += codepage::encode(text); }
 
 bool TrafficLog::flush(QString *error)
 {

@@ -15,11 +15,11 @@ public:
     void open(std::unique_ptr<QIODevice> device, const QString &name);
     // Appends the text. When the system takes only part of it (a full disk), the rest is kept
     // back and *error says why; retry() writes what was kept back, so nothing goes in twice.
-    bool write(const QString &text, QString *error);
+    bool write(QStringView text, QString *error);
     bool retry(QString *error);
     // Keeps text back behind what is waiting, without writing: while the user is asked about
     // a failed write, later traffic must neither open another question nor overtake it.
-    void hold(const QString &text);
+    void hold(QStringView text);
     void close();
 
 private:

@@ -38,6 +38,11 @@ constexpr int kTimer1Ms = 1999;
 // How long one tick goes on reading while characters keep coming; what arrives after that
 // waits for the next tick, so a modem that never stops cannot hold the window.
 constexpr double kTickReadSeconds = 0.02;
+// What one tick reads past this goes to the traffic log as it comes, keeping the pane's last
+// part back: the pane shows no more than kTerminalLimit characters, and a tick at 4,000,000
+// baud brings 800 KB, five times that in the ASCII view, which is memory held for nothing.
+constexpr qsizetype kTickHeld = 4 * kTerminalLimit;
+constexpr qsizetype kTickSlice = 16 * 1024;
 // The terminal is as high as the window less this many twips.
 constexpr double kTerminalHeightOffset = 4575;
 constexpr double kIconStripTwips = 900;
@@ -430,12 +435,33 @@ void frmAnfang::ReceiveLoop()
     // once per piece the driver hands over.
     const Clock &clock = platform::clock();
     const double started = clock.monotonic();
+    const bool ascii = optDisplay[1]->isChecked();
     QString tick;
     do {
         imgLes->move(imgLes->x(), imgLes->y() != high ? high : low);
         const QString data = m_comm.input();
         modemSent(data);
-        tick += optDisplay[1]->isChecked() ? AsciiView(data) : data;
+        // In slices: the first read of a tick takes all that came since the last one, and the
+        // ASCII view makes up to five characters of each.
+        for (qsizetype at = 0; at < data.size(); at += kTickSlice) {
+            QString piece = data.mid(at, kTickSlice);
+            if (ascii)
+                piece = AsciiView(piece);
+            // Line ends are made whole slice by slice (each character on its own decides), so
+            // a front part can go to the log before the rest has come.
+            NormaliseLineEnds(piece);
+            tick += piece;
+            if (tick.size() <= kTickHeld)
+                continue;
+            // Past the limit the pane shows the tick's tail in place of its text, as it would
+            // with the whole tick. A CR stays with its LF.
+            qsizetype cut = tick.size() - kTerminalLimit - 1;
+            if (tick.at(cut - 1) == u'\r')
+                --cut;
+            if (m_log.isOpen())
+                writeLog(QStringView(tick).left(cut));
+            tick.remove(0, cut);
+        }
     } while (m_comm.inBufferCount() > 0 && clock.monotonic() - started < kTickReadSeconds);
     if (!tick.isEmpty())
         ShowData(tick);

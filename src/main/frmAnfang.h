@@ -129,7 +129,7 @@ private:
     void applyMyDir();
     void saveSettings();
     void updateLogCommands();
-    void writeLog(const QString &text);
+    void writeLog(QStringView text);
     // Hosts a modeless window in a frame of the work area and brings it to the front.
     QMdiSubWindow *showChild(QWidget *w);
     void placeChild(QMdiSubWindow *sub, bool opening);

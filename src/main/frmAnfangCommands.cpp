@@ -224,7 +224,7 @@ void frmAnfang::LogClose()
     updateLogCommands();
 }
 
-void frmAnfang::writeLog(const QString &text)
+void frmAnfang::writeLog(QStringView text)
 {
     // The question below waits for the user while ticks go on showing traffic: that traffic
     // queues behind the failed write instead of asking again.

@@ -45,11 +45,23 @@ void WaitSeconds(double seconds)
     } while (!(clock.monotonic() > deadline));
 }
 
-void ModemCommand(CommPort &comm, QString &answer, qint16 &status, TimeoutBox box)
+void Pause(double seconds)
+{
+    Clock &clock = platform::clock();
+    const double deadline = clock.monotonic() + seconds;
+    do {
+        clock.yield();
+    } while (clock.monotonic() < deadline);
+}
+
+void ModemCommand(CommPort &comm, QString &answer, qint16 &status, TimeoutBox box, const FinalResultWait *fast,
+                  QString *beyond)
 {
     Clock &clock = platform::clock();
     status = kStatusNoResult;
     answer.clear();
+    if (beyond)
+        beyond->clear();
     // Nothing can come from a closed port; waiting ten seconds for it would only end in the
     // time-out box.
     if (!comm.portOpen()) {
@@ -81,11 +93,13 @@ void ModemCommand(CommPort &comm, QString &answer, qint16 &status, TimeoutBox bo
     }
 
     // The answer ends when the line has been quiet for a second, counted from the last
-    // character that came in, or when it grows past its bounds.
+    // character that came in, or when it grows past its bounds; with `fast`, once it is whole
+    // and the line has been quiet for the settle time.
     answer += comm.input();
     double firstArrival = clock.monotonic();
     double lastArrival = firstArrival;
-    while (clock.monotonic() - lastArrival <= kQuietSeconds) {
+    AnswerEnd end = fast ? fast->rule(fast->sent, answer) : AnswerEnd{};
+    while (clock.monotonic() - lastArrival <= (end.whole ? fast->settle : kQuietSeconds)) {
         const bool tooLong = answer.size() >= kAnswerLimit;
         if (tooLong || clock.monotonic() - firstArrival > kAnswerSeconds) {
             answer += cutNote(tooLong);
@@ -103,7 +117,13 @@ void ModemCommand(CommPort &comm, QString &answer, qint16 &status, TimeoutBox bo
         if (comm.inBufferCount() > 0) {
             answer += comm.input();
             lastArrival = clock.monotonic();
+            if (fast)
+                end = fast->rule(fast->sent, answer);
         }
+    }
+    if (end.whole && beyond && end.length < answer.size()) {
+        *beyond = answer.mid(end.length);
+        answer.truncate(end.length);
     }
 
     if (answer.contains(QLatin1String("ERROR")))

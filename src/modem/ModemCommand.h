@@ -1,4 +1,6 @@
 #pragma once
+#include "modem/AnswerEnd.h"
+
 #include <QString>
 
 class CommPort;
@@ -14,6 +16,15 @@ inline const QString kPortClosedMessage = QStringLiteral("  Com-Schnittstelle is
 // tells a modem that has stopped answering once, in its own words).
 enum class TimeoutBox { Show, Quiet };
 
+// "Schnelle Modemantworten": the answer also ends once `rule` finds it whole and the line has
+// then been quiet for `settle` seconds. What came behind its end (the modem's own lines) is not
+// part of it.
+struct FinalResultWait {
+    AnswerEndRule rule = &FinalResultEnd;
+    QString sent; // what went out for this answer, for the rule
+    double settle = FinalResultSettleSeconds(0);
+};
+
 // Waits for the modem's answer to the command line just written (ModemTask::exchange writes it,
 // shows it and calls this, the one wait for an answer): up to 10 s for the first
 // character, then until the line has been quiet for one second. The answer is returned
@@ -22,11 +33,18 @@ enum class TimeoutBox { Show, Quiet };
 // closed before the wait, with the closed-port box, unless the device was lost (the main
 // window has said so in its own box); closed during it (the modem pulled out, or the user's
 // own doing), without a box.
-void ModemCommand(CommPort &comm, QString &answer, qint16 &status, TimeoutBox box = TimeoutBox::Show);
+// With `fast` the answer may end sooner, at its final result code; what came behind it goes to
+// `beyond` (which is emptied first).
+void ModemCommand(CommPort &comm, QString &answer, qint16 &status, TimeoutBox box = TimeoutBox::Show,
+                  const FinalResultWait *fast = nullptr, QString *beyond = nullptr);
 
 // Waits until more than `seconds` have passed since the start (rounded to a whole second),
 // serving events meanwhile.
 void WaitSeconds(double seconds);
+
+// Waits `seconds` on the monotonic clock, serving events meanwhile: a pause between two commands
+// that is not bound to the seconds of the time of day.
+void Pause(double seconds);
 
 // Shows the closed-port message and returns false when the port is closed.
 bool PortIsOpen(ModemLink &link);

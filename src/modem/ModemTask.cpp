@@ -1,6 +1,7 @@
 #include "modem/ModemTask.h"
 
 #include "comm/CommPort.h"
+#include "comm/LineSettings.h"
 #include "comm/ModemLink.h"
 #include "platform/Platform.h"
 
@@ -55,6 +56,7 @@ ModemTask::ModemTask(ModemLink &link, QWidget *window, const QString &title, Bus
         return;
     }
     m_taken = true;
+    m_fast = platform::settings().get(keys::FastAnswers) == QLatin1String("True");
     link.m_task = this;
     link.m_taskTitle = title;
     link.holdReceiveTimer();
@@ -97,13 +99,32 @@ void ModemTask::blank(QString &text, const Options &options) const
     }
 }
 
+bool ModemTask::endsAtFinalResult(const Options &options) const
+{
+    return options.ending == AnswerEnding::FinalResult || (options.ending == AnswerEnding::Setting && m_fast);
+}
+
+void ModemTask::showOwnLines(QString text, const Options &options)
+{
+    if (text.isEmpty())
+        return;
+    blank(text, options);
+    m_link.modemSent(text);
+    m_link.ShowData(text);
+}
+
 ModemTask::Reply ModemTask::exchange(const QString &command, const Options &options)
 {
     if (!m_taken)
         return {}; // the modem is another task's: nothing goes out
+    // Ending at the final result code leaves whatever the modem sends later, unasked, for the
+    // next exchange to find before its answer.
+    if (endsAtFinalResult(options) && m_link.comm().inBufferCount() > 0)
+        showOwnLines(m_link.comm().input(), options);
     // The command line ends with CR alone: a modem takes an LF after it as the first
     // character of whatever comes next (a message's text after AT+CMGS).
     const QString line = command + QLatin1Char('\r');
+    m_sent = line;
     m_link.comm().output(line);
     QString echo = line;
     blank(echo, options);
@@ -115,6 +136,7 @@ bool ModemTask::send(const QString &text)
 {
     if (!m_taken)
         return false;
+    m_sent = text;
     const bool written = m_link.comm().output(text);
     QString echo = text;
     m_link.ShowData(echo);
@@ -126,11 +148,20 @@ ModemTask::Reply ModemTask::answer(const Options &options)
     Reply reply;
     if (!m_taken)
         return reply;
-    ModemCommand(m_link.comm(), reply.answer, reply.status, options.timeoutBox);
+    QString beyond;
+    if (endsAtFinalResult(options)) {
+        const auto line = LineSettings::parse(m_link.comm().settings());
+        const FinalResultWait wait{options.endRule ? options.endRule : &FinalResultEnd, m_sent,
+                                   FinalResultSettleSeconds(line ? line->speed : 0)};
+        ModemCommand(m_link.comm(), reply.answer, reply.status, options.timeoutBox, &wait, &beyond);
+    } else {
+        ModemCommand(m_link.comm(), reply.answer, reply.status, options.timeoutBox);
+    }
     blank(reply.answer, options);
     reply.raw = reply.answer;
     m_link.modemSent(reply.raw);
     m_link.ShowData(reply.answer);
+    showOwnLines(beyond, options);
     return reply;
 }
 

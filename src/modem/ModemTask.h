@@ -18,11 +18,18 @@ struct ModemReply {
     bool ok() const { return status == kStatusOk; }
 };
 
+// How an answer's end is found: after a second of silence, or at the modem's final result code
+// ("Schnelle Modemantworten"). Setting: as the port settings say.
+enum class AnswerEnding { Setting, QuietSecond, FinalResult };
+
 struct ExchangeOptions {
     // Shown in the terminal (and the log) as stars, in the command line and in the answer,
     // where a modem with its echo on repeats them.
     QStringList secrets;
     TimeoutBox timeoutBox = TimeoutBox::Show;
+    AnswerEnding ending = AnswerEnding::Setting;
+    // At the final result code: the rule for this command's answer (none: FinalResultEnd).
+    AnswerEndRule endRule = nullptr;
 
     static ExchangeOptions hiding(const QStringList &secrets) { return {secrets, TimeoutBox::Show}; }
     static ExchangeOptions quietTimeout() { return {{}, TimeoutBox::Quiet}; }
@@ -65,12 +72,17 @@ public:
 
     ModemLink &link() { return m_link; }
     CommPort &comm();
+    // "Schnelle Modemantworten" as stored when the task began: its exchanges end at the final
+    // result code. The work may then leave out pauses that only waited for the modem.
+    bool fastAnswers() const { return m_fast; }
 
     using Reply = ModemReply;
     using Options = ExchangeOptions;
 
     // The one exchange: writes the command line (the command and CR), shows it in the terminal,
-    // waits for the answer and shows it.
+    // waits for the answer and shows it. At the final result code, what the modem sent on its
+    // own before the command (a notice between two exchanges) and behind the answer goes to the
+    // terminal and to the line listeners, not into the answer.
     Reply exchange(const QString &command, const Options &options = {});
     // Writes and shows text as it is, without CR and without waiting (a message's text after
     // the prompt). False when the port would not take it.
@@ -81,6 +93,9 @@ public:
 private:
     class CloseWatch;
     void blank(QString &text, const Options &options) const;
+    bool endsAtFinalResult(const Options &options) const;
+    // What the modem sent that belongs to no answer.
+    void showOwnLines(QString text, const Options &options);
 
     ModemLink &m_link;
     QPointer<QWidget> m_window;
@@ -88,6 +103,8 @@ private:
     bool m_taken = false;
     bool m_cancelled = false;
     bool m_closeLater = false; // its window was closed meanwhile and goes when the task ends
+    bool m_fast = false;
+    QString m_sent; // what went out last: the command line, or a text behind the prompt
     CloseWatch *m_watch = nullptr;
 };
 

@@ -41,6 +41,8 @@ constexpr int kBottomEdge = 3795;
 constexpr int kMargin = 480; // as left of the first column
 constexpr int kButtonHigh = 495;
 constexpr int kBoxHigh = 315;
+// With answers ending at their result code: how often a searching modem is asked again.
+constexpr double kSearchPollSeconds = 0.25;
 
 struct Operator {
     const char *name;
@@ -341,6 +343,10 @@ void frmSMS1::RegQuery(Run &run)
         lblAngemeldet->setText(CregCaption(state));
         if (state != 2)
             return;
+        // Each query took a quiet second. Answered at once, a modem still searching (for
+        // half a minute without a network) would be asked dozens of times a second.
+        if (run.task.fastAnswers())
+            Pause(kSearchPollSeconds);
     }
 }
 

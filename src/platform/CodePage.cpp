@@ -32,7 +32,7 @@ int highByteOf(char16_t u)
     return -1;
 }
 
-QByteArray encode(const QString &text)
+QByteArray encode(QStringView text)
 {
     QByteArray out(text.size(), Qt::Uninitialized);
     char *d = out.data();

@@ -12,7 +12,7 @@ namespace codepage {
 QString decode(const QByteArray &bytes);
 
 // Characters outside Windows-1252 become "?".
-QByteArray encode(const QString &text);
+QByteArray encode(QStringView text);
 
 // The byte 0x80..0x9F that stands for `u`, or -1 when the code page cannot carry it.
 int highByteOf(char16_t u);

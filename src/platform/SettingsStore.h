@@ -27,6 +27,9 @@ inline constexpr SettingKey PortSettings{"Einstellungen", "Einstellungen", ""};
 inline constexpr SettingKey PortNumber{"Einstellungen", "COM-Anschluß", ""};
 inline constexpr SettingKey Handshaking{"Einstellungen", "Handshaking", ""};
 inline constexpr SettingKey Echo{"Einstellungen", "Echo", ""};
+// "Schnelle Modemantworten": an exchange ends at the modem's final result code ("True"), not
+// after a second of silence.
+inline constexpr SettingKey FastAnswers{"Einstellungen", "SchnelleAntworten", "False"};
 // Section "Ports", keys "COM1" ... "COM16": the device a port number reaches.
 inline constexpr const char *PortsSection = "Ports";
 } // namespace keys

@@ -95,9 +95,11 @@ bool ReadCycle::stop(End why)
     return false;
 }
 
-bool ReadCycle::ModemAbfrage(const QString &command, ModemReply &reply)
+bool ReadCycle::ModemAbfrage(const QString &command, ModemReply &reply, AnswerEndRule endRule)
 {
-    reply = m_task.exchange(command, ExchangeOptions::quietTimeout());
+    ExchangeOptions options = ExchangeOptions::quietTimeout();
+    options.endRule = endRule;
+    reply = m_task.exchange(command, options);
     if (m_task.cancelled())
         return stop(End::Cancelled);
     // Closed under the wait or before it: pulled out (the main window says so) or closed by
@@ -139,6 +141,12 @@ bool ReadCycle::SMSAnzahl(qint16 &used, qint16 &max)
     max = counts->max;
     if (onStatus)
         onStatus(StorageStatusText(*counts));
+    // The pause gives a modem time to settle after a deletion. Ending at the final result code
+    // leaves it out: the OK to AT+CMGD comes once the slot is deleted (27.005 3.5.4), and the
+    // counts just read are those after it. A modem busy with its SIM even so answers AT+CMGR with
+    // an error, and the message stays for the next cycle; nothing is lost.
+    if (m_task.fastAnswers())
+        return !m_task.cancelled() || stop(End::Cancelled);
     return pause(1);
 }
 
@@ -179,7 +187,7 @@ bool ReadCycle::readSlot(int index, qint16 &used, qint16 &max)
     if (!prepare())
         return false;
     ModemReply reply;
-    if (!ModemAbfrage(QStringLiteral("AT+CMGR=") + NumberText(index), reply))
+    if (!ModemAbfrage(QStringLiteral("AT+CMGR=") + NumberText(index), reply, &CmgrAnswerEnd))
         return false;
     // A modem that stopped answering would only collect one time-out after another.
     if (reply.status == kStatusTimeout)

@@ -61,7 +61,7 @@ public:
 
 private:
     bool SMSAnzahl(qint16 &used, qint16 &max);
-    bool ModemAbfrage(const QString &command, ModemReply &reply);
+    bool ModemAbfrage(const QString &command, ModemReply &reply, AnswerEndRule endRule = nullptr);
     bool readSlot(int index, qint16 &used, qint16 &max);
     bool readStorage(qint16 &used, qint16 &max);
     bool readOtherStorages();

@@ -43,7 +43,7 @@ QString stateField(const QString &answer, qsizetype from)
 // +CDSI, +CREG ...), vendor notices (^RSSI, ^BOOT) and RING.
 bool isUnsolicited(QStringView line)
 {
-    return line.startsWith(u'+') || line.startsWith(u'^') || IsUnsolicitedLine(line);
+    return line.startsWith(u'+') || line.startsWith(u'^') || IsNoticeLine(line);
 }
 
 // Takes unsolicited lines (and the empty line a modem puts before each) out of a slot's answer
@@ -69,7 +69,7 @@ QString withoutNotices(const QString &rest)
         qsizetype k = 1;
         while (k < lines.size() && bare(lines.at(k)).isEmpty())
             ++k;
-        if (k >= lines.size() - 1 || !IsUnsolicitedLine(bare(lines.at(k))))
+        if (k >= lines.size() - 1 || !IsNoticeLine(bare(lines.at(k))))
             break;
         dropAt(k);
     }
@@ -81,7 +81,7 @@ QString withoutNotices(const QString &rest)
         qsizetype k = ok - 1;
         while (k > 1 && bare(lines.at(k)).isEmpty())
             --k;
-        if (k <= 1 || !IsUnsolicitedLine(bare(lines.at(k))))
+        if (k <= 1 || !IsNoticeLine(bare(lines.at(k))))
             break;
         dropAt(k);
     }
@@ -112,7 +112,7 @@ QString dataByLength(const QString &rest)
                 line.chop(1);
             if (line == u"OK")
                 ok = true;
-            else if (!line.isEmpty() && !IsUnsolicitedLine(line))
+            else if (!line.isEmpty() && !IsNoticeLine(line))
                 return false;
         }
         return ok;
@@ -123,7 +123,7 @@ QString dataByLength(const QString &rest)
             QStringView bare = line;
             while (bare.endsWith(u'\r'))
                 bare.chop(1);
-            if (!IsUnsolicitedLine(bare))
+            if (!IsNoticeLine(bare))
                 kept += line.toString() + u'\n';
         }
         kept.chop(1);
@@ -139,7 +139,7 @@ QString dataByLength(const QString &rest)
         QStringView line = QStringView(rest).mid(start, lineEnd - start);
         while (line.endsWith(u'\r'))
             line.chop(1);
-        if (!line.isEmpty() && !IsUnsolicitedLine(line))
+        if (!line.isEmpty() && !IsNoticeLine(line))
             break;
         start = lineEnd + 1;
     }
@@ -294,15 +294,6 @@ QString ErrorLine(const QString &answer)
     return {};
 }
 
-bool IsUnsolicitedLine(QStringView line)
-{
-    static const QRegularExpression notice(QStringLiteral(
-        "^(?:\\+CMTI: ?\"[A-Z]{2}\", ?\\d+|\\+CDSI: ?\"[A-Z]{2}\", ?\\d+|\\+CDS: ?\\d+,\\d+,.*|\\+CIEV: ?\\d+, ?\\d+|\\+QIND: ?.*|"
-        "\\^(?:RSSI|BOOT|MODE|SRVST|SIMST|HCSQ|DSFLOWRPT|SMMEMFULL|SYSSTART|CEND|CONN|ORIG|CONF|RFSWITCH|NWTIME)\\b.*|"
-        "RING|RDY|Call Ready|SMS Ready|\\+CFUN: ?\\d+|\\+CPIN: ?READY)$"));
-    return notice.match(line.toString()).hasMatch();
-}
-
 DeliverDetails CmgrDeliverDetails(const QString &header)
 {
     // <oa>,<alpha>,<scts>,<tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length>
@@ -350,4 +341,50 @@ QString NoticeStorage(QStringView line)
     static const QRegularExpression notice(QStringLiteral("^\\+CMTI: ?\"([A-Z]{2})\", ?\\d+\\s*$"));
     const QRegularExpressionMatch m = notice.match(line.toString());
     return m.hasMatch() ? m.captured(1) : QString();
+}
+
+AnswerEnd CmgrAnswerEnd(QStringView sent, QStringView received)
+{
+    // The header line: "+CMGR:" at the start of a line, as far as its CR LF.
+    qsizetype at = -1;
+    for (qsizetype from = 0; (from = received.indexOf(kCmgrMarker, from)) >= 0; ++from) {
+        if (from == 0 || received.at(from - 1) == u'\n' || received.at(from - 1) == u'\r') {
+            at = from;
+            break;
+        }
+    }
+    if (at < 0)
+        return FinalResultEnd(sent, received);
+    const qsizetype headerEnd = received.indexOf(u"\r\n", at);
+    if (headerEnd < 0)
+        return {};
+    const QStringView header = received.mid(at, headerEnd - at);
+    const qsizetype comma = header.indexOf(u',');
+    if (comma < 0)
+        return {};
+    const qsizetype n = CsdhDataChars(CmgrDeliverDetails(header.mid(comma + 1).toString()));
+    if (n < 0)
+        return {};
+    // The data begins right behind the header line, or behind notices that came first; its
+    // length decides before a line is taken for a notice (a text may be "RING").
+    for (qsizetype start = headerEnd + 2; start + n <= received.size();) {
+        const QStringView tail = received.mid(start + n);
+        if (tail.startsWith(u"\r\n")) {
+            // Behind the data: its line end, empty lines and notices, then the final result code.
+            const AnswerEnd end = FinalResultEnd(sent, tail);
+            const QList<QStringView> lines = tail.left(std::max<qsizetype>(end.finalAt, 0)).split(u"\r\n");
+            if (end.whole && std::all_of(lines.cbegin(), lines.cend(), [](QStringView line) {
+                    return line.isEmpty() || IsNoticeLine(line);
+                }))
+                return {true, start + n + end.length, start + n + end.finalAt};
+        }
+        const qsizetype lineEnd = received.indexOf(u"\r\n", start);
+        if (lineEnd < 0)
+            break;
+        const QStringView line = received.mid(start, lineEnd - start);
+        if (!line.isEmpty() && !IsNoticeLine(line))
+            break;
+        start = lineEnd + 2;
+    }
+    return {};
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "modem/AnswerEnd.h"
+
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -63,6 +65,15 @@ struct SlotMessage {
 // behind the header line or before the closing lines are not part of the record.
 SlotMessage CmgrSlotMessage(const QString &answer);
 
+// Where the answer to AT+CMGR=<index> ends for "Schnelle Modemantworten" (see FinalResultEnd):
+// a text may hold a line "OK", so a message's answer is whole only where its data, as long as
+// the +CSDH=1 length of its header says, is followed by nothing but empty lines and the modem's
+// own notices, then the final OK. Notices right behind the header line are passed over, as
+// CmgrSlotMessage does. Without the length (+CSDH=0, PDU mode, a header cut short), or with data
+// that does not fit it (a character set other than "GSM"), it is never whole: the quiet second
+// decides. An answer without "+CMGR:" (an empty slot, an error) is judged by FinalResultEnd.
+AnswerEnd CmgrAnswerEnd(QStringView sent, QStringView received);
+
 // The details AT+CSDH=1 puts behind the time stamp of a received message (27.005 3.4.3):
 //   "<oa>",[<alpha>],"<scts>",<tooa>,<fo>,<pid>,<dcs>,["<sca>"],[<tosca>],<length>
 // `present` is false without them (+CSDH=0, an old file) or when they are not numbers.
@@ -76,10 +87,6 @@ struct DeliverDetails {
     bool hasHeader() const { return (fo & 0x40) != 0; } // TP-UDHI
 };
 DeliverDetails CmgrDeliverDetails(const QString &header);
-
-// Whether a whole line is one a modem sends on its own (a new-message or status notice, a
-// vendor report such as ^RSSI: or +QIND:, RING, a start-up line).
-bool IsUnsolicitedLine(QStringView line);
 
 // The fields of a header line, split at the commas outside double quotes, quotes removed. An
 // alias such as "Müller, Hans" is one field, and so is the quoted time stamp with its comma.

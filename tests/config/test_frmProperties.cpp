@@ -1,7 +1,9 @@
 #include "../support/MainRig.h"
 
 #include "config/frmProperties.h"
+#include "modem/ModemTask.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -254,6 +256,46 @@ private slots:
         frmProperties::ShowModal(kept, *r.main, [] {}, r.main.get());
         QVERIFY(first.isNull());
         QVERIFY(kept.isNull());
+    }
+
+    // "Schnelle Modemantworten": off unless stored, stored by OK only, and the modem work that
+    // begins after OK ends its answers at the final result code.
+    void fastAnswersAreStoredByOkAndUsedByTheNextTask()
+    {
+        PropRig r;
+        r.attachModem();
+        auto w = r.dialog();
+        w->show();
+        QVERIFY(!w->chkFastAnswers->isChecked());
+        QCOMPARE(w->chkFastAnswers->text(), QStringLiteral("Schnelle &Modemantworten"));
+        QVERIFY(w->width() <= 1366 && w->height() <= 768);
+        w->chkFastAnswers->setChecked(true);
+        w->cmdCancel->click();
+        QCOMPARE(r.stored("Einstellungen", "SchnelleAntworten"), QStringLiteral("<none>"));
+
+        w = r.dialog();
+        w->show();
+        QVERIFY(!w->chkFastAnswers->isChecked());
+        {
+            ModemTask before(*r.main, nullptr, QStringLiteral("Test"));
+            QVERIFY(!before.fastAnswers());
+        }
+        w->chkFastAnswers->setChecked(true);
+        w->cmdOK->click();
+        QCOMPARE(r.stored("Einstellungen", "SchnelleAntworten"), QStringLiteral("True"));
+        ModemTask task(*r.main, nullptr, QStringLiteral("Test"));
+        QVERIFY(task.fastAnswers());
+        const double start = r.p.clock.monotonic();
+        QCOMPARE(task.exchange(QStringLiteral("AT")).answer, QStringLiteral("AT\r\n\r\nOK\r\n"));
+        QVERIFY2(r.p.clock.monotonic() - start < 0.5, qPrintable(QString::number(r.p.clock.monotonic() - start)));
+
+        // Shown again: the stored choice; unticked and OK stores it off.
+        w->show();
+        QVERIFY(w->chkFastAnswers->isChecked());
+        w->chkFastAnswers->setChecked(false);
+        w->cmdOK->click();
+        QCOMPARE(r.stored("Einstellungen", "SchnelleAntworten"), QStringLiteral("False"));
+        QVERIFY(r.p.dialogs.shown.isEmpty());
     }
 
     // The test tries every number and then puts the port in use back, open or closed as it was.

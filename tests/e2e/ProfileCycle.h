@@ -1,7 +1,8 @@
 #pragma once
 // The program's registration, a send and a read cycle in real time against varnix-modemsim
-// behaving like a known modem (--profile). Each step tells what it saw, so that a test can
-// assert what works and record what does not yet.
+// behaving like a known modem (--profile), with answers ending after the quiet second or at
+// their final result code ("Schnelle Modemantworten"). Each step tells what it saw, so that a
+// test can assert what works and record what does not yet.
 #include "../support/SimProcess.h"
 #include "support/TaskExchange.h"
 
@@ -35,7 +36,15 @@ struct ProfileCycle {
 
     // On the SIM: a message in the GSM 7-bit alphabet with umlauts in slot 1, one with an emoji
     // (UCS2) in slot 2.
-    explicit ProfileCycle(const QString &profile, const QStringList &extra = {})
+    // The two ways answers end, as rows of a test: "quiet second" and "final result code".
+    static void addModes()
+    {
+        QTest::addColumn<bool>("fast");
+        QTest::newRow("quiet second") << false;
+        QTest::newRow("final result code") << true;
+    }
+
+    explicit ProfileCycle(const QString &profile, const QStringList &extra = {}, bool fast = false)
     {
         const QString messages = files.filePath(QStringLiteral("messages.txt"));
         QFile f(messages);
@@ -58,6 +67,7 @@ struct ProfileCycle {
         s = std::make_unique<SimProcess>(args);
         s->settings.setValue(QStringLiteral("Settings"), QStringLiteral("MyDir"), files.path());
         s->settings.setValue(QStringLiteral("Settings"), QStringLiteral("0"), QStringLiteral("0"));
+        s->settings.set(keys::FastAnswers, fast ? QStringLiteral("True") : QStringLiteral("False"));
         s->startMain();
     }
 

@@ -5,11 +5,13 @@
 class TestProfileHuaweiE2e : public QObject {
     Q_OBJECT
 private slots:
+    void registrationSendAndRead_data() { ProfileCycle::addModes(); }
     void registrationSendAndRead()
     {
+        QFETCH(bool, fast);
         // Its own lines inside every answer (not only every fourth), so that where they fall
         // does not depend on how many commands came before.
-        ProfileCycle c(QStringLiteral("huawei"), {QStringLiteral("--mix-every"), QStringLiteral("1")});
+        ProfileCycle c(QStringLiteral("huawei"), {QStringLiteral("--mix-every"), QStringLiteral("1")}, fast);
         // ^RSSI, ^MODE and ^BOOT inside the answers do not disturb the registration.
         QCOMPARE(c.registration(), QStringLiteral("angemeldet"));
         // The stick's own line inside the AT+GMM answer is no part of the model name; the

@@ -5,13 +5,17 @@
 class TestProfileQuectelE2e : public QObject {
     Q_OBJECT
 private slots:
+    void registrationSendAndRead_data() { ProfileCycle::addModes(); }
     void registrationSendAndRead()
     {
-        ProfileCycle c(QStringLiteral("quectel"));
-        // +CPIN: READY and +QIND: SMS DONE after the PIN land in the next answer's quiet second.
+        QFETCH(bool, fast);
+        ProfileCycle c(QStringLiteral("quectel"), {}, fast);
+        // +CPIN: READY and +QIND: SMS DONE after the PIN land in the next answer's quiet second;
+        // answers that end at their result code may be done with the registration before that.
         QCOMPARE(c.registration(), QStringLiteral("angemeldet"));
         QCOMPARE(c.main().panelText(3), QStringLiteral("EC25"));
-        QVERIFY(c.main().terminalText().contains(QLatin1String("+QIND: SMS DONE")));
+        if (!fast)
+            QVERIFY(c.main().terminalText().contains(QLatin1String("+QIND: SMS DONE")));
         QVERIFY(c.boxes().isEmpty());
 
         QCOMPARE(c.send(QStringLiteral("Hallo Anna")), QByteArray("+4917099999999\tHallo Anna\n"));
@@ -30,6 +34,7 @@ private slots:
 
         c.todaysMessage();
         QVERIFY(c.boxes().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(c.main().terminalText().contains(QLatin1String("+QIND: SMS DONE")), 5000);
     }
 };
 

@@ -5,9 +5,11 @@
 class TestProfileSiemensE2e : public QObject {
     Q_OBJECT
 private slots:
+    void registrationSendAndRead_data() { ProfileCycle::addModes(); }
     void registrationSendAndRead()
     {
-        ProfileCycle c(QStringLiteral("siemens"));
+        QFETCH(bool, fast);
+        ProfileCycle c(QStringLiteral("siemens"), {}, fast);
         // It has no AT+CPINR: known from its AT+CGMI, it is not asked, and the PIN goes in.
         QCOMPARE(c.registration(), QStringLiteral("angemeldet"));
         QCOMPARE(c.main().panelText(3), QStringLiteral("MC35i"));

@@ -13,9 +13,17 @@
 class TestSendE2e : public QObject {
     Q_OBJECT
 private slots:
+    void messageLandsInTheOutbox_data()
+    {
+        QTest::addColumn<bool>("fast");
+        QTest::newRow("quiet second") << false;
+        QTest::newRow("final result code") << true;
+    }
     void messageLandsInTheOutbox()
     {
+        QFETCH(bool, fast);
         SimProcess s({QStringLiteral("--no-pin")});
+        s.settings.set(keys::FastAnswers, fast ? QStringLiteral("True") : QStringLiteral("False"));
         const QString before = QDir::currentPath();
         QDir::setCurrent(s.dir.path());
         {

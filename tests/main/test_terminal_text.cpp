@@ -17,6 +17,11 @@ private slots:
         QTest::newRow("CR CR") << "\r\r" << "\r\n\r\n";
         QTest::newRow("text on both sides") << "ab\ncd\ref" << "abcd\r\nef";
         QTest::newRow("no line end") << "<65><84>" << "<65><84>";
+        // Text whose first line ends are CR LF pairs and a later one is not.
+        QTest::newRow("pairs, then a bare LF") << "a\r\nb\r\nc\nd" << "a\r\nb\r\ncd";
+        QTest::newRow("pairs, then CR at the end") << "a\r\nb\r" << "a\r\nb\r\n";
+        QTest::newRow("pair, then LF LF") << "\r\n\n\n" << "\r\n";
+        QTest::newRow("LF at the start") << "\na\r\n" << "a\r\n";
         QTest::newRow("empty") << "" << "";
     }
     void lineEnds()

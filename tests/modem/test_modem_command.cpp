@@ -239,6 +239,127 @@ private slots:
         QCOMPARE(shown, boxes);
     }
 
+    // Ending at the final result code gives the status and the answer the quiet second gives,
+    // less what the modem sent on its own behind it, a settle time behind the code instead of
+    // a second. Where the rule cannot tell, the quiet second ends it as before.
+    void atTheFinalResultCode_data()
+    {
+        QTest::addColumn<QString>("sent");
+        QTest::addColumn<QByteArray>("first");  // at 0.3 s
+        QTest::addColumn<QByteArray>("second"); // 10 ms later
+        QTest::addColumn<QString>("beyond");
+        QTest::addColumn<double>("ends"); // seconds from the start, give or take two clock steps
+        const QString at = QStringLiteral("AT\r");
+        QTest::newRow("OK") << at << QByteArray("AT\r\r\nOK\r\n") << QByteArray() << "" << 0.32;
+        QTest::newRow("ERROR") << at << QByteArray("\r\nERROR\r\n") << QByteArray() << "" << 0.32;
+        QTest::newRow("+CME ERROR") << at << QByteArray("\r\n+CME ERROR: 10\r\n") << QByteArray() << "" << 0.32;
+        QTest::newRow("prompt") << "AT+CMGS=\"+49\"\r" << QByteArray("\r\n> ") << QByteArray() << "" << 0.32;
+        QTest::newRow("ATV0 numeric OK") << at << QByteArray("0\r") << QByteArray() << "" << 0.32;
+        QTest::newRow("OK split across reads") << at << QByteArray("\r\nO") << QByteArray("K\r\n") << "" << 0.33;
+        QTest::newRow("LF behind the CR comes late") << at << QByteArray("\r\nOK\r") << QByteArray("\n") << "" << 0.33;
+        QTest::newRow("notice behind OK") << at << QByteArray("\r\nOK\r\n") << QByteArray("\r\n+CMTI: \"SM\",3\r\n")
+                                          << "\r\n+CMTI: \"SM\",3\r\n" << 0.33;
+        QTest::newRow("information behind OK") << at << QByteArray("\r\nOK\r\n")
+                                               << QByteArray("\r\n+CPMS: \"SM\",1,30\r\n") << "" << 1.31;
+        QTest::newRow("no result code") << at << QByteArray("\r\n+CSQ: 21,99\r\n") << QByteArray() << "" << 1.3;
+        QTest::newRow("OK inside a message text")
+            << "AT+CMGR=1\r" << QByteArray("\r\n+CMGR: \"REC READ\",\"+49\",,\"24/05/01,12:30:05+08\"\r\nOK\r\n")
+            << QByteArray("Bis dann\r\n\r\nOK\r\n") << "" << 1.31;
+        QTest::newRow("prompt to a command without one") << at << QByteArray("\r\n> ") << QByteArray() << "" << 1.3;
+    }
+    void atTheFinalResultCode()
+    {
+        QFETCH(QString, sent);
+        QFETCH(QByteArray, first);
+        QFETCH(QByteArray, second);
+        QFETCH(QString, beyond);
+        QFETCH(double, ends);
+        struct Run {
+            qint16 status = -1;
+            QString answer;
+            QString rest;
+            QString left; // what the next exchange would find
+            double took = 0;
+            bool boxes = false;
+        };
+        const auto run = [&](const FinalResultWait *fast) {
+            Run out;
+            MainRig r;
+            r.fake->deliver(first, 0.3);
+            if (!second.isEmpty())
+                r.fake->deliver(second, 0.31);
+            const double start = r.p.clock.monotonic();
+            ModemCommand(r.comm(), out.answer, out.status, TimeoutBox::Show, fast, &out.rest);
+            out.took = r.p.clock.monotonic() - start;
+            r.p.clock.advance(2.0);
+            out.left = r.comm().input();
+            out.boxes = !r.p.dialogs.shown.isEmpty();
+            return out;
+        };
+        const FinalResultWait wait{&FinalResultEnd, sent, 0.02};
+        const Run fast = run(&wait);
+        const Run quiet = run(nullptr);
+        QCOMPARE(fast.status, quiet.status);
+        QCOMPARE(fast.answer + fast.rest, quiet.answer);
+        QCOMPARE(fast.rest, beyond);
+        QVERIFY(quiet.rest.isEmpty());
+        QVERIFY(fast.left.isEmpty() && quiet.left.isEmpty());
+        QVERIFY(!fast.boxes && !quiet.boxes);
+        QVERIFY2(fast.took > ends - 0.02 && fast.took < ends + 0.02, qPrintable(QString::number(fast.took)));
+    }
+
+    // What comes after the settle time is the next exchange's to find; a silent modem still
+    // times out after ten seconds with its box.
+    void atTheFinalResultCodeLaterLinesAndSilence()
+    {
+        MainRig r;
+        r.fake->deliver("\r\nOK\r\n", 0.3);
+        r.fake->deliver("\r\nRING\r\n", 0.5);
+        const FinalResultWait fast{&FinalResultEnd, QStringLiteral("AT\r"), 0.02};
+        QString answer, rest;
+        qint16 st = -1;
+        ModemCommand(r.comm(), answer, st, TimeoutBox::Show, &fast, &rest);
+        QCOMPARE(answer, QStringLiteral("\r\nOK\r\n"));
+        QCOMPARE(st, qint16(kStatusOk));
+        r.p.clock.advance(0.3);
+        QCOMPARE(r.comm().input(), QStringLiteral("\r\nRING\r\n"));
+
+        const double start = r.p.clock.monotonic();
+        ModemCommand(r.comm(), answer, st, TimeoutBox::Show, &fast, &rest);
+        QCOMPARE(st, qint16(kStatusTimeout));
+        QVERIFY(r.p.clock.monotonic() - start > 9.9);
+        QCOMPARE(r.p.dialogs.texts(), QStringList{kTimeoutMessage});
+    }
+
+    // Through the task, as the setting asks: a notice that came between two exchanges goes to
+    // the terminal and the line listeners before the command, not into its answer.
+    void aNoticeBetweenExchanges_data()
+    {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("quiet second") << "False" << "\r\n+CMTI: \"SM\",4\r\n\r\nOK\r\n";
+        QTest::newRow("final result code") << "True" << "\r\nOK\r\n";
+    }
+    void aNoticeBetweenExchanges()
+    {
+        QFETCH(QString, setting);
+        QFETCH(QString, answer);
+        MainRig r;
+        r.p.settings.set(keys::FastAnswers, setting);
+        QStringList heard;
+        r.main->addLineListener([&](const QString &line) { heard << line; });
+        r.fake->deliver("\r\n+CMTI: \"SM\",4\r\n");
+        r.p.clock.advance(0.1);
+        r.fake->setResponder([&](const QByteArray &) { r.fake->deliver("\r\nOK\r\n", 0.05); });
+        QString got;
+        QCOMPARE(Exchange(*r.main, QStringLiteral("AT"), got), qint16(kStatusOk));
+        QCOMPARE(got, answer);
+        QCOMPARE(heard, (QStringList{"+CMTI: \"SM\",4", "OK"}));
+        const QString terminal = r.main->terminalText();
+        QVERIFY2(terminal.endsWith(QLatin1String("\r\nOK\r\n")) && terminal.contains(QLatin1String("+CMTI")),
+                 qPrintable(terminal));
+    }
+
     void exchangeWritesFirstThenEchoesBoth()
     {
         MainRig r;

@@ -175,6 +175,65 @@ private slots:
         QCOMPARE(r.p.clock.monotonic() > 25, !textMode);
     }
 
+    // With answers ending at their final result code a run sends the same commands and fills
+    // in the same texts as with the quiet second, whatever the modem's manners, in a fraction of
+    // the time; a modem still searching is asked again every 0.25 s.
+    void fastAnswersGiveTheSameRun_data()
+    {
+        QTest::addColumn<int>("splitMs");
+        QTest::addColumn<bool>("garbage");
+        QTest::addColumn<QList<QByteArray>>("mixed");
+        QTest::addColumn<double>("share"); // the most the fast run takes of the other's time
+        QTest::newRow("plain") << 0 << false << QList<QByteArray>{} << 0.15;
+        QTest::newRow("split answers") << 15 << false << QList<QByteArray>{} << 0.2;
+        QTest::newRow("split longer than the settle time") << 300 << false << QList<QByteArray>{} << 0.9;
+        QTest::newRow("line noise before every answer") << 0 << true << QList<QByteArray>{} << 0.15;
+        QTest::newRow("notices inside and behind answers")
+            << 0 << false << QList<QByteArray>{"^RSSI:17", "+CMTI: \"SM\",1", "RING"} << 0.15;
+    }
+    void fastAnswersGiveTheSameRun()
+    {
+        QFETCH(int, splitMs);
+        QFETCH(bool, garbage);
+        QFETCH(QList<QByteArray>, mixed);
+        QFETCH(double, share);
+        struct Run {
+            QStringList commands;
+            QStringList texts;
+            double seconds = 0;
+        };
+        const auto run = [&](bool fast) {
+            modemsim::Config cfg;
+            cfg.cregSearchQueries = 3;
+            cfg.splitPauseMs = splitMs;
+            cfg.garbage = garbage;
+            cfg.mixLines = mixed;
+            cfg.mixEvery = mixed.isEmpty() ? 0 : 1;
+            RegRig r(cfg);
+            r.p.settings.set(keys::FastAnswers, fast ? QStringLiteral("True") : QStringLiteral("False"));
+            const double start = r.p.clock.monotonic();
+            r.w->cmdModemOn->click();
+            Run out;
+            out.seconds = r.p.clock.monotonic() - start;
+            out.commands = r.commands();
+            out.texts = QStringList{r.main->panelText(2), r.main->panelText(3), r.main->panelText(4),
+                                    r.w->lblAngemeldet->text()}
+                        + r.p.dialogs.texts();
+            return out;
+        };
+        const Run quiet = run(false);
+        const Run fast = run(true);
+        QCOMPARE(quiet.commands, fullRun(4));
+        QCOMPARE(fast.commands, quiet.commands);
+        QCOMPARE(fast.texts, quiet.texts);
+        if (QTest::currentDataTag() == QLatin1String("plain"))
+            QCOMPARE(quiet.texts, (QStringList{"Varnix Mobil", "VXM-900", "Feldstärke: 21", "angemeldet"}));
+        QVERIFY2(fast.seconds < share * quiet.seconds,
+                 qPrintable(QStringLiteral("%1 s against %2 s").arg(fast.seconds).arg(quiet.seconds)));
+        // Three searching answers, each followed by the pause before the next query.
+        QVERIFY(fast.seconds >= 0.75);
+    }
+
     void breakDuringTheSignalQueryClearsOnlyAfterwards()
     {
         RegRig r;

@@ -16,8 +16,15 @@ constexpr int kCount = 4; // locations 3 and 4 empty
 class TestSimBookE2e : public QObject {
     Q_OBJECT
 private slots:
+    void readEditWriteReadAgain_data()
+    {
+        QTest::addColumn<bool>("fast");
+        QTest::newRow("quiet second") << false;
+        QTest::newRow("final result code") << true;
+    }
     void readEditWriteReadAgain()
     {
+        QFETCH(bool, fast);
         QTemporaryDir books;
         const QString book = books.filePath(QStringLiteral("book.txt"));
         {
@@ -26,6 +33,7 @@ private slots:
             f.write("1\t+4917012345678\t145\tAnna\n2\t0301234567\t129\tPraxis\n");
         }
         SimProcess s({QStringLiteral("--no-pin"), QStringLiteral("--phonebook"), book});
+        s.settings.set(keys::FastAnswers, fast ? QStringLiteral("True") : QStringLiteral("False"));
         frmAnfang &main = s.startMain();
         frmSimList w(main);
         w.show(); // the modem's echo stays on: every answer begins with the command line

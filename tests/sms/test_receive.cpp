@@ -160,6 +160,69 @@ private slots:
         QVERIFY(r.p.dialogs.shown.isEmpty());
     }
 
+    // With answers ending at their final result code the cycle files, lists and deletes the
+    // same messages, texts that hold a line "OK" or look like a result code or a notice
+    // included, whatever the modem's manners; without the pauses after the storage queries.
+    void fastAnswersFileTheSameMessages_data()
+    {
+        QTest::addColumn<int>("splitMs");
+        QTest::addColumn<QList<QByteArray>>("mixed");
+        QTest::addColumn<double>("share"); // the most the fast cycle takes of the other's time
+        QTest::newRow("plain") << 0 << QList<QByteArray>{} << 0.1;
+        QTest::newRow("split answers") << 15 << QList<QByteArray>{} << 0.15;
+        QTest::newRow("split longer than the settle time") << 300 << QList<QByteArray>{} << 0.6;
+        QTest::newRow("notices inside and behind answers") << 0 << QList<QByteArray>{"^RSSI:17", "+CMTI: \"SM\",9"}
+                                                            << 0.1;
+    }
+    void fastAnswersFileTheSameMessages()
+    {
+        QFETCH(int, splitMs);
+        QFETCH(QList<QByteArray>, mixed);
+        QFETCH(double, share);
+        const QList<QByteArray> texts{"Treffen?\r\nOK\r\nBis dann", "OK", "ERROR", "RING", "+CMTI: \"SM\",3",
+                                      "> ", "Hallo\r\n\r\nOK\r\n"};
+        struct Run {
+            QByteArray file;
+            QList<QStringList> rows;
+            int left = -1;
+            QStringList boxes;
+            double seconds = 0;
+        };
+        const auto run = [&](bool fast) {
+            modemsim::Config cfg;
+            cfg.storageSize = 10;
+            cfg.splitPauseMs = splitMs;
+            cfg.mixLines = mixed;
+            cfg.mixEvery = mixed.isEmpty() ? 0 : 1;
+            ReceiveRig r(cfg);
+            r.p.settings.set(keys::FastAnswers, fast ? QStringLiteral("True") : QStringLiteral("False"));
+            for (int i = 0; i < texts.size(); ++i)
+                r.store(i + 1, texts[i]);
+            const double start = r.p.clock.monotonic();
+            r.read();
+            Run out;
+            out.seconds = r.p.clock.monotonic() - start;
+            out.file = r.file().mid(r.file().indexOf('\n')); // behind the line with the date
+            for (int row = 1; row < r.w->grSMSListe->rowCount(); ++row)
+                out.rows << r.row(row);
+            out.left = r.modem().storageUsed();
+            out.boxes = r.p.dialogs.texts();
+            return out;
+        };
+        const Run quiet = run(false);
+        const Run fast = run(true);
+        QCOMPARE(quiet.rows.size(), texts.size());
+        QCOMPARE(quiet.left, 0);
+        QVERIFY(quiet.boxes.isEmpty());
+        QVERIFY(quiet.file.contains("\r\nTreffen?\r\nOK\r\nBis dann\r\n\r\nOK\r\n"));
+        QCOMPARE(fast.file, quiet.file);
+        QCOMPARE(fast.rows, quiet.rows);
+        QCOMPARE(fast.left, quiet.left);
+        QCOMPARE(fast.boxes, quiet.boxes);
+        QVERIFY2(fast.seconds < share * quiet.seconds,
+                 qPrintable(QStringLiteral("%1 s against %2 s").arg(fast.seconds).arg(quiet.seconds)));
+    }
+
     // An empty slot answers OK alone or ERROR; in PDU mode an unread message is "+CMGR: 0".
     void slotsWithoutAMessageToFileAreSkipped_data()
     {

@@ -153,7 +153,7 @@ private slots:
         QFETCH(bool, newMessage);
         QFETCH(bool, unsolicited);
         QCOMPARE(IsNewMessageNotice(line), newMessage);
-        QCOMPARE(IsUnsolicitedLine(line), unsolicited);
+        QCOMPARE(IsNoticeLine(line), unsolicited);
     }
 
     void details()
@@ -174,6 +174,62 @@ private slots:
         QCOMPARE(NoticeStorage(u"+CMTI: \"ME\",5"), QStringLiteral("ME"));
         QCOMPARE(NoticeStorage(u"+CMTI: \"me\",5"), QString());
         QCOMPARE(NoticeStorage(u"+CDSI: \"SR\",1"), QString());
+    }
+
+    // Where a +CMGR answer ends when answers end at their final result code: the text's
+    // +CSDH=1 length says where it ends, whatever lines it holds. `answer` is empty when the
+    // answer is not whole (the quiet second then decides).
+    void cmgrAnswerEnd_data()
+    {
+        QTest::addColumn<QString>("received");
+        QTest::addColumn<QString>("answer");
+        const auto header = [](int dcs, int length) {
+            return QStringLiteral("\r\n+CMGR: \"REC UNREAD\",\"+4917012345678\",,\"24/05/01,12:30:05+08\",145,4,0,%1,"
+                                  "\"+491710760000\",145,%2\r\n")
+                .arg(dcs)
+                .arg(length);
+        };
+        const QString ok = QStringLiteral("\r\n\r\nOK\r\n");
+        const QString hallo = header(0, 5) + "Hallo" + ok;
+        QTest::newRow("plain text") << hallo << hallo;
+        const QString lines = QStringLiteral("Treffen?\r\nOK\r\nBis dann");
+        QTest::newRow("a line OK in the text") << header(0, 22) + lines + ok << header(0, 22) + lines + ok;
+        QTest::newRow("cut behind the text's OK") << header(0, 22) + "Treffen?\r\nOK\r\n" << "";
+        QTest::newRow("the text is OK") << header(0, 2) + "OK" + ok << header(0, 2) + "OK" + ok;
+        QTest::newRow("the text is OK, final OK yet to come") << header(0, 2) + "OK\r\n" << "";
+        QTest::newRow("the text is OK, final OK split") << header(0, 2) + "OK\r\n\r\nO" << "";
+        QTest::newRow("the text looks like a notice") << header(0, 4) + "RING" + ok << header(0, 4) + "RING" + ok;
+        QTest::newRow("no empty line before OK") << header(0, 5) + "Hallo\r\nOK\r\n" << header(0, 5) + "Hallo\r\nOK\r\n";
+        QTest::newRow("notice behind the header") << header(0, 5) + "^RSSI:17\r\nHallo" + ok
+                                                  << header(0, 5) + "^RSSI:17\r\nHallo" + ok;
+        QTest::newRow("notice before OK") << header(0, 5) + "Hallo\r\n^RSSI:17" + ok
+                                          << header(0, 5) + "Hallo\r\n^RSSI:17" + ok;
+        QTest::newRow("notice behind OK") << hallo + "\r\n+CMTI: \"SM\",2\r\n" << hallo;
+        QTest::newRow("information behind OK") << hallo + "\r\n+CPMS: \"SM\",1,30\r\n" << "";
+        QTest::newRow("UCS2 as hex") << header(8, 4) + "00480069" + ok << header(8, 4) + "00480069" + ok;
+        QTest::newRow("data longer than its length (another set)") << header(0, 5) + "48616C6C6F" + ok << "";
+        QTest::newRow("data shorter than its length") << header(0, 9) + "Hallo" + ok << "";
+        QTest::newRow("without details (+CSDH=0)")
+            << "\r\n+CMGR: \"REC READ\",\"+4917012345678\",,\"24/05/01,12:30:05+08\"\r\nHallo" + ok << "";
+        QTest::newRow("PDU mode") << "\r\n+CMGR: 1,,24\r\n07919471" + ok << "";
+        QTest::newRow("header cut short") << "\r\n+CMGR: \"REC UNREAD\",\"+4917" << "";
+        QTest::newRow("text split in a read") << header(0, 22) + "Treffen?\r\nO" << "";
+        QTest::newRow("empty slot") << "\r\nOK\r\n" << "\r\nOK\r\n";
+        QTest::newRow("empty slot, error") << "\r\n+CMS ERROR: 321\r\n" << "\r\n+CMS ERROR: 321\r\n";
+        QTest::newRow("with the echo") << "AT+CMGR=1\r" + hallo << "AT+CMGR=1\r" + hallo;
+        QTest::newRow("+CMGR: inside the echo's line is no header") << "AT+CMGR=1\r\r\nOK\r\n" << "AT+CMGR=1\r\r\nOK\r\n";
+    }
+    void cmgrAnswerEnd()
+    {
+        QFETCH(QString, received);
+        QFETCH(QString, answer);
+        const AnswerEnd end = CmgrAnswerEnd(u"AT+CMGR=1\r", received);
+        QCOMPARE(end.whole, !answer.isEmpty());
+        if (end.whole)
+            QCOMPARE(received.left(end.length), answer);
+        // What the read cycle files from an answer so cut is the message whole.
+        if (end.whole && received.contains(QLatin1String("+CMGR:")))
+            QCOMPARE(CmgrSlotMessage(received.left(end.length)).kind, SlotKind::Message);
     }
 
     void headerFields_data()
