@@ -110,6 +110,12 @@ public:
 
     pid_t pid() const { return m_pid; }
 
+    // Writes to the program's standard input.
+    bool say(const QByteArray &text)
+    {
+        return m_stdin >= 0 && ::write(m_stdin, text.constData(), size_t(text.size())) == text.size();
+    }
+
     // The next line the program prints, or an empty array after `seconds` or at its end.
     QByteArray readLine(double seconds)
     {

@@ -6,8 +6,9 @@
 //   --bench-shown     prints "shown <seconds on CLOCK_MONOTONIC>" once the window is drawn
 //   --bench-settings S  the port runs with the line settings S ("921600,n,8,1") from the start,
 //                     as if chosen in the port settings
-//   --bench-clicks    a mouse click on the terminal panel every 100 ms, posted from a thread of
-//                     its own, so a busy window delays it as it would delay the user's
+//   --bench-clicks    a mouse click on the terminal panel every 25 ms once a line "c" comes on
+//                     standard input, posted from a thread of its own, so a busy window delays
+//                     it as it would delay the user's
 // It ends when its standard input closes, and prints "pane-max <characters>": the most the
 // terminal pane held after a receive tick, and with --bench-clicks "click-max <ms>" and
 // "clicks <count>": the longest a click waited to be handled. Without a switch it differs from
@@ -56,14 +57,16 @@ double monotonicNow()
 }
 
 // Clicks on the terminal panel from a thread of their own at a steady pace, whatever the
-// window is doing; each is timed from its posting to its handling in the window's thread.
+// window is doing; each is timed from its posting to its handling in the window's thread. It
+// starts when told, so that a benchmark can measure the CPU the program takes without it.
 class ClickProbe final : public QObject {
 public:
     // Outlives the window: its figures are printed after the program has ended.
-    explicit ClickProbe(QWidget *target) : m_target(target)
+    explicit ClickProbe(QWidget *target) : m_target(target) { target->installEventFilter(this); }
+    void start()
     {
-        target->installEventFilter(this);
-        m_thread = std::thread([this] { run(); });
+        if (!m_thread.joinable())
+            m_thread = std::thread([this] { run(); });
     }
     ~ClickProbe() override { stop(); }
     void stop()
@@ -101,7 +104,7 @@ private:
     void run()
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        while (!m_wake.wait_for(lock, std::chrono::milliseconds(100), [this] { return m_stopping; })) {
+        while (!m_wake.wait_for(lock, std::chrono::milliseconds(25), [this] { return m_stopping; })) {
             const QPointF at(5, 5);
             m_posted.push_back(monotonicNow());
             QCoreApplication::postEvent(m_target, new QMouseEvent(QEvent::MouseButtonPress, at, at, at, Qt::LeftButton,
@@ -194,11 +197,15 @@ void startBench(const BenchSwitches &b, frmAnfang &main, qsizetype &paneMax, std
     if (b.shown)
         main.windowHandle()->installEventFilter(new ShownProbe(&main));
     auto *input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &main);
-    QObject::connect(input, &QSocketNotifier::activated, &main, [&main, input] {
+    ClickProbe *probe = clicks.get();
+    QObject::connect(input, &QSocketNotifier::activated, &main, [&main, input, probe] {
         char buf[256];
-        if (::read(STDIN_FILENO, buf, sizeof buf) <= 0) {
+        const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+        if (n <= 0) {
             input->setEnabled(false);
             main.endProgram();
+        } else if (probe && std::memchr(buf, 'c', size_t(n))) {
+            probe->start();
         }
     });
 }

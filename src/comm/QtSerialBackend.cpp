@@ -25,7 +25,8 @@ namespace {
 // follows the rate data comes at: long enough for 2 KB, half the buffer, to gather. That is
 // 80 ms at 256000 bit/s and 5 ms at 4,000,000. The rate is taken from the reads themselves,
 // not from the speed set: a USB modem keeps no nominal speed (it delivers as fast as the bus).
-// A read that found the buffer full only gives a lower bound, so the hold then at least halves.
+// A read that found the buffer full says only that the line is faster than the hold: the next
+// read comes at once, and what it finds sets the hold.
 // An exchange reads the port itself and never waits for the hold.
 constexpr double kReadHoldMaxMs = 80;
 constexpr double kReadHoldMinMs = 2;
@@ -118,7 +119,7 @@ void QtSerialBackend::resumeReads()
     if (got > 0) {
         double hold = double(kLineBuffer / 2) * std::max(elapsedMs, 0.1) / double(got);
         if (got >= kLineBuffer - 1)
-            hold = std::min(hold, m_readHold.interval() / 2.0);
+            hold = kReadHoldMinMs;
         m_readHold.setInterval(int(std::lround(std::clamp(hold, kReadHoldMinMs, kReadHoldMaxMs))));
     }
     if (QSocketNotifier *n = readNotifier())
