@@ -111,6 +111,9 @@ void QtSerialBackend::resumeReads()
     const qint64 before = isOpen() ? m_port.bytesAvailable() : 0;
     const double elapsedMs = m_sinceRead.isValid() ? m_sinceRead.nsecsElapsed() / 1e6 : kReadHoldMaxMs;
     if (!isOpen() || !m_port.waitForReadyRead(0)) {
+        // Nothing came within the hold: the next piece wakes the program, and the next hold is
+        // longer, so that pieces a slower line hands over gather again.
+        m_readHold.setInterval(int(std::min(kReadHoldMaxMs, 2.0 * m_readHold.interval())));
         if (QSocketNotifier *n = isOpen() ? readNotifier() : nullptr)
             n->setEnabled(true);
         return;
